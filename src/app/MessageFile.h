@@ -1,0 +1,14 @@
+#pragma once
+// The message file Quillmark.mes beside the program.
+#include "model/AppState.h"
+
+// Loads state.messages from state.settings.AppPath + "Quillmark.mes". On a
+// missing or bad file shows one of the two built-in messages and returns false.
+bool LoadMessageTable(AppState &state);
+QString StripComment(const QString &line);
+QString GetValuePart(const QString &line);
+int GetGstrIndex(const QString &line);
+
+inline const QString kMessageFileMissing = QStringLiteral("String table file is not found!");
+inline const QString kMessageFileBad =
+    QStringLiteral("It failed in reading of the String table file.!");

@@ -1,0 +1,28 @@
+#pragma once
+// Start-up: settings, slots and message table, then the main window.
+#include "model/AppState.h"
+
+#include <functional>
+#include <memory>
+
+// Reads the settings, sizes the slots, clears the table and loads the
+// message table. False when the program must end (the reason has been shown).
+bool InitApplication(AppState &state, const QString &appPath);
+
+// The MTL file that a command line names: the whole trimmed line when its
+// last four characters are ".MTL" in any case, else empty text.
+QString CommandLineMtlFile(const QString &commandLine);
+
+// What start-up needs of the main window, so that it can be driven in tests.
+class MainWindowPort {
+public:
+    virtual ~MainWindowPort() = default;
+    virtual void ShowWindow() = 0;                       // runs the window's load
+    virtual void SetFileName(const QString &name) = 0;  // loads the file
+};
+
+// The entry procedure. Returns the window it created, or nothing when start-up
+// ended the program. commandLine is the arguments joined by single blanks.
+std::unique_ptr<MainWindowPort> Main(
+    AppState &state, const QString &appPath, const QString &commandLine,
+    const std::function<std::unique_ptr<MainWindowPort>(AppState &)> &createWindow);

@@ -1,0 +1,42 @@
+#pragma once
+// The program-wide state: created once by Main, passed by reference.
+#include "MachineTable.h"
+#include "platform/Dialogs.h"
+#include "platform/FileOps.h"
+#include "platform/MessageTable.h"
+
+struct AppSettings {
+    QString AppPath;         // ends with a separator
+    QString IniPath;
+    QString CommandLine;
+    QString TextEditorPath;
+    bool OpenEditorOnEnd = false;
+};
+
+struct AppState {
+    AppState(Dialogs &dialogs, FileOps &files) : dialogs(dialogs), files(files) {}
+
+    MachineTable machineTable;
+    AttachmentSlots Attachments;     // exactly AttachMaxCount slots
+    std::int16_t AttachMaxCount = 10;
+    AttachmentRecord EditAttachment;
+    std::int32_t EditAttachPos = 0;  // one-based list position handed to the editor
+    std::int32_t EditAttachNo = 0;   // attachment number handed to the editor
+    AppSettings settings;
+    MessageTable messages;
+
+    Dialogs &dialogs;
+    FileOps &files;
+
+    // Creates the slots, all free.
+    void SizeAttachments(std::int16_t count)
+    {
+        AttachMaxCount = count;
+        Attachments.assign(count, AttachmentRecord());
+    }
+    // Shows message n as a warning or notice (OK button).
+    void Warn(int n, const QString &prefix = QString())
+    {
+        dialogs.MsgBox(prefix + messages(n), MsgButtons::Ok, MsgIcon::Exclamation);
+    }
+};

@@ -1,0 +1,43 @@
+#pragma once
+// The one place that decides what is a number and how numbers are written.
+// Numeric: optional sign, digits with an optional "." and fraction (or "."
+// and digits), optional exponent, surrounding blanks. Nothing else: no
+// grouping, no hex, no "nan" or "inf", and nothing beyond double's range.
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+std::optional<double> ParseNumeric(const QString &text);
+bool IsNumeric(const QString &text);
+
+// Range checks: a value beyond the target type is refused, never wrapped.
+std::optional<float> ToSingle(double value);
+// Half to even, as the whole program rounds.
+std::optional<std::int32_t> RoundToInt32(double value);
+std::optional<std::int16_t> RoundToInt16(double value);
+
+// The text's value as a Single when numeric and within range, else the default.
+float ParseSingle(const QString &text, float defaultValue);
+
+// A number pattern: "######0.###" is {1, 3, true}, "####.###" {0, 3, true},
+// "####00" and "#00" {2, 0, false}, "###" {0, 0, false}, "######0" {1, 0, false}.
+struct NumberPattern {
+    int minIntegerDigits;
+    int maxDecimals;
+    bool alwaysPoint;
+};
+namespace Pattern {
+inline constexpr NumberPattern Decimal{1, 3, true};        // "######0.###", "#####0.###"
+inline constexpr NumberPattern DecimalNoLead{0, 3, true};  // "####.###"
+inline constexpr NumberPattern TwoDigits{2, 0, false};     // "####00", "#00"
+inline constexpr NumberPattern Digits{0, 0, false};        // "###"
+inline constexpr NumberPattern Whole{1, 0, false};         // "######0"
+}  // namespace Pattern
+
+// Integral values are written exactly; other values from the shortest text
+// that reads back as the same Single, rounded half to even at the last kept decimal.
+QString FormatNumber(double value, NumberPattern pattern);
+
+// Upper case letter by letter, keeping the length (no "ß" -> "SS").
+QString UpperSameLength(const QString &text);

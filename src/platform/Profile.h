@@ -1,0 +1,15 @@
+#pragma once
+// Private-profile (INI) files as the Windows profile functions treat them:
+// sections and keys compared without regard to case, keys may hold blanks,
+// blanks around key and value ignored on read, writes change one line in
+// place and keep every other line. The file is windows-31j text.
+#include <QString>
+
+// The value, or empty text when the file, section or key is missing.
+// Cut to maxBytes bytes of windows-31j, never inside a character.
+QString ProfileRead(const QString &path, const QString &section, const QString &key,
+                    int maxBytes = 254);
+// Replaces the key's line, adds it at the end of its section, or adds the
+// section at the end of the file; creates the file when missing.
+bool ProfileWrite(const QString &path, const QString &section, const QString &key,
+                  const QString &value);
