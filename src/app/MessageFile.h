@@ -5,6 +5,10 @@
 // Loads state.messages from state.settings.AppPath + "Quillmark.mes". On a
 // missing or bad file shows one of the two built-in messages and returns false.
 bool LoadMessageTable(AppState &state);
+// The parsing itself, on the file's bytes, for tests and fuzzing.
+enum class MessageFileResult { Ok, NoMaxIndex, Failed };
+MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table);
+
 QString StripComment(const QString &line);
 QString GetValuePart(const QString &line);
 int GetGstrIndex(const QString &line);

@@ -3,7 +3,10 @@
 // sections and keys compared without regard to case, keys may hold blanks,
 // blanks around key and value ignored on read, writes change one line in
 // place and keep every other line. The file is windows-31j text.
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 // The value, or empty text when the file, section or key is missing.
 // Cut to maxBytes bytes of windows-31j, never inside a character.
@@ -13,3 +16,10 @@ QString ProfileRead(const QString &path, const QString &section, const QString &
 // section at the end of the file; creates the file when missing.
 bool ProfileWrite(const QString &path, const QString &section, const QString &key,
                   const QString &value);
+
+// The same on a file's bytes (windows-31j), for tests and fuzzing.
+QString ProfileReadBytes(const QByteArray &bytes, const QString &section, const QString &key,
+                         int maxBytes = 254);
+// The new bytes, or nothing when the text cannot be held in windows-31j.
+std::optional<QByteArray> ProfileWriteBytes(const QByteArray &bytes, const QString &section,
+                                            const QString &key, const QString &value);
