@@ -22,12 +22,18 @@ public:
 
     // The retained picture, for tests and screenshots.
     const QImage &Picture() const { return image_; }
+    // Lines drawn since the box was made; lets a test see a redraw happen.
+    int LinesDrawn() const { return linesDrawn_; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Sizes the picture to the widget, keeping what was drawn.
+    void EnsureImage();
+
     QColor back_{0xE0, 0xE0, 0xE0};
     QImage image_;
+    int linesDrawn_ = 0;
 };

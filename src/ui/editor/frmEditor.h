@@ -4,7 +4,18 @@
 #include "model/AppState.h"
 
 #include <QDialog>
+#include <array>
 #include <functional>
+#include <memory>
+
+class FieldEvents;
+class PictureBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+namespace Ui {
+class frmEditor;
+}
 
 class frmEditor : public QDialog {
     Q_OBJECT
@@ -18,4 +29,44 @@ public:
     void OpenModal();
 
     bool DataChanged() const;
+
+    // The load handler, without showing the window (tests show it themselves).
+    void Load();
+    // The window's handlers, public so that tests can press them directly.
+    void btnShow_Click();
+    void btnEntry_Click();
+    void btnClose_Click();
+    // True when a typed character (code KeyAscii, 8 = Backspace) may go into
+    // the stage box txtb as it stands before the key.
+    bool KeyAsciiCheck(const QLineEdit &txtb, int KeyAscii) const;
+
+    // Slot that Entry writes to; -1 = none chosen.
+    int EditIndex() const { return editIndex_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void AttachShow();
+    void textEnable(QLineEdit &txtBox, bool OnOff);
+    void ResetControls();
+    void NumberChangedState();
+    void txtAttachNo_Change();
+    void txtStage_Change(QLineEdit *box, std::array<float, 5> &stage, int Index);
+    void txtStage_LostFocus(QLineEdit *box);
+    void CloseWindow();
+
+    AppState &state_;
+    std::function<void()> attachDefChange_;
+    std::unique_ptr<Ui::frmEditor> ui;
+    FieldEvents *fieldEvents_ = nullptr;
+
+    std::array<QLineEdit *, 5> txtWidth{};
+    std::array<QLineEdit *, 5> txtHight{};
+    std::array<QLabel *, 5> Label2{};
+
+    bool displaying_ = false;
+    bool dataChanged_ = false;
+    int editIndex_ = -1;
 };

@@ -1,0 +1,336 @@
+#include "frmEditor.h"
+
+#include "OutlineDraw.h"
+#include "PictureBox.h"
+#include "model/Numbers.h"
+#include "model/SlotOrder.h"
+#include "ui/common/FieldEvents.h"
+#include "ui_frmEditor.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+const QColor kViewBack(0xE0, 0xE0, 0xE0);
+const QColor kOffBack(0xC0, 0xC0, 0xC0);
+const QColor kOnBack(0xFF, 0xFF, 0xFF);
+// Shown before message 47: the largest number the hand-over once carried.
+const QString kTooLargePrefix = QStringLiteral("16777215");
+constexpr int kNotAKeyPress = -2;
+
+// The character code a key press would hand to a KeyPress handler, or
+// kNotAKeyPress for keys that never reach one (Delete, navigation, shortcuts).
+int KeyAsciiOf(const QKeyEvent &event)
+{
+    if (event.key() == Qt::Key_Backspace)
+        return 8;
+    if (event.key() == Qt::Key_Delete)
+        return kNotAKeyPress;
+    const QString text = event.text();
+    if (text.isEmpty())
+        return kNotAKeyPress;
+    const char16_t first = text.at(0).unicode();
+    if (first < 0x20 || first == 0x7F)
+        return kNotAKeyPress;  // Ctrl combinations, Tab, Enter, Escape
+    return text.size() == 1 ? first : -1;
+}
+
+void SetBackground(QLineEdit &box, const QColor &color)
+{
+    QPalette pal = box.palette();
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setColor(g, QPalette::Base, color);
+    box.setPalette(pal);
+}
+}  // namespace
+
+frmEditor::frmEditor(AppState &state, std::function<void()> attachDefChange, QWidget *parent)
+    : QDialog(parent), state_(state), attachDefChange_(std::move(attachDefChange)),
+      ui(std::make_unique<Ui::frmEditor>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(650, 285);
+    setModal(true);
+
+    txtWidth = {ui->txtWidth_0, ui->txtWidth_1, ui->txtWidth_2, ui->txtWidth_3, ui->txtWidth_4};
+    txtHight = {ui->txtHight_0, ui->txtHight_1, ui->txtHight_2, ui->txtHight_3, ui->txtHight_4};
+    Label2 = {ui->Label2_0, ui->Label2_1, ui->Label2_2, ui->Label2_3, ui->Label2_4};
+
+    fieldEvents_ = new FieldEvents(this);
+    ui->txtAttachNo->setAttribute(Qt::WA_InputMethodEnabled, false);
+    connect(ui->txtAttachNo, &QLineEdit::textChanged, this, [this] { txtAttachNo_Change(); });
+    for (int i = 0; i < 5; ++i) {
+        for (QLineEdit *box : {txtWidth[i], txtHight[i]}) {
+            box->setAttribute(Qt::WA_InputMethodEnabled, false);
+            box->installEventFilter(this);
+            fieldEvents_->Watch(box, {}, [this, box] { txtStage_LostFocus(box); });
+        }
+        connect(txtWidth[i], &QLineEdit::textChanged, this,
+                [this, i] { txtStage_Change(txtWidth[i], state_.EditAttachment.Width, i); });
+        connect(txtHight[i], &QLineEdit::textChanged, this,
+                [this, i] { txtStage_Change(txtHight[i], state_.EditAttachment.Height, i); });
+    }
+    connect(ui->btnShow, &QPushButton::clicked, this, [this] { btnShow_Click(); });
+    connect(ui->btnEntry, &QPushButton::clicked, this, [this] { btnEntry_Click(); });
+    connect(ui->btnClose, &QPushButton::clicked, this, [this] { btnClose_Click(); });
+}
+
+frmEditor::~frmEditor() = default;
+
+bool frmEditor::DataChanged() const
+{
+    return dataChanged_;
+}
+
+void frmEditor::OpenModal()
+{
+    Load();
+    // Centre on the owner at every opening, as a freshly loaded window would be.
+    setAttribute(Qt::WA_Moved, false);
+    exec();
+}
+
+void frmEditor::ResetControls()
+{
+    // The controls outlive a closing; put back what the design gives them.
+    ui->btnShow->setVisible(true);
+    ui->btnEntry->setEnabled(true);
+    ui->pctbView->setEnabled(true);
+    ui->pctbView->SetBackColor(kViewBack);
+    for (int i = 0; i < 5; ++i) {
+        for (QLineEdit *box : {txtWidth[i], txtHight[i]}) {
+            box->setEnabled(true);
+            box->setPalette(QPalette());
+        }
+    }
+    ui->pctbView->setFocus();
+}
+
+void frmEditor::Load()
+{
+    const MessageTable &m = state_.messages;
+    const QString gap(4, QLatin1Char(' '));
+    setWindowTitle(m(27) + gap + m(28) + gap + m(29));
+    ui->Label1->setText(m(30));
+    for (int i = 0; i < 5; ++i)
+        Label2[i]->setText(m(31) + QString::number(i + 1) + m(32));
+    ui->Label4->setText(m(34));
+    ui->Label5->setText(m(35));
+    ui->btnClose->setText(m(36));
+    ui->btnEntry->setText(m(37));
+    ui->btnShow->setText(m(38));
+
+    ResetControls();
+    displaying_ = true;
+    editIndex_ = -1;
+    ui->txtAttachNo->setText(QStringLiteral("0"));
+    ui->btnShow->setVisible(false);
+    for (int i = 0; i < 5; ++i) {
+        txtWidth[i]->setText(QStringLiteral("0"));
+        txtHight[i]->setText(QStringLiteral("0"));
+    }
+
+    AttachmentRecord &w = state_.EditAttachment;
+    w.Number = 0;
+    w.ShapeNumber = 1;
+    w.AttachName = QString();
+    w.Width.fill(0.0f);
+    w.Height.fill(0.0f);
+    displaying_ = false;
+
+    if (state_.EditAttachPos >= 1 && state_.EditAttachPos <= state_.AttachMaxCount) {
+        editIndex_ = state_.EditAttachPos - 1;
+        displaying_ = true;
+        ui->txtAttachNo->setText(QString::number(state_.EditAttachNo));
+        displaying_ = false;
+        btnShow_Click();
+    }
+}
+
+void frmEditor::btnShow_Click()
+{
+    const std::optional<double> value = ParseNumeric(ui->txtAttachNo->text().trimmed());
+    const std::optional<std::int32_t> number = value ? RoundToInt32(*value) : std::nullopt;
+    if (!number) {
+        state_.Warn(47, kTooLargePrefix);
+        ui->txtAttachNo->setFocus();
+        return;
+    }
+    const std::int32_t n = *number;
+
+    const int slotCount = qMin<int>(state_.AttachMaxCount, static_cast<int>(state_.Attachments.size()));
+    int slot = FindAttachment(state_.Attachments, n);
+    if (slot < 0)
+        slot = CountAttachments(state_.Attachments);
+    if (slot < 0 || slot >= slotCount) {
+        // Every slot holds a complete record: nothing to load, nowhere to write.
+        state_.Warn(43);
+        NumberChangedState();
+        ui->txtAttachNo->setFocus();
+        return;
+    }
+    editIndex_ = slot;
+
+    ui->btnShow->setVisible(false);
+    ui->btnEntry->setEnabled(true);
+    ui->pctbView->setEnabled(true);
+    ui->pctbView->SetBackColor(kViewBack);
+    for (int i = 0; i < 5; ++i) {
+        textEnable(*txtWidth[i], true);
+        textEnable(*txtHight[i], true);
+    }
+
+    CopyAttachment(state_.EditAttachment, state_.Attachments[slot]);
+    state_.EditAttachment.Number = n;
+    AttachShow();
+}
+
+void frmEditor::AttachShow()
+{
+    const AttachmentRecord &w = state_.EditAttachment;
+    displaying_ = true;
+    ui->txtAttachNo->setText(QString::number(w.Number));
+    ui->pctbView->Clear();
+    for (int i = 0; i < 5; ++i) {
+        txtWidth[i]->setText(FormatNumber(w.Width[i], Pattern::Decimal));
+        txtHight[i]->setText(FormatNumber(w.Height[i], Pattern::Decimal));
+    }
+    displaying_ = false;
+    AttachDraw(w, *ui->pctbView);
+}
+
+void frmEditor::textEnable(QLineEdit &txtBox, bool OnOff)
+{
+    txtBox.setEnabled(OnOff);
+    SetBackground(txtBox, OnOff ? kOnBack : kOffBack);
+}
+
+void frmEditor::NumberChangedState()
+{
+    ui->btnShow->setVisible(true);
+    ui->btnEntry->setEnabled(false);
+    ui->pctbView->setEnabled(false);
+    ui->pctbView->SetBackColor(kOffBack);
+    for (int i = 0; i < 5; ++i) {
+        textEnable(*txtWidth[i], false);
+        textEnable(*txtHight[i], false);
+    }
+}
+
+void frmEditor::txtAttachNo_Change()
+{
+    if (displaying_)
+        return;
+    NumberChangedState();
+}
+
+bool frmEditor::KeyAsciiCheck(const QLineEdit &txtb, int KeyAscii) const
+{
+    const bool allowedKey =
+        KeyAscii == 46 || KeyAscii == 8 || KeyAscii == 127 || (KeyAscii >= 48 && KeyAscii <= 57);
+    if (!allowedKey)
+        return false;
+    const QString current = txtb.text().trimmed();
+    return current.isEmpty() || IsNumeric(current);
+}
+
+bool frmEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *box = qobject_cast<QLineEdit *>(watched);
+        const bool stageBox = box && (std::find(txtWidth.begin(), txtWidth.end(), box) != txtWidth.end() ||
+                                      std::find(txtHight.begin(), txtHight.end(), box) != txtHight.end());
+        if (stageBox) {
+            const int code = KeyAsciiOf(*static_cast<QKeyEvent *>(event));
+            if (code != kNotAKeyPress && !KeyAsciiCheck(*box, code)) {
+                state_.dialogs.Beep();
+                return true;  // the key is discarded
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmEditor::keyPressEvent(QKeyEvent *event)
+{
+    // Escape does not close this window; only Close and the close box do.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmEditor::txtStage_Change(QLineEdit *box, std::array<float, 5> &stage, int Index)
+{
+    if (displaying_)
+        return;
+    const QString text = box->text();
+    if (text.isEmpty())
+        return;
+    const std::optional<double> value = ParseNumeric(text);
+    if (!value)
+        return;
+    // Beyond a Single's range counts as not a number: the stage keeps its value.
+    const std::optional<float> single = ToSingle(*value);
+    if (!single)
+        return;
+    stage[Index] = *single;
+    dataChanged_ = true;
+    AttachDraw(state_.EditAttachment, *ui->pctbView);
+}
+
+void frmEditor::txtStage_LostFocus(QLineEdit *box)
+{
+    const std::optional<double> value = ParseNumeric(box->text().trimmed());
+    if (!value || !ToSingle(*value))
+        return;
+    displaying_ = true;
+    box->setText(FormatNumber(*value, Pattern::Decimal));
+    displaying_ = false;
+}
+
+void frmEditor::btnEntry_Click()
+{
+    AttachmentRecord &w = state_.EditAttachment;
+    if (!(w.Width[0] > 0.0f) || !(w.Height[0] > 0.0f))
+        return;
+    const int slotCount = qMin<int>(state_.AttachMaxCount, static_cast<int>(state_.Attachments.size()));
+    if (editIndex_ < 0 || editIndex_ >= slotCount)
+        return;  // no slot chosen: nothing to write to
+    if (w.ShapeNumber < 1)
+        w.ShapeNumber = 1;
+    if (w.ShapeType < 1)
+        w.ShapeType = 1;
+    CopyAttachment(state_.Attachments[editIndex_], w);
+    dataChanged_ = false;
+    if (attachDefChange_)
+        attachDefChange_();
+}
+
+void frmEditor::btnClose_Click()
+{
+    if (dataChanged_) {
+        const MsgAnswer answer =
+            state_.dialogs.MsgBox(state_.messages(41), MsgButtons::YesNoCancel,
+                                  MsgIcon::Information, MsgAnswer::Yes, kProgramTitle);
+        if (answer == MsgAnswer::Cancel)
+            return;
+        if (answer == MsgAnswer::Yes)
+            btnEntry_Click();
+    }
+    CloseWindow();
+}
+
+void frmEditor::CloseWindow()
+{
+    done(QDialog::Accepted);
+}
