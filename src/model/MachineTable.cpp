@@ -24,11 +24,11 @@ void ClearAttachment(AttachmentRecord &record)
     record = AttachmentRecord();
 }
 
-void ClearAttachments(AttachmentSlots &slots, int attachMaxCount)
+void ClearAttachments(AttachmentSlots &attachments, int attachMaxCount)
 {
-    const int n = qMin<int>(attachMaxCount, int(slots.size()));
+    const int n = qMin<int>(attachMaxCount, int(attachments.size()));
     for (int i = 0; i < n; ++i)
-        ClearAttachment(slots[i]);
+        ClearAttachment(attachments[i]);
 }
 
 void CopyAttachment(AttachmentRecord &destination, const AttachmentRecord &source)

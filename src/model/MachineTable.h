@@ -70,6 +70,6 @@ QString ShapeName(int shapeType);
 void ClearMachineTable(MachineTable &table);
 void CopyMachineTable(MachineTable &destination, const MachineTable &source);
 // Clears slots 0 to attachMaxCount - 1 (never beyond the array).
-void ClearAttachments(AttachmentSlots &slots, int attachMaxCount);
+void ClearAttachments(AttachmentSlots &attachments, int attachMaxCount);
 void ClearAttachment(AttachmentRecord &record);
 void CopyAttachment(AttachmentRecord &destination, const AttachmentRecord &source);

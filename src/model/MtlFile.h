@@ -9,6 +9,10 @@ enum class MtlFinding {
     AttachmentOverflow,   // attachment line beyond the slot capacity
     NotNumeric,           // a number field whose text is not numeric: default used
     ShapeNotKept,         // shape token that leaves the record incomplete
+    // Added for mtlcheck; the editor behaves as before.
+    ValueChanged,         // negative value stored as 0, unknown ATC word, text cut to 20
+    ItemsDropped,         // attachment stages or items read but not kept or not written back
+    Superseded,           // a later line sets the same field
 };
 class MtlFindingSink {
 public:
@@ -21,10 +25,17 @@ public:
 // name is not an ".MTL" file, does not exist or cannot be read.
 bool ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink *sink = nullptr);
 
+// The parsing itself on decoded lines: fills table and attachments (attachMaxCount
+// of them, cleared first) and returns whether a machine line was recognised.
+bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &table,
+                   AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
+// True when the file name itself ends in ".MTL" in any case.
+bool HasMtlExtension(const QString &fileName);
+
 // The line of slot index, or empty text when the slot is not to be listed or written.
-QString FormatAttachLine(const AttachmentSlots &slots, int index);
+QString FormatAttachLine(const AttachmentSlots &attachments, int index);
 // The whole file text, lines joined with CR LF, the last one included.
-QString MtlFileText(const MachineTable &table, const AttachmentSlots &slots);
+QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments);
 // Writes the table over the file with the backup protocol; shows message 60
 // or 61 and returns false on failure.
 bool WriteMtlFile(AppState &state, const QString &fileName);

@@ -2,10 +2,10 @@
 #include "MachineTable.h"
 
 // Index of the first slot whose Number is n, or -1. n = 0 finds the first free slot.
-int FindAttachment(const AttachmentSlots &slots, std::int32_t n);
+int FindAttachment(const AttachmentSlots &attachments, std::int32_t n);
 // Records whose Number, ShapeType and ShapeNumber are all above 0.
-int CountAttachments(const AttachmentSlots &slots);
+int CountAttachments(const AttachmentSlots &attachments);
 bool IsComplete(const AttachmentRecord &record);
 // Complete records first, ascending Number, equal numbers in slot order;
 // every slot after them cleared.
-void SortAttachments(AttachmentSlots &slots);
+void SortAttachments(AttachmentSlots &attachments);

@@ -1,0 +1,318 @@
+#include "MtlFile.h"
+
+#include "Numbers.h"
+#include "SlotOrder.h"
+#include "Tokens.h"
+#include "platform/FileSystem.h"
+#include "platform/TextFile.h"
+
+#include <QHash>
+
+namespace {
+
+const QString kAttachment = QStringLiteral("ATTACHMENT");
+
+class LineReader {
+public:
+    LineReader(int attachMaxCount, MachineTable &table, AttachmentSlots &attachments,
+               MtlFindingSink *sink)
+        : attachMaxCount_(qMax(0, attachMaxCount)), table_(table), attachments_(attachments), sink_(sink)
+    {
+    }
+
+    bool recognised = false;
+
+    void Read(int lineNumber, const QString &raw)
+    {
+        lineNumber_ = lineNumber;
+        raw_ = &raw;
+        if (TrimSpaces(raw).isEmpty() || raw.startsWith(QLatin1Char('#')))
+            return;
+
+        QString value = UpperSameLength(raw);
+        const QString key = GetToken(value, QStringLiteral("="));
+        QString rest = key;
+        const QString keyword = GetToken(rest, QStringLiteral("("));
+        int axis = -1;
+        if (!rest.isEmpty()) {
+            const QChar c = rest.at(0);
+            axis = c == QLatin1Char('X') ? 0 : c == QLatin1Char('Y') ? 1 : c == QLatin1Char('Z') ? 2 : -1;
+        }
+
+        if (axis >= 0)
+            ReadAxisLine(keyword, axis, value);
+        else
+            ReadPlainLine(keyword, value);
+    }
+
+private:
+    void Report(MtlFinding kind)
+    {
+        if (sink_)
+            sink_->Found(lineNumber_, kind, *raw_);
+    }
+
+    // Remembers which line set a field last, so that mtlcheck can name the
+    // lines whose value a later one replaces.
+    void Set(const QString &field)
+    {
+        recognised = true;
+        if (!sink_)
+            return;
+        auto it = lastLine_.find(field);
+        if (it != lastLine_.end())
+            sink_->Found(it->first, MtlFinding::Superseded, it->second);
+        lastLine_.insert(field, {lineNumber_, *raw_});
+    }
+
+    float Number(const QString &text)
+    {
+        const auto parsed = ParseNumeric(text);
+        const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
+        if (!single) {
+            Report(MtlFinding::NotNumeric);
+            return 0;
+        }
+        if (*single < 0) {
+            Report(MtlFinding::ValueChanged);
+            return 0;
+        }
+        return *single;
+    }
+
+    void ReadAxisLine(const QString &keyword, int axis, const QString &value)
+    {
+        AxisValues *field = nullptr;
+        if (keyword == QLatin1String("STROKE"))
+            field = &table_.Stroke;
+        else if (keyword == QLatin1String("MAXIMUM FEEDRATE"))
+            field = &table_.MaxFeed;
+        else if (keyword == QLatin1String("MAXIMUM ACCELERATION"))
+            field = &table_.MaxAccel;
+        else if (keyword == QLatin1String("RAPID"))
+            field = &table_.RapidFeed;
+        else if (keyword == QLatin1String("RAPID ACCELERATION"))
+            field = &table_.RapidAccel;
+        if (!field) {
+            Report(MtlFinding::UnrecognisedLine);
+            return;
+        }
+        Set(keyword + QLatin1Char('(') + AxisNames[std::size_t(axis)]);
+        (*field)[std::size_t(axis)] = Number(value);
+    }
+
+    void ReadPlainLine(const QString &keyword, const QString &value)
+    {
+        if (keyword == QLatin1String("NAME")) {
+            Set(keyword);
+            table_.MachineName = value;
+            if (TrimSpaces(table_.MachineName.str()) != value)
+                Report(MtlFinding::ValueChanged);
+        } else if (keyword == QLatin1String("ATC TYPE")) {
+            Set(keyword);
+            table_.AtcType = -1;
+            for (std::size_t i = 0; i < AtcTypeNames.size(); ++i)
+                if (value == AtcTypeNames[i])
+                    table_.AtcType = std::int16_t(i);
+            if (table_.AtcType < 0)
+                Report(MtlFinding::ValueChanged);
+        } else if (keyword == QLatin1String("TOOL CHANGE TIME")) {
+            Set(keyword);
+            table_.ToolChangeTime = Number(value);
+        } else if (keyword == QLatin1String("MAXIMUM FEEDRATE")) {
+            Set(keyword);
+            table_.MaxFeedAll = Number(value);
+        } else if (keyword == QLatin1String("INI")) {
+            if (!value.startsWith(kAttachment)) {
+                Report(MtlFinding::UnrecognisedLine);
+                return;
+            }
+            Set(keyword);
+            const auto parsed = ParseNumeric(value.mid(kAttachment.size()));
+            const auto number = parsed ? RoundToInt32(*parsed) : std::nullopt;
+            if (!number)
+                Report(MtlFinding::NotNumeric);
+            table_.IniAttachment = number.value_or(0);
+        } else if (keyword == QLatin1String("ATTACH CHANGE CODE")) {
+            Set(keyword);
+            table_.AttachChangeCode = value;
+        } else if (keyword == QLatin1String("ATTACH DESIGN CODE")) {
+            Set(keyword);
+            table_.AttachDesignCode = value;
+        } else if (keyword.startsWith(kAttachment)) {
+            ReadAttachment(keyword, value);
+        } else {
+            Report(MtlFinding::UnrecognisedLine);
+        }
+    }
+
+    // "SQUARE" or "UNDEFINE", directly followed by a shape number or not.
+    static bool ReadShape(const QString &token, AttachmentRecord &record)
+    {
+        static const QString words[] = {QStringLiteral("SQUARE"), QStringLiteral("UNDEFINE")};
+        for (int type = 1; type <= 2; ++type) {
+            const QString &word = words[type - 1];
+            if (!token.startsWith(word))
+                continue;
+            const QString digits = token.mid(word.size());
+            int number = 1;
+            if (!digits.isEmpty()) {
+                if (digits.size() > 5)
+                    return false;
+                number = 0;
+                for (QChar c : digits) {
+                    if (c.unicode() < '0' || c.unicode() > '9')
+                        return false;
+                    number = number * 10 + (c.unicode() - '0');
+                }
+                if (number < 1 || number > 32767)
+                    return false;
+            }
+            record.ShapeType = std::int16_t(type);
+            record.ShapeNumber = std::int16_t(number);
+            return true;
+        }
+        return false;
+    }
+
+    // One stage value; a text that is not numeric reads as 0. Only the last
+    // item of the line may be a name, so a word elsewhere is reported.
+    float StageValue(const QString &item, const QString &rest)
+    {
+        const auto parsed = ParseNumeric(item);
+        const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
+        if (!single && !rest.isEmpty())
+            Report(MtlFinding::NotNumeric);
+        return single.value_or(0);
+    }
+
+    void ReadAttachment(const QString &keyword, const QString &value)
+    {
+        const auto parsed = ParseNumeric(keyword.mid(kAttachment.size()));
+        const auto number = parsed && *parsed >= 1 ? RoundToInt32(*parsed) : std::nullopt;
+        if (!number) {
+            Report(MtlFinding::BadAttachmentNumber);
+            return;
+        }
+        if (slotCount_ >= attachMaxCount_ || slotCount_ >= int(attachments_.size())) {
+            Report(MtlFinding::AttachmentOverflow);
+            return;
+        }
+        AttachmentRecord &record = attachments_[std::size_t(slotCount_++)];
+        record.Number = *number;
+
+        QString rest = value;
+        const QString shape = GetToken(rest, QStringLiteral("/"));
+        if (!ReadShape(shape, record))
+            Report(MtlFinding::ShapeNotKept);
+
+        record.Width.fill(0);
+        record.Height.fill(0);
+        QString candidate;
+        int stagesRead = 0;
+        for (int k = 0; k < 5; ++k) {
+            if (rest.isEmpty())
+                break;
+            candidate = GetToken(rest, QStringLiteral(","));
+            record.Width[std::size_t(k)] = StageValue(candidate, rest);
+            stagesRead = k + 1;
+            if (record.Width[std::size_t(k)] == 0 || rest.isEmpty())
+                break;
+            candidate = GetToken(rest, QStringLiteral(","));
+            record.Height[std::size_t(k)] = StageValue(candidate, rest);
+        }
+
+        // Items after the stages are dropped; empty items and zeros lose nothing.
+        auto losesSomething = [](const QString &item) {
+            const auto v = ParseNumeric(item);
+            return !item.isEmpty() && (!v || *v != 0);
+        };
+        bool dropped = false;
+        bool candidateFromRest = false;
+        while (!rest.isEmpty()) {
+            if (candidateFromRest && losesSomething(candidate))
+                dropped = true;
+            candidate = GetToken(rest, QStringLiteral(","));
+            candidateFromRest = true;
+        }
+        record.AttachName = QString();
+        if (!candidate.isEmpty() && !IsNumeric(candidate)) {
+            record.AttachName = candidate;
+            if (TrimSpaces(record.AttachName.str()) != candidate)
+                Report(MtlFinding::ValueChanged);
+        } else if (candidateFromRest && losesSomething(candidate)) {
+            dropped = true;
+        }
+
+        // The writer stops at the first width smaller than the one before
+        // (and writes nothing when the first is negative).
+        float previous = 0;
+        for (int k = 0; k < stagesRead && record.Width[std::size_t(k)] != 0; ++k) {
+            if (record.Width[std::size_t(k)] < previous) {
+                dropped = true;
+                break;
+            }
+            previous = record.Width[std::size_t(k)];
+        }
+        if (dropped)
+            Report(MtlFinding::ItemsDropped);
+    }
+
+    int attachMaxCount_;
+    MachineTable &table_;
+    AttachmentSlots &attachments_;
+    MtlFindingSink *sink_;
+    int slotCount_ = 0;
+    int lineNumber_ = 0;
+    const QString *raw_ = nullptr;
+    QHash<QString, std::pair<int, QString>> lastLine_;
+};
+
+}  // namespace
+
+bool HasMtlExtension(const QString &fileName)
+{
+    qsizetype start = fileName.size();
+    while (start > 0 && !IsPathSeparator(fileName.at(start - 1)))
+        --start;
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < start)
+        return false;
+    return fileName.mid(dot).compare(QLatin1String(".MTL"), Qt::CaseInsensitive) == 0;
+}
+
+bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &table,
+                   AttachmentSlots &attachments, MtlFindingSink *sink)
+{
+    ClearMachineTable(table);
+    attachments.assign(std::size_t(qMax(0, attachMaxCount)), AttachmentRecord());
+    LineReader reader(attachMaxCount, table, attachments, sink);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        reader.Read(int(qMin<qsizetype>(i + 1, INT_MAX)), lines.at(i));
+    return reader.recognised;
+}
+
+bool ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink *sink)
+{
+    if (!HasMtlExtension(fileName) || !FileExists(fileName)) {
+        state.Warn(59);
+        return false;
+    }
+    QStringList lines;
+    if (ReadTextLines(fileName, lines) != ReadResult::Ok) {
+        state.Warn(59);
+        return false;
+    }
+
+    MachineTable table;
+    AttachmentSlots attachments;
+    if (!ParseMtlLines(lines, state.AttachMaxCount, table, attachments, sink))
+        return false;
+
+    CopyMachineTable(state.machineTable, table);
+    state.Attachments.resize(std::size_t(qMax<int>(0, state.AttachMaxCount)));
+    for (std::size_t i = 0; i < state.Attachments.size() && i < attachments.size(); ++i)
+        CopyAttachment(state.Attachments[i], attachments[i]);
+    SortAttachments(state.Attachments);
+    return true;
+}

@@ -1,0 +1,149 @@
+#include "MtlFile.h"
+
+#include "Numbers.h"
+#include "Tokens.h"
+#include "platform/FileSystem.h"
+#include "platform/TextFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString FormatAttachLine(const AttachmentSlots &attachments, int index)
+{
+    if (index < 0 || index >= int(attachments.size()))
+        return QString();
+    const AttachmentRecord &r = attachments[std::size_t(index)];
+    // A free slot may still hold the rest of a deleted record until the next
+    // sort; it is never listed or written.
+    if (r.Number < 1 || r.ShapeNumber < 1)
+        return QString();
+    if (r.ShapeType != 1 && r.ShapeType != 2)
+        return QString();
+
+    QString line = QStringLiteral("ATTACHMENT") + FormatNumber(r.Number, Pattern::TwoDigits) +
+                   QStringLiteral(" = ") + ShapeName(r.ShapeType);
+    if (r.ShapeNumber != 1)
+        line += FormatNumber(r.ShapeNumber, Pattern::Digits);
+    line += QLatin1Char('/');
+
+    float previous = 0;
+    for (std::size_t k = 0; k < r.Width.size(); ++k) {
+        if (r.Width[k] < previous) {
+            if (k == 0)
+                return QString();
+            break;
+        }
+        line += FormatNumber(r.Width[k], Pattern::Decimal) + QLatin1Char(',') +
+                FormatNumber(r.Height[k], Pattern::Decimal) + QLatin1Char(',');
+        previous = r.Width[k];
+    }
+
+    if (!TrimSpaces(r.AttachName.str()).isEmpty())
+        line += r.AttachName.str();
+    else
+        line.chop(1);
+    return line;
+}
+
+QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments)
+{
+    QStringList lines;
+    lines << QStringLiteral("#") + QString(18, QLatin1Char('*')) +
+                 QStringLiteral("   MACHINE TABLE FOR MORVEX2000   ") + QString(18, QLatin1Char('*'));
+    lines << QStringLiteral("#") + QString(21, QLatin1Char('*')) +
+                 QStringLiteral("   EDITED WITH Quillmark    ") + QString(7, QLatin1Char('*')) +
+                 QStringLiteral("Ver") + kVersionText + QString(7, QLatin1Char('*'));
+    lines << QStringLiteral("NAME = ") + table.MachineName.str();
+
+    auto axisLines = [&lines](const QString &keyword, const AxisValues &values) {
+        for (std::size_t axis = 0; axis < values.size(); ++axis)
+            if (values[axis] > 0)
+                lines << keyword + QLatin1Char('(') + AxisNames[axis] + QStringLiteral(") = ") +
+                             FormatNumber(values[axis], Pattern::Decimal);
+    };
+
+    axisLines(QStringLiteral("STROKE"), table.Stroke);
+    if (table.ToolChangeTime > 0)
+        lines << QStringLiteral("TOOL CHANGE TIME = ") +
+                     FormatNumber(table.ToolChangeTime, Pattern::DecimalNoLead);
+    if (table.AtcType >= 0 && table.AtcType <= 2)
+        lines << QStringLiteral("ATC TYPE = ") + AtcTypeNames[std::size_t(table.AtcType)];
+    axisLines(QStringLiteral("RAPID"), table.RapidFeed);
+    axisLines(QStringLiteral("RAPID ACCELERATION"), table.RapidAccel);
+    if (table.MaxFeedAll > 0)
+        lines << QStringLiteral("MAXIMUM FEEDRATE = ") +
+                     FormatNumber(table.MaxFeedAll, Pattern::Decimal);
+    axisLines(QStringLiteral("MAXIMUM FEEDRATE"), table.MaxFeed);
+    axisLines(QStringLiteral("MAXIMUM ACCELERATION"), table.MaxAccel);
+    if (!table.AttachChangeCode.isEmpty())
+        lines << QStringLiteral("ATTACH CHANGE CODE = ") + table.AttachChangeCode;
+    if (!table.AttachDesignCode.isEmpty())
+        lines << QStringLiteral("ATTACH DESIGN CODE = ") + table.AttachDesignCode;
+    if (table.IniAttachment > 0)
+        lines << QStringLiteral("INI = ATTACHMENT") +
+                     FormatNumber(table.IniAttachment, Pattern::TwoDigits);
+    for (int i = 0; i < int(attachments.size()); ++i) {
+        const QString line = FormatAttachLine(attachments, i);
+        if (!line.isEmpty())
+            lines << line;
+    }
+
+    QString text;
+    for (const QString &line : lines)
+        text += line + QStringLiteral("\r\n");
+    return text;
+}
+
+bool WriteMtlFile(AppState &state, const QString &fileName)
+{
+    auto fail = [&state](const QString &detail = QString()) {
+        QString text = state.messages(61);
+        if (!detail.isEmpty())
+            text += QLatin1Char('\n') + detail;
+        state.dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
+        return false;
+    };
+
+    // The text is made and encoded before anything on disk is touched, so a
+    // character windows-31j cannot hold leaves the old file as it was.
+    QByteArray bytes;
+    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes))
+        return fail();
+
+    FileOps &files = state.files;
+    QString folder = GetFileDir(fileName);
+    if (folder.isEmpty())
+        folder = QStringLiteral(".");
+    if (!files.DirExists(folder)) {
+        state.Warn(60);
+        return false;
+    }
+
+    const QString backup = fileName + QStringLiteral("bak");
+    bool backupMade = false;
+    if (files.FileExists(fileName)) {
+        if (files.FileExists(backup) && !files.Remove(backup))
+            return fail();
+        if (!files.Rename(fileName, backup))
+            return fail();
+        backupMade = true;
+    }
+
+    // WriteWhole never leaves a half-written file under the name, so only a
+    // backup made above ever needs to go back.
+    if (files.WriteWhole(fileName, bytes)) {
+        if (backupMade)
+            files.Remove(backup);  // a left-over backup does not undo the save
+        return true;
+    }
+
+    if (!backupMade)
+        return fail();
+    bool restored = true;
+    if (files.FileExists(fileName))
+        restored = files.Remove(fileName);
+    restored = restored && files.Rename(backup, fileName);
+    if (!restored)
+        return fail(QDir::toNativeSeparators(QFileInfo(backup).absoluteFilePath()));
+    return fail();
+}

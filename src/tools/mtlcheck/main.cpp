@@ -1,0 +1,234 @@
+// mtlcheck: reads MTL files exactly as the editor does and lists every line
+// that the editor would ignore or change, or prints what saving would write.
+#include "model/AppState.h"
+#include "model/MtlFile.h"
+#include "model/Numbers.h"
+#include "model/SlotOrder.h"
+#include "platform/Profile.h"
+#include "platform/TextFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+enum Exit { kClean = 0, kChanged = 1, kFailed = 2 };
+
+void Print(std::FILE *to, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), to);
+}
+
+// A terminal must not be driven by control characters from a file.
+QString Printable(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char('?');
+    return out;
+}
+
+// The reader's message boxes become lines on standard error.
+class ConsoleDialogs : public Dialogs {
+public:
+    int shown = 0;
+    MsgAnswer MsgBox(const QString &text, MsgButtons, MsgIcon, MsgAnswer defaultButton,
+                     const QString &) override
+    {
+        ++shown;
+        Print(stderr, QStringLiteral("mtlcheck: ") + text + QLatin1Char('\n'));
+        return defaultButton;
+    }
+    using Dialogs::MsgBox;
+    QString InputBox(const QString &, const QString &, const QString &) override { return {}; }
+    QString OpenFile(const OpenFileRequest &) override { return {}; }
+    void Beep() override {}
+};
+
+struct Finding {
+    int line;
+    MtlFinding kind;
+    QString text;
+};
+
+class CollectingSink : public MtlFindingSink {
+public:
+    std::vector<Finding> findings;
+    void Found(int lineNumber, MtlFinding kind, const QString &lineText) override
+    {
+        findings.push_back({lineNumber, kind, lineText});
+    }
+};
+
+QString Describe(MtlFinding kind, int attachMaxCount)
+{
+    switch (kind) {
+    case MtlFinding::UnrecognisedLine:
+        return QStringLiteral("ignored: unrecognised keyword or axis");
+    case MtlFinding::BadAttachmentNumber:
+        return QStringLiteral("ignored: attachment number is not a positive number");
+    case MtlFinding::AttachmentOverflow:
+        return QStringLiteral("ignored: more attachment lines than the %1 attachments").arg(attachMaxCount);
+    case MtlFinding::NotNumeric:
+        return QStringLiteral("changed: a number field is not numeric, 0 is used");
+    case MtlFinding::ShapeNotKept:
+        return QStringLiteral("dropped: shape not recognised, the attachment is not kept");
+    case MtlFinding::ValueChanged:
+        return QStringLiteral(
+            "changed: value not kept as written (negative, unknown word or over 20 characters)");
+    case MtlFinding::ItemsDropped:
+        return QStringLiteral("changed: attachment stages or items are not kept");
+    case MtlFinding::Superseded:
+        return QStringLiteral("ignored: a later line sets the same value");
+    }
+    return QString();
+}
+
+int Usage(const QString &problem)
+{
+    if (!problem.isEmpty())
+        Print(stderr, QStringLiteral("mtlcheck: ") + problem + QLatin1Char('\n'));
+    Print(stderr, QStringLiteral("usage: mtlcheck [--attach-max N] FILE...\n"
+                                 "       mtlcheck [--attach-max N] --print FILE\n"));
+    return kFailed;
+}
+
+std::optional<std::int16_t> SlotCount(const QString &text)
+{
+    const auto v = ParseNumeric(text);
+    const auto n = v ? RoundToInt16(*v) : std::nullopt;
+    if (!n || *n < 1)
+        return std::nullopt;
+    return n;
+}
+
+int CheckFile(AppState &state, ConsoleDialogs &dialogs, const QString &name)
+{
+    CollectingSink sink;
+    const int shownBefore = dialogs.shown;
+    ClearMachineTable(state.machineTable);
+    ClearAttachments(state.Attachments, state.AttachMaxCount);
+    const bool loaded = ReadMtlFile(state, name, &sink);
+
+    std::stable_sort(sink.findings.begin(), sink.findings.end(),
+                     [](const Finding &a, const Finding &b) { return a.line < b.line; });
+    const QString shownName = Printable(name);
+    for (const Finding &f : sink.findings)
+        Print(stdout, QStringLiteral("%1:%2: %3: %4\n")
+                          .arg(shownName)
+                          .arg(f.line)
+                          .arg(Describe(f.kind, state.AttachMaxCount), Printable(f.text)));
+
+    if (!loaded) {
+        const QString why = dialogs.shown != shownBefore
+                                ? QStringLiteral("not an .mtl file, missing or unreadable")
+                                : QStringLiteral("no machine line recognised");
+        Print(stdout, QStringLiteral("%1: cannot be loaded: %2\n").arg(shownName, why));
+        return kFailed;
+    }
+
+    int problems = int(sink.findings.size());
+    QByteArray bytes;
+    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes)) {
+        Print(stdout, QStringLiteral("%1: cannot be saved: a text holds a character that "
+                                     "windows-31j cannot hold\n")
+                          .arg(shownName));
+        ++problems;
+    }
+    Print(stdout, QStringLiteral("%1: %2 attachment(s), %3 finding(s)\n")
+                      .arg(shownName)
+                      .arg(CountAttachments(state.Attachments))
+                      .arg(problems));
+    return problems > 0 ? kChanged : kClean;
+}
+
+int PrintFile(AppState &state, const QString &name)
+{
+    if (!ReadMtlFile(state, name)) {
+        Print(stderr, QStringLiteral("mtlcheck: %1: cannot be loaded\n").arg(Printable(name)));
+        return kFailed;
+    }
+    QByteArray bytes;
+    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes)) {
+        Print(stderr, QStringLiteral("mtlcheck: %1: a text holds a character that windows-31j "
+                                     "cannot hold; saving would fail\n")
+                          .arg(Printable(name)));
+        return kFailed;
+    }
+    if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) !=
+            std::size_t(bytes.size()) ||
+        std::fflush(stdout) != 0) {
+        Print(stderr, QStringLiteral("mtlcheck: cannot write to standard output\n"));
+        return kFailed;
+    }
+    return kClean;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+
+    bool print = false;
+    std::optional<std::int16_t> attachments;
+    QStringList files;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QLatin1String("--print")) {
+            print = true;
+        } else if (a == QLatin1String("--attach-max")) {
+            if (i + 1 >= args.size())
+                return Usage(QStringLiteral("--attach-max needs a number"));
+            attachments = SlotCount(args.at(++i));
+            if (!attachments)
+                return Usage(QStringLiteral("--attach-max needs a number from 1 to 32767"));
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            Usage(QString());
+            return kClean;
+        } else if (a == QLatin1String("--")) {
+            files << args.mid(i + 1);
+            break;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return Usage(QStringLiteral("unknown option ") + a);
+        } else {
+            files << a;
+        }
+    }
+    if (files.isEmpty())
+        return Usage(QStringLiteral("no file named"));
+    if (print && files.size() != 1)
+        return Usage(QStringLiteral("--print takes exactly one file"));
+
+    if (!attachments) {
+        // The editor's own setting, read only: the tool never writes the file.
+        const QString ini = QDir(QCoreApplication::applicationDirPath())
+                                .filePath(QStringLiteral("Quillmark.ini"));
+        attachments = SlotCount(ProfileRead(ini, QStringLiteral("Comfig"),
+                                      QStringLiteral("ATTACH MAX COUNT")));
+    }
+
+    ConsoleDialogs dialogs;
+    FileOps fileOps;
+    AppState state(dialogs, fileOps);
+    state.messages.Create(61);
+    state.messages.Set(59, QStringLiteral("The file is not an .mtl file, does not exist or "
+                                          "cannot be read."));
+    state.SizeAttachments(attachments.value_or(10));
+
+    if (print)
+        return PrintFile(state, files.first());
+
+    int result = kClean;
+    for (const QString &name : files)
+        result = std::max(result, CheckFile(state, dialogs, name));
+    return result;
+}
