@@ -1,0 +1,190 @@
+#include "platform/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Lines = QList<QByteArray>;
+
+class TestTextFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void decode_data();
+    void decode();
+    void asciiBytesDecodeToThemselves();
+    void everyPairDecodesToOneStableCharacter();
+    void encode_data();
+    void encode();
+    void splitLines_data();
+    void splitLines();
+    void readTextLines();
+};
+
+void TestTextFile::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("empty") << QByteArray() << QString();
+    // 0x5C ("\") as a trail byte must not turn into a path separator.
+    QTest::newRow("trail 0x5C") << QByteArray("\x83\x5c\x95\x5c\x94\x5c\x8d\x5c")
+                                << QStringLiteral("ソ表能構");
+    // 0x61-0x7A as trail bytes must not be taken for "a"-"z".
+    QTest::newRow("trail a-z") << QByteArray("\x83\x74\x83\x67\x83\x7a\x83\x61")
+                               << QStringLiteral("フトホヂ");
+    QTest::newRow("mixed with ascii") << QByteArray("AT-\x8b\x40\x8a\x42 1")
+                                      << QStringLiteral("AT-機械 1");
+    QTest::newRow("half-width katakana") << QByteArray("\xb1\xdf") << QStringLiteral("ｱﾟ");
+    QTest::newRow("vendor extensions") << QByteArray("\x87\x40\xfa\x40")
+                                       << QStringLiteral("①ⅰ");
+    QTest::newRow("lone lead byte at end")
+        << QByteArray("ab\x81") << QStringLiteral("ab") + QChar(0xFFFD);
+    QTest::newRow("lead byte before a blank")
+        << QByteArray("\x81 z") << QChar(0xFFFD) + QStringLiteral(" z");
+    QTest::newRow("lead byte before DEL")
+        << QByteArray("\x81\x7f") << QString(QChar(0xFFFD)) + QChar(0x7F);
+    QTest::newRow("bytes that start nothing")
+        << QByteArray("\x80\xa0\xfd\xfe\xff") << QString(5, QChar(0xFFFD));
+    QTest::newRow("unassigned pair") << QByteArray("x\x85\x40y")
+                                     << QStringLiteral("x") + QChar(0xFFFD) + QStringLiteral("y");
+    QTest::newRow("NUL kept") << QByteArray("a\0b", 3) << QString::fromUtf16(u"a\0b", 3);
+}
+
+void TestTextFile::decode()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(DecodeCp932(bytes), text);
+}
+
+void TestTextFile::asciiBytesDecodeToThemselves()
+{
+    for (int b = 0; b < 0x80; ++b) {
+        const QString text = DecodeCp932(QByteArray(1, char(b)));
+        QCOMPARE(text.size(), 1);
+        QCOMPARE(int(text.at(0).unicode()), b);
+        QByteArray back;
+        QVERIFY(EncodeCp932(text, back));
+        QCOMPARE(back, QByteArray(1, char(b)));
+    }
+}
+
+void TestTextFile::everyPairDecodesToOneStableCharacter()
+{
+    // Each well-formed pair is one character (or one U+FFFD); whatever it
+    // decodes to encodes to a pair that decodes to the same character.
+    int assigned = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead >= 0xA0 && lead <= 0xDF)
+            continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (trail == 0x7F)
+                continue;
+            const QByteArray pair = QByteArray(1, char(lead)) + char(trail);
+            const QString text = DecodeCp932(pair);
+            QCOMPARE(text.size(), 1);
+            QByteArray again;
+            const bool encoded = EncodeCp932(text, again);
+            if (text.at(0) == QChar(0xFFFD)) {
+                QVERIFY(!encoded);
+                continue;
+            }
+            ++assigned;
+            QVERIFY2(encoded, pair.toHex().constData());
+            QCOMPARE(again.size(), 2);
+            QCOMPARE(DecodeCp932(again), text);
+        }
+    }
+    QVERIFY(assigned > 7000);
+}
+
+void TestTextFile::encode_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("ascii") << QStringLiteral("ATTACH MAX COUNT=10") << true
+                           << QByteArray("ATTACH MAX COUNT=10");
+    QTest::newRow("japanese") << QStringLiteral("ソフト保存") << true
+                              << QByteArray("\x83\x5c\x83\x74\x83\x67\x95\xdb\x91\xb6");
+    QTest::newRow("wave dash of the code page") << QStringLiteral("～") << true
+                                                << QByteArray("\x81\x60");
+    QTest::newRow("control codes as they are")
+        << QString::fromUtf16(u"a\x1a\x1c\x7f" "b") << true << QByteArray("a\x1a\x1c\x7f" "b");
+    QTest::newRow("euro sign") << QStringLiteral("a€b") << false << QByteArray();
+    QTest::newRow("replacement character") << QString(QChar(0xFFFD)) << false << QByteArray();
+    QTest::newRow("emoji") << QStringLiteral("a😀") << false << QByteArray();
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false << QByteArray();
+    QTest::newRow("failure after a control code")
+        << QString::fromUtf16(u"\x7f€") << false << QByteArray();
+}
+
+void TestTextFile::encode()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(QByteArray, bytes);
+    QByteArray out;
+    QCOMPARE(EncodeCp932(text, out), ok);
+    if (ok)
+        QCOMPARE(out, bytes);
+}
+
+void TestTextFile::splitLines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Lines>("lines");
+
+    QTest::newRow("empty") << QByteArray() << Lines{};
+    QTest::newRow("no line end") << QByteArray("a") << Lines{"a"};
+    QTest::newRow("final CR LF adds no line") << QByteArray("a\r\n") << Lines{"a"};
+    QTest::newRow("CR LF") << QByteArray("a\r\nb") << Lines{"a", "b"};
+    QTest::newRow("lone CR") << QByteArray("a\rb\r") << Lines{"a", "b"};
+    QTest::newRow("lone LF") << QByteArray("a\nb\n") << Lines{"a", "b"};
+    QTest::newRow("mixed") << QByteArray("a\rb\nc\r\nd") << Lines{"a", "b", "c", "d"};
+    QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << Lines{"a", "", "b"};
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\n") << Lines{"a", ""};
+    QTest::newRow("blank lines") << QByteArray("\r\n\r\n") << Lines{"", ""};
+    QTest::newRow("single LF") << QByteArray("\n") << Lines{""};
+    QTest::newRow("trail byte before CR LF")
+        << QByteArray("\x83\x5c\r\n\x83\x7a") << Lines{"\x83\x5c", "\x83\x7a"};
+}
+
+void TestTextFile::splitLines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Lines, lines);
+    QCOMPARE(SplitLines(bytes), lines);
+}
+
+void TestTextFile::readTextLines()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QStringList lines{QStringLiteral("stale")};
+
+    QCOMPARE(ReadTextLines(dir.filePath(QStringLiteral("none.mtl")), lines), ReadResult::Missing);
+    QVERIFY(lines.isEmpty());
+    QCOMPARE(ReadTextLines(QString(), lines), ReadResult::Missing);
+
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.mtl")));
+    lines = QStringList{QStringLiteral("stale")};
+    QCOMPARE(ReadTextLines(dir.filePath(QStringLiteral("folder.mtl")), lines),
+             ReadResult::Unreadable);
+    QVERIFY(lines.isEmpty());
+
+    const QString path = dir.filePath(QStringLiteral("a.mtl"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("MACHINE NAME = \x83\x5c\x83\x74\x83\x67\r\nA\nB\rC\x81");
+    file.close();
+    QCOMPARE(ReadTextLines(path, lines), ReadResult::Ok);
+    QCOMPARE(lines, (QStringList{QStringLiteral("MACHINE NAME = ソフト"), QStringLiteral("A"),
+                                 QStringLiteral("B"), QStringLiteral("C") + QChar(0xFFFD)}));
+}
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "tst_textfile.moc"
