@@ -1,0 +1,143 @@
+#include "MessageFile.h"
+
+#include "model/Numbers.h"
+#include "platform/FileSystem.h"
+#include "platform/TextFile.h"
+
+#include <QFile>
+
+#include <optional>
+
+namespace {
+
+// Only the space character: a tab is part of the text.
+QString StripSpaces(const QString &text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start) == u' ')
+        ++start;
+    while (end > start && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(start, end - start);
+}
+
+// A number of the file converted to 16 bits; nothing when it is not numeric.
+// Numeric but beyond 16 bits sets overflow: the whole file is then refused.
+std::optional<std::int16_t> ToIndex(const QString &text, bool &overflow)
+{
+    const std::optional<double> value = ParseNumeric(text);
+    if (!value)
+        return std::nullopt;
+    const std::optional<std::int16_t> index = RoundToInt16(*value);
+    if (!index)
+        overflow = true;
+    return index;
+}
+
+std::optional<std::int16_t> GstrIndex(const QString &line, bool &overflow)
+{
+    const qsizetype gstr = line.indexOf(QLatin1String("GSTR"), 0, Qt::CaseInsensitive);
+    if (gstr < 0)
+        return std::nullopt;
+    const qsizetype open = line.indexOf(u'(', gstr + 4);
+    if (open < 0)
+        return std::nullopt;
+    const qsizetype close = line.indexOf(u')', open + 1);
+    if (close < 0)
+        return std::nullopt;
+    return ToIndex(line.mid(open + 1, close - open - 1), overflow);
+}
+
+QString EntryText(const QString &line)
+{
+    QString text = GetValuePart(line);
+    if (text.startsWith(u'"'))
+        text.remove(0, 1);
+    if (text.endsWith(u'"'))
+        text.chop(1);
+    return text;
+}
+
+void ShowBuiltIn(AppState &state, const QString &text)
+{
+    state.dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, kProgramTitle);
+}
+
+}  // namespace
+
+QString StripComment(const QString &line)
+{
+    const qsizetype hash = line.indexOf(u'#');
+    return hash < 0 ? line : line.left(hash);
+}
+
+QString GetValuePart(const QString &line)
+{
+    const qsizetype eq = line.indexOf(u'=');
+    return eq < 0 ? QString() : StripSpaces(line.mid(eq + 1));
+}
+
+int GetGstrIndex(const QString &line)
+{
+    bool overflow = false;
+    const std::optional<std::int16_t> index = GstrIndex(line, overflow);
+    return index ? *index : -1;
+}
+
+MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
+{
+    const QList<QByteArray> lines = SplitLines(bytes);
+    MessageTable loaded;
+    qsizetype i = 0;
+    bool overflow = false;
+    for (; i < lines.size(); ++i) {
+        const QString line = StripSpaces(StripComment(DecodeCp932(lines.at(i))));
+        if (!line.contains(QLatin1String("MAX_INDEX"), Qt::CaseInsensitive))
+            continue;
+        const std::optional<std::int16_t> maxIndex = ToIndex(GetValuePart(line), overflow);
+        if (overflow)
+            return MessageFileResult::Failed;
+        if (!maxIndex)
+            continue;
+        if (*maxIndex < 0)
+            return MessageFileResult::Failed;
+        loaded.Create(*maxIndex);
+        break;
+    }
+    if (!loaded.Loaded())
+        return MessageFileResult::NoMaxIndex;
+    for (++i; i < lines.size(); ++i) {
+        const QString line = StripSpaces(StripComment(DecodeCp932(lines.at(i))));
+        const std::optional<std::int16_t> index = GstrIndex(line, overflow);
+        if (overflow)
+            return MessageFileResult::Failed;
+        if (index && *index >= 0 && *index <= loaded.MaxIndex())
+            loaded.Set(*index, EntryText(line));
+    }
+    table = loaded;
+    return MessageFileResult::Ok;
+}
+
+bool LoadMessageTable(AppState &state)
+{
+    const QString path = state.settings.AppPath + QStringLiteral("Quillmark.mes");
+    if (!FileExists(path)) {
+        ShowBuiltIn(state, kMessageFileMissing);
+        return false;
+    }
+    QFile file(path);
+    QByteArray bytes;
+    bool read = file.open(QIODevice::ReadOnly);
+    if (read) {
+        bytes = file.readAll();
+        read = file.error() == QFileDevice::NoError;
+    }
+    MessageTable table;
+    if (!read || ParseMessageFile(bytes, table) != MessageFileResult::Ok) {
+        ShowBuiltIn(state, kMessageFileBad);
+        return false;
+    }
+    state.messages = table;
+    return true;
+}

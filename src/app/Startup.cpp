@@ -1,0 +1,77 @@
+#include "Startup.h"
+
+#include "MessageFile.h"
+#include "Settings.h"
+#include "model/Numbers.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+constexpr std::int16_t kDefaultAttachMaxCount = 10;
+
+// Below one slot the table could hold nothing, and slots are counted in 16
+// bits: other numbers are brought into that range. Text that is not a number
+// gives the default and stays in the file as it is.
+std::int16_t AttachCountFrom(const QString &text)
+{
+    const std::optional<double> value = ParseNumeric(text);
+    if (!value)
+        return kDefaultAttachMaxCount;
+    if (*value >= 32767)
+        return 32767;
+    if (*value <= 1)
+        return 1;
+    const std::optional<std::int16_t> count = RoundToInt16(*value);
+    return count ? *count : kDefaultAttachMaxCount;
+}
+
+}  // namespace
+
+bool InitApplication(AppState &state, const QString &appPath)
+{
+    QString path = appPath.isEmpty() ? QStringLiteral("./") : appPath;
+    if (!IsPathSeparator(path.back()))
+        path += u'/';
+    state.settings.AppPath = path;
+    SetIniPath(state, path + QStringLiteral("Quillmark.ini"));
+
+    state.settings.OpenEditorOnEnd =
+        !ReadIniValue(state, QStringLiteral("Config"), QStringLiteral("Check")).isEmpty();
+    state.settings.TextEditorPath = GetIniValue(state, QStringLiteral("Config"),
+                                                QStringLiteral("TextEditor"), kDefaultTextEditor);
+    // "Comfig", so spelled, is where existing settings files keep the count.
+    const QString count = GetIniValue(state, QStringLiteral("Comfig"),
+                                      QStringLiteral("ATTACH MAX COUNT"), QStringLiteral("10"));
+    state.SizeAttachments(AttachCountFrom(count));
+    ClearMachineTable(state.machineTable);
+    return LoadMessageTable(state);
+}
+
+QString CommandLineMtlFile(const QString &commandLine)
+{
+    const QString name = commandLine.trimmed();
+    if (name.size() >= 4 && name.right(4).toUpper() == QLatin1String(".MTL"))
+        return name;
+    return QString();
+}
+
+std::unique_ptr<MainWindowPort> Main(
+    AppState &state, const QString &appPath, const QString &commandLine,
+    const std::function<std::unique_ptr<MainWindowPort>(AppState &)> &createWindow)
+{
+    if (!InitApplication(state, appPath))
+        return nullptr;
+    state.settings.CommandLine = commandLine.trimmed();
+    std::unique_ptr<MainWindowPort> window = createWindow(state);
+    if (!window)
+        return nullptr;
+    window->ShowWindow();
+    // The file goes in only after the window's load has run, so that the load
+    // does not empty it again.
+    const QString file = CommandLineMtlFile(state.settings.CommandLine);
+    if (!file.isEmpty()) {
+        window->SetFileName(file);
+        state.settings.OpenEditorOnEnd = false;
+    }
+    return window;
+}
