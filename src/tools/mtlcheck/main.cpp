@@ -74,7 +74,7 @@ QString Describe(MtlFinding kind, int attachMaxCount)
     case MtlFinding::BadAttachmentNumber:
         return QStringLiteral("ignored: attachment number is not a positive number");
     case MtlFinding::AttachmentOverflow:
-        return QStringLiteral("ignored: more attachment lines than the %1 attachments").arg(attachMaxCount);
+        return QStringLiteral("ignored: more attachment lines than the %1 slots").arg(attachMaxCount);
     case MtlFinding::NotNumeric:
         return QStringLiteral("changed: a number field is not numeric, 0 is used");
     case MtlFinding::ShapeNotKept:
@@ -179,7 +179,7 @@ int main(int argc, char *argv[])
     args.removeFirst();
 
     bool print = false;
-    std::optional<std::int16_t> attachments;
+    std::optional<std::int16_t> slotCount;
     QStringList files;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
@@ -188,8 +188,8 @@ int main(int argc, char *argv[])
         } else if (a == QLatin1String("--attach-max")) {
             if (i + 1 >= args.size())
                 return Usage(QStringLiteral("--attach-max needs a number"));
-            attachments = SlotCount(args.at(++i));
-            if (!attachments)
+            slotCount = SlotCount(args.at(++i));
+            if (!slotCount)
                 return Usage(QStringLiteral("--attach-max needs a number from 1 to 32767"));
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             Usage(QString());
@@ -208,11 +208,11 @@ int main(int argc, char *argv[])
     if (print && files.size() != 1)
         return Usage(QStringLiteral("--print takes exactly one file"));
 
-    if (!attachments) {
+    if (!slotCount) {
         // The editor's own setting, read only: the tool never writes the file.
         const QString ini = QDir(QCoreApplication::applicationDirPath())
                                 .filePath(QStringLiteral("Quillmark.ini"));
-        attachments = SlotCount(ProfileRead(ini, QStringLiteral("Comfig"),
+        slotCount = SlotCount(ProfileRead(ini, QStringLiteral("Comfig"),
                                       QStringLiteral("ATTACH MAX COUNT")));
     }
 
@@ -222,7 +222,7 @@ int main(int argc, char *argv[])
     state.messages.Create(61);
     state.messages.Set(59, QStringLiteral("The file is not an .mtl file, does not exist or "
                                           "cannot be read."));
-    state.SizeAttachments(attachments.value_or(10));
+    state.SizeAttachments(slotCount.value_or(10));
 
     if (print)
         return PrintFile(state, files.first());
