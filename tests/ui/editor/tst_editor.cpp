@@ -133,6 +133,7 @@ private Q_SLOTS:
     void closeYesInNumberChangedState();
     void dataChangedSurvivesReopening();
     void titleBarCloseDoesNotAsk();
+    void openModalLoadsAndReturns();
     void states_data();
     void states();
     void fullTableShow();
@@ -601,11 +602,39 @@ void TestEditor::titleBarCloseDoesNotAsk()
     QCOMPARE(h.dialogs.boxes.size(), 0);
     QCOMPARE(h.state.Attachments[2].Number, 0);
 
-    // Escape neither closes nor asks.
+    // Escape neither closes nor asks; Return presses no button.
     QVERIFY(h.Open(3, 7));
     QTest::keyClick(h.Number(), Qt::Key_Escape);
     QVERIFY(h.editor->isVisible());
+    h.Type(h.Width(0), "10");
+    h.Type(h.Hight(0), "5");
+    QTest::keyClick(h.Hight(0), Qt::Key_Return);
+    QTest::keyClick(h.Hight(0), Qt::Key_Escape);
+    QVERIFY(h.editor->isVisible());
+    QCOMPARE(h.state.Attachments[2].Number, 0);
     QCOMPARE(h.dialogs.boxes.size(), 0);
+    QCOMPARE(h.dialogs.beeps, 0);
+}
+
+void TestEditor::openModalLoadsAndReturns()
+{
+    Harness h;
+    h.owner.show();
+    h.state.EditAttachPos = 2;
+    h.state.EditAttachNo = 12;
+    bool sawLoaded = false;
+    QTimer::singleShot(0, h.editor.get(), [&] {
+        sawLoaded = h.editor->isVisible() && h.editor->isModal() &&
+                    h.Width(1)->text() == QStringLiteral("20.");
+        h.Type(h.Width(0), "11");
+        h.dialogs.answers.enqueue(MsgAnswer::Yes);
+        h.Press("btnClose");
+    });
+    h.editor->OpenModal();  // returns once the window has closed
+    QVERIFY(sawLoaded);
+    QVERIFY(!h.editor->isVisible());
+    QCOMPARE(h.state.Attachments[1].Width[0], 11.0f);
+    QCOMPARE(h.defChanges, 1);
 }
 
 void TestEditor::states_data()
