@@ -3,7 +3,34 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QTimer>
 #include <QWidget>
+
+namespace {
+// Calls back once, after the next mouse button release has been delivered.
+class ReleaseWatch : public QObject {
+public:
+    ReleaseWatch(QObject *parent, std::function<void()> done)
+        : QObject(parent), done_(std::move(done))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease && !fired_) {
+            fired_ = true;
+            QTimer::singleShot(0, this, [this] { done_(); });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> done_;
+    bool fired_ = false;
+};
+}  // namespace
 
 void FieldEvents::Watch(QLineEdit *field, Validate validate, LostFocus lostFocus)
 {
@@ -13,6 +40,8 @@ void FieldEvents::Watch(QLineEdit *field, Validate validate, LostFocus lostFocus
     connect(field, &QLineEdit::textChanged, this, [this, field] {
         if (committed_ == field)
             committed_ = nullptr;
+        if (clickRefused_ == field)
+            clickRefused_ = nullptr;
     });
 }
 
@@ -41,11 +70,25 @@ bool FieldEvents::Leave(QWidget *field)
     return true;
 }
 
+void FieldEvents::HoldClick(QWidget *field)
+{
+    clickRefused_ = field;
+    delete releaseWatch_;
+    releaseWatch_ = new ReleaseWatch(this, [this] {
+        clickRefused_ = nullptr;
+        releaseWatch_->deleteLater();
+        releaseWatch_ = nullptr;
+    });
+}
+
 bool FieldEvents::Commit()
 {
     if (busy_)
         return false;
     QWidget *focused = QApplication::focusWidget();
+    // The refusal has just been shown for this very click.
+    if (focused && focused == clickRefused_)
+        return false;
     if (focused && fields_.count(focused) && committed_ != focused) {
         if (!Leave(focused))
             return false;
@@ -70,7 +113,8 @@ bool FieldEvents::eventFilter(QObject *watched, QEvent *event)
             if (leaving)
                 committed_ = nullptr;  // already left by Commit()
         } else if (leaving && (!next || next->window() == field->window())) {
-            Leave(field);
+            if (!Leave(field) && reason == Qt::MouseFocusReason)
+                HoldClick(field);
         }
     }
     return QObject::eventFilter(watched, event);

@@ -41,8 +41,14 @@ private:
     // Runs both handlers for field; false when Validate refused.
     bool Leave(QWidget *field);
 
+    // The mouse press that moved the focus was refused: the click that
+    // follows (a button's clicked) must not act or ask again.
+    void HoldClick(QWidget *field);
+
     std::map<QWidget *, Handlers> fields_;
     QPointer<QWidget> refused_;    // the field that last refused its text
+    QPointer<QWidget> clickRefused_;
+    QObject *releaseWatch_ = nullptr;
     QPointer<QWidget> committed_;  // left by Commit() while keeping the focus
     bool busy_ = false;
 };

@@ -1,0 +1,114 @@
+#pragma once
+// The main window: every value of the machine table, the attachment list,
+// and the buttons that choose, save and close the file.
+#include "app/Startup.h"
+#include "model/AppState.h"
+#include "ui/common/FieldEvents.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class QLineEdit;
+class frmEditor;
+namespace Ui {
+class frmMain;
+}
+
+class frmMain : public QWidget, public MainWindowPort {
+    Q_OBJECT
+public:
+    explicit frmMain(AppState &state, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // MainWindowPort: the load runs once, before the window is first shown.
+    void ShowWindow() override;
+    void SetFileName(const QString &name) override;
+
+    // Shows the open-file dialog. On a choice, InitFileName and InitDirectry
+    // take the chosen name and folder and the full path is returned; else
+    // empty text and both are left alone.
+    QString FileChoice(QString &InitFileName, QString &InitDirectry, const QString &FileCaption,
+                       const QString &Suffix);
+    // Checks txtb's text as a number and rewrites it in the display pattern;
+    // on refusal shows message 42, sets Cancel and returns 0.
+    float NumValidate(QLineEdit *txtb, bool &Cancel);
+    // Marks the table changed and refills the window.
+    void AttachDefChange();
+
+    bool DataChanged() const { return dataChanged_; }
+    bool Displaying() const { return displaying_; }
+    const QString &InitFile() const { return initFile_; }
+    const QString &InitDir() const { return initDir_; }
+
+    // Seams, replaced by tests. openEditor runs the modal attachment editor
+    // for state.EditAttachPos / EditAttachNo; startEditor starts the external
+    // text editor without a shell (false when it could not start);
+    // endProgram ends the program once the window is gone.
+    std::function<void()> openEditor;
+    std::function<bool(const QString &program, const QStringList &arguments)> startEditor;
+    std::function<void()> endProgram;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void Form_Unload();
+    void ShowMachineTable();
+    void ConfirmSave(bool &Cancel);
+    void Save();
+    bool CanSave(const QString &name) const;
+    void OpenEditor();
+    // The slot that list row shows, or -1.
+    int RowSlot(int row) const;
+
+    void txtFileName_Change();
+    void btnEntry_Click();
+    void cmdFile_Click();
+    void btnEnd_Click();
+    void framFile_OLEDragDrop(const QStringList &files);
+
+    void txtCngTime_Validate(bool &Cancel);
+    void txtMaxFeedAll_Validate(bool &Cancel);
+    void txtStroke_Validate(int Index, bool &Cancel);
+    void txtMaxFeedXYZ_Validate(int Index, bool &Cancel);
+    void txtMaxAcceleXYZ_Validate(int Index, bool &Cancel);
+    void txtRapidFeedXYZ_Validate(int Index, bool &Cancel);
+    void txtRapidAcceleXYZ_Validate(int Index, bool &Cancel);
+    void CommitNumber(QLineEdit *box, float &field, bool &Cancel);
+    void txtMachineName_LostFocus();
+    void cmbAtcType_Click();
+    void txtAttachInit_Validate(bool &Cancel);
+    void txtAttachInit_LostFocus();
+
+    void btnAdd_Click();
+    void btnEdit_Click();
+    void btnDel_Click();
+    void lstAttach_Click();
+
+    AppState &state_;
+    Ui::frmMain *ui;
+    FieldEvents fieldEvents_;
+    frmEditor *editor_ = nullptr;  // created on first need, kept for the run
+
+    std::array<QLineEdit *, 3> txtStroke{};
+    std::array<QLineEdit *, 3> txtMaxFeedXYZ{};
+    std::array<QLineEdit *, 3> txtMaxAcceleXYZ{};
+    std::array<QLineEdit *, 3> txtRapidFeedXYZ{};
+    std::array<QLineEdit *, 3> txtRapidAcceleXYZ{};
+
+    QString initFile_;
+    QString initDir_;
+    bool dataChanged_ = false;
+    bool displaying_ = false;
+    bool loaded_ = false;
+    bool ending_ = false;    // the end button has asked already
+    bool unloaded_ = false;  // settings written once
+    // List row -> slot. Rows and slots coincide after a sort, unless a
+    // complete record has no line (a negative first width, say).
+    std::vector<int> rowSlot_;
+};
