@@ -257,7 +257,7 @@ QString FormatNumber(double value, NumberPattern pattern)
         out += fracPart;
     }
     if (out.empty())
-        out = "0";  // "###" of zero: a number must show something
+        out.push_back('0');  // "###" of zero: a number must show something
     return QString::fromLatin1(out.data(), qsizetype(out.size()));
 }
 

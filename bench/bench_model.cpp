@@ -1,0 +1,142 @@
+// Loading and saving a machine file: a typical 10-slot file against one that
+// fills 32767 slots. Items are file lines, so the per-item times compare
+// directly: near-linear work gives the same time per line for both sizes.
+#include "model/MtlFile.h"
+#include "model/SlotOrder.h"
+#include "platform/FakeDialogs.h"
+#include "platform/TextFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+struct Table {
+    FakeDialogs dialogs;
+    FileOps files;
+    AppState state{dialogs, files};
+    explicit Table(int count)
+    {
+        state.messages.Create(61);
+        state.SizeAttachments(std::int16_t(count));
+        MachineTable &t = state.machineTable;
+        t.MachineName = QStringLiteral("BENCH VM5");
+        t.Stroke = {850, 500, 510};
+        t.ToolChangeTime = 2.5f;
+        t.AtcType = 1;
+        t.RapidFeed = {36000, 36000, 30000};
+        t.MaxFeed = {10000, 10000, 8000};
+        t.MaxAccel = {0.3f, 0.3f, 0.25f};
+        t.IniAttachment = 1;
+        // Numbers in shuffled order, so that loading really sorts.
+        std::vector<int> numbers(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i)
+            numbers[std::size_t(i)] = i + 1;
+        std::shuffle(numbers.begin(), numbers.end(), std::mt19937(42));
+        for (int i = 0; i < count; ++i) {
+            AttachmentRecord &r = state.Attachments[std::size_t(i)];
+            r.Number = numbers[std::size_t(i)];
+            r.ShapeType = 1;
+            r.ShapeNumber = 1;
+            r.Width = {120, 160, 200, 0, 0};
+            r.Height = {40.5f, 60.25f, 90.125f, 0, 0};
+            r.AttachName = QStringLiteral("STANDARD HEAD");
+        }
+    }
+    int Lines() const
+    {
+        return int(MtlFileText(state.machineTable, state.Attachments).count(QLatin1Char('\n')));
+    }
+};
+
+QTemporaryDir &Dir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// The unsorted file, written once per size.
+QString File(int count)
+{
+    const QString path = Dir().filePath(QStringLiteral("bench%1.mtl").arg(count));
+    if (!QFile::exists(path)) {
+        Table t(count);
+        QByteArray bytes;
+        EncodeCp932(MtlFileText(t.state.machineTable, t.state.Attachments), bytes);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+    return path;
+}
+
+void BM_ReadAndSort(benchmark::State &s)
+{
+    const int count = int(s.range(0));
+    const QString path = File(count);
+    Table t(count);
+    const int lines = t.Lines();
+    for (auto _ : s) {
+        bool ok = ReadMtlFile(t.state, path);
+        benchmark::DoNotOptimize(ok);
+    }
+    if (CountAttachments(t.state.Attachments) != count)
+        s.SkipWithError("not every attachment was loaded");
+    s.SetItemsProcessed(s.iterations() * lines);
+}
+
+void BM_Sort(benchmark::State &s)
+{
+    const int count = int(s.range(0));
+    const Table t(count);
+    AttachmentSlots work;
+    for (auto _ : s) {
+        s.PauseTiming();
+        work = t.state.Attachments;
+        s.ResumeTiming();
+        SortAttachments(work);
+        benchmark::DoNotOptimize(work.data());
+    }
+    s.SetItemsProcessed(s.iterations() * count);
+}
+
+void BM_FormatText(benchmark::State &s)
+{
+    const int count = int(s.range(0));
+    const Table t(count);
+    const int lines = t.Lines();
+    for (auto _ : s) {
+        QString text = MtlFileText(t.state.machineTable, t.state.Attachments);
+        benchmark::DoNotOptimize(text.data());
+    }
+    s.SetItemsProcessed(s.iterations() * lines);
+}
+
+// The whole save: text, encoding, backup, atomic write with fsync, clean-up.
+void BM_Write(benchmark::State &s)
+{
+    const int count = int(s.range(0));
+    Table t(count);
+    const int lines = t.Lines();
+    const QString path = Dir().filePath(QStringLiteral("write%1.mtl").arg(count));
+    for (auto _ : s) {
+        bool ok = WriteMtlFile(t.state, path);
+        if (!ok)
+            s.SkipWithError("save failed");
+    }
+    s.SetItemsProcessed(s.iterations() * lines);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ReadAndSort)->Arg(10)->Arg(32767)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Sort)->Arg(10)->Arg(32767)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FormatText)->Arg(10)->Arg(32767)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Write)->Arg(10)->Arg(32767)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();
