@@ -29,8 +29,6 @@ class TestShippedMessages : public QObject {
 private slots:
     void file_data();
     void file();
-    void japaneseDesignCaptions_data();
-    void japaneseDesignCaptions();
 };
 
 void TestShippedMessages::file_data()
@@ -73,38 +71,6 @@ void TestShippedMessages::file()
         QVERIFY2(!table(n).trimmed().isEmpty(), qPrintable(QStringLiteral("message %1").arg(n)));
     // Joined into one message after the digits 16777215.
     QVERIFY(!table(47).at(0).isDigit());
-}
-
-void TestShippedMessages::japaneseDesignCaptions_data()
-{
-    // The captions the windows were designed with, where the Japanese file
-    // supplies them.
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("caption");
-    const QList<std::pair<int, const char16_t *>> captions{
-        {4, u"保存"}, {5, u"終了"}, {6, u"機械名称"}, {7, u"自動工具交換方法"},
-        {8, u"工具交換時間"}, {9, u"(秒/回)"}, {10, u"最大送り速度（mm/分）"},
-        {11, u"全軸設定"}, {12, u"早送り加速度（G）"}, {13, u"X 軸"},
-        {14, u"早送り速度（mm/分）"}, {15, u"Y 軸"}, {16, u"アタッチメント"}, {17, u"Z 軸"},
-        {20, u"登録アタッチメント一覧"}, {21, u"最大加速度（G）"}, {22, u"ストローク(mm)"},
-        {23, u"各軸設定"}, {24, u"起動時アタッチメント番号"},
-        {25, u"* 注） 数値 ０． は、未設定を意味します。"}, {26, u"編集"},
-        {30, u"アタッチメント番号"}, {34, u"幅"}, {35, u"高さ"}, {38, u"表示"}};
-    for (const auto &[number, caption] : captions)
-        QTest::addRow("%d", number) << number << QString::fromUtf16(caption);
-}
-
-void TestShippedMessages::japaneseDesignCaptions()
-{
-    QFETCH(int, number);
-    QFETCH(QString, caption);
-    static MessageTable table;
-    if (!table.Loaded())
-        QCOMPARE(ParseMessageFile(Shipped(QStringLiteral("resources/Quillmark.mes")), table),
-                 MessageFileResult::Ok);
-    QCOMPARE(table(number), caption);
-    // The stage label reads as in the design.
-    QCOMPARE(table(31) + QStringLiteral("1") + table(32), QStringLiteral("第 1 段"));
 }
 
 QTEST_GUILESS_MAIN(TestShippedMessages)

@@ -152,8 +152,6 @@ void TestStartup::initApplication_data()
     };
 
     QTest::newRow("no settings file") << kNoFile << false << kDefaultTextEditor << 10 << created;
-    QTest::newRow("empty settings file") << QByteArray() << false << kDefaultTextEditor << 10
-                                         << created;
     QTest::newRow("other lines and comments kept")
         << QByteArray("; my settings\r\n[Config]\r\nTextEditor=vi\r\n; folder\r\nInit "
                       "Dir=/data/\r\n\r\n[Other]\r\nx=1\r\n")
@@ -186,8 +184,6 @@ void TestStartup::initApplication_data()
     QTest::newRow("count -5") << withCount("-5") << false << "vi" << 1 << withCount("-5");
     QTest::newRow("count 99999") << withCount("99999") << false << "vi" << 32767
                                  << withCount("99999");
-    QTest::newRow("count 32767") << withCount("32767") << false << "vi" << 32767
-                                 << withCount("32767");
     QTest::newRow("count beyond any number") << withCount("1e400") << false << "vi" << 10
                                              << withCount("1e400");
     QTest::newRow("count in Config is not seen")
