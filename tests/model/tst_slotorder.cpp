@@ -93,9 +93,11 @@ void TstSlotOrder::sortKeepsEveryCompleteRecord()
 {
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> pick(0, 9);
-    std::uniform_int_distribution<std::int32_t> number(-5, 40000);
+    std::uniform_int_distribution<std::int32_t> wide(-5, 40000), narrow(-1, 8);
     for (int round = 0; round < 500; ++round) {
-        AttachmentSlots a(std::size_t(1 + round % 40));
+        // Half the tables have many equal numbers, to see the order kept.
+        auto number = [&](std::mt19937 &g) { return round % 2 ? wide(g) : narrow(g); };
+        AttachmentSlots a(static_cast<std::size_t>(1 + round % 200));
         for (std::size_t i = 0; i < a.size(); ++i) {
             const int kind = pick(rng);
             if (kind == 0)
