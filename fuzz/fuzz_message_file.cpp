@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         (void)StripComment(text);
         (void)GetValuePart(text);
         const int index = GetGstrIndex(text);
-        if (index < -1 || index > 32767)
+        if (index < -32768 || index > 32767)
             std::abort();
     }
     return 0;
