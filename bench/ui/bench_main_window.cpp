@@ -1,0 +1,121 @@
+// Filling the main window from a table whose 32767 slots are all listed,
+// and loading such a file (read, sort, show) through the file name field.
+#include "app/Startup.h"
+#include "model/MtlFile.h"
+#include "platform/FakeDialogs.h"
+#include "ui/main/frmMain.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+
+namespace {
+
+constexpr int kSlots = 32767;
+
+struct Fixture {
+    QTemporaryDir dir;
+    FakeDialogs dialogs;
+    FileOps files;
+    AppState state{dialogs, files};
+    std::unique_ptr<frmMain> window;
+    QString fileA, fileB;  // two copies: the field reloads only on a new text
+
+    bool Init()
+    {
+        QFile mes(dir.filePath("Quillmark.mes"));
+        QFile ini(dir.filePath("Quillmark.ini"));
+        if (!mes.open(QIODevice::WriteOnly) || !ini.open(QIODevice::WriteOnly))
+            return false;
+        mes.write("MAX_INDEX = 61\r\n");
+        mes.close();
+        ini.write("[Comfig]\r\nATTACH MAX COUNT=" + QByteArray::number(kSlots) + "\r\n");
+        ini.close();
+        if (!InitApplication(state, dir.path() + "/") || state.AttachMaxCount != kSlots)
+            return false;
+        window = std::make_unique<frmMain>(state);
+        window->ShowWindow();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            return false;
+
+        // Every slot complete, numbers shuffled so that loading really sorts.
+        std::vector<int> numbers(kSlots);
+        for (int i = 0; i < kSlots; ++i)
+            numbers[std::size_t(i)] = i + 1;
+        std::shuffle(numbers.begin(), numbers.end(), std::mt19937(7));
+        for (int i = 0; i < kSlots; ++i) {
+            AttachmentRecord &r = state.Attachments[std::size_t(i)];
+            r.Number = numbers[std::size_t(i)];
+            r.ShapeNumber = 1;
+            r.ShapeType = 1;
+            r.Width = {40, 60, 60, 0, 0};
+            r.Height = {20, 30, 10, 0, 0};
+            r.AttachName = QStringLiteral("HEAD %1").arg(i);
+        }
+        state.machineTable.MachineName = QStringLiteral("BENCH");
+        state.machineTable.Stroke = {850, 500, 510};
+        fileA = dir.filePath("a.mtl");
+        fileB = dir.filePath("b.mtl");
+        return WriteMtlFile(state, fileA) && QFile::copy(fileA, fileB);
+    }
+};
+
+Fixture *fixture = nullptr;
+
+void BM_ShowMachineTable_32767(benchmark::State &st)
+{
+    // AttachDefChange is ShowMachineTable after setting DataChanged.
+    // Events processed too: the list lays out and paints its rows lazily.
+    for (auto _ : st) {
+        fixture->window->AttachDefChange();
+        QCoreApplication::processEvents();
+    }
+    const auto *list = fixture->window->findChild<QListWidget *>(QStringLiteral("lstAttach"));
+    if (list->count() != kSlots)
+        st.SkipWithError("not every attachment was listed");
+    st.SetItemsProcessed(st.iterations() * kSlots);
+}
+BENCHMARK(BM_ShowMachineTable_32767)->Unit(benchmark::kMillisecond);
+
+void BM_LoadFile_32767(benchmark::State &st)
+{
+    bool useA = true;
+    for (auto _ : st) {
+        fixture->window->SetFileName(useA ? fixture->fileA : fixture->fileB);
+        QCoreApplication::processEvents();
+        useA = !useA;
+    }
+    const auto *list = fixture->window->findChild<QListWidget *>(QStringLiteral("lstAttach"));
+    if (list->count() != kSlots)
+        st.SkipWithError("the file did not load whole");
+    st.SetItemsProcessed(st.iterations() * kSlots);
+}
+BENCHMARK(BM_LoadFile_32767)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Fixture f;
+    if (!f.Init()) {
+        fprintf(stderr, "bench_main_window: set-up failed\n");
+        return 1;
+    }
+    fixture = &f;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fixture = nullptr;
+    return 0;
+}
