@@ -47,7 +47,19 @@ QString FormatAttachLine(const AttachmentSlots &attachments, int index)
 
 QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments)
 {
-    QStringList lines;
+    // One text with room reserved up front, so a table of 32767 attachments
+    // is not copied over and over while it grows.
+    QString text;
+    text.reserve(1024 + qsizetype(attachments.size()) * 72);
+    struct Appender {
+        QString &text;
+        Appender &operator<<(const QString &line)
+        {
+            text += line;
+            text += QLatin1String("\r\n");
+            return *this;
+        }
+    } lines{text};
     lines << QStringLiteral("#") + QString(18, QLatin1Char('*')) +
                  QStringLiteral("   MACHINE TABLE FOR MORVEX2000   ") + QString(18, QLatin1Char('*'));
     lines << QStringLiteral("#") + QString(21, QLatin1Char('*')) +
@@ -88,9 +100,6 @@ QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachment
             lines << line;
     }
 
-    QString text;
-    for (const QString &line : lines)
-        text += line + QStringLiteral("\r\n");
     return text;
 }
 
