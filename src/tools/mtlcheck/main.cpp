@@ -38,11 +38,12 @@ QString Printable(const QString &text)
 class ConsoleDialogs : public Dialogs {
 public:
     int shown = 0;
+    QString file;  // the file being read, named in every message
     MsgAnswer MsgBox(const QString &text, MsgButtons, MsgIcon, MsgAnswer defaultButton,
                      const QString &) override
     {
         ++shown;
-        Print(stderr, QStringLiteral("mtlcheck: ") + text + QLatin1Char('\n'));
+        Print(stderr, QStringLiteral("mtlcheck: %1: %2\n").arg(Printable(file), text));
         return defaultButton;
     }
     using Dialogs::MsgBox;
@@ -112,6 +113,7 @@ int CheckFile(AppState &state, ConsoleDialogs &dialogs, const QString &name)
 {
     CollectingSink sink;
     const int shownBefore = dialogs.shown;
+    dialogs.file = name;
     ClearMachineTable(state.machineTable);
     ClearAttachments(state.Attachments, state.AttachMaxCount);
     const bool loaded = ReadMtlFile(state, name, &sink);
@@ -148,8 +150,9 @@ int CheckFile(AppState &state, ConsoleDialogs &dialogs, const QString &name)
     return problems > 0 ? kChanged : kClean;
 }
 
-int PrintFile(AppState &state, const QString &name)
+int PrintFile(AppState &state, ConsoleDialogs &dialogs, const QString &name)
 {
+    dialogs.file = name;
     if (!ReadMtlFile(state, name)) {
         Print(stderr, QStringLiteral("mtlcheck: %1: cannot be loaded\n").arg(Printable(name)));
         return kFailed;
@@ -225,7 +228,7 @@ int main(int argc, char *argv[])
     state.SizeAttachments(slotCount.value_or(10));
 
     if (print)
-        return PrintFile(state, files.first());
+        return PrintFile(state, dialogs, files.first());
 
     int result = kClean;
     for (const QString &name : files)
