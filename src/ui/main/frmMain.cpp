@@ -143,6 +143,12 @@ void frmMain::Form_Load()
         else if (auto *label = qobject_cast<QLabel *>(widget))
             label->setText(m(number));
     }
+    // Add and Delete keep their design captions unless the message file
+    // translates them with the otherwise unused numbers 18 and 19.
+    for (const auto &[button, number] : {std::pair{ui->btnAdd, 18}, std::pair{ui->btnDel, 19}}) {
+        if (!m(number).isEmpty())
+            button->setText(m(number));
+    }
     // Labels fit their captions; the note keeps its width and wraps.
     for (QLabel *label : findChildren<QLabel *>()) {
         if (label == ui->Label24)

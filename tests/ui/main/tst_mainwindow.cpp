@@ -46,6 +46,7 @@ class TestMainWindow : public QObject {
 private slots:
     void labels_data();
     void labels();
+    void englishMessageFileLeavesNoJapanese();
     void appearance();
     void tabOrder();
     void emptyStart();
@@ -672,6 +673,35 @@ void TestMainWindow::mainLoadsCommandLineFile()
     QCOMPARE(created->windowTitle(), "M0  Ver1.05    M1    M2");
     QVERIFY(!state.settings.OpenEditorOnEnd);
     QVERIFY(!created->DataChanged());
+}
+
+// Copying the English message file over the Japanese one must translate
+// every caption of the window, the two buttons with design captions included.
+void TestMainWindow::englishMessageFileLeavesNoJapanese()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString app = dir.path() + "/";
+    QVERIFY(QFile::copy(QStringLiteral(QM_SOURCE_DIR "/resources/lang/en/Quillmark.mes"),
+                        app + "Quillmark.mes"));
+    FakeDialogs fake;
+    FileOps files;
+    AppState state(fake, files);
+    QVERIFY(InitApplication(state, app));
+    frmMain window(state);
+    window.ShowWindow();
+    auto japanese = [](const QString &text) {
+        for (QChar c : text)
+            if (c.unicode() >= 0x3000)
+                return true;
+        return false;
+    };
+    QVERIFY2(!japanese(window.windowTitle()), qPrintable(window.windowTitle()));
+    for (QAbstractButton *b : window.findChildren<QAbstractButton *>())
+        QVERIFY2(!japanese(b->text()), qPrintable(b->objectName() + ": " + b->text()));
+    for (QLabel *l : window.findChildren<QLabel *>())
+        QVERIFY2(!japanese(l->text()), qPrintable(l->objectName() + ": " + l->text()));
+    QCOMPARE(fake.boxes.size(), 0);
 }
 
 QTEST_MAIN(TestMainWindow)
