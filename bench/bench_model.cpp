@@ -134,9 +134,9 @@ void BM_Write(benchmark::State &s)
 
 }  // namespace
 
-BENCHMARK(BM_ReadAndSort)->Arg(10)->Arg(32767)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Sort)->Arg(10)->Arg(32767)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FormatText)->Arg(10)->Arg(32767)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Write)->Arg(10)->Arg(32767)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadAndSort)->Arg(10)->Arg(1000)->Arg(32767)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Sort)->Arg(10)->Arg(1000)->Arg(32767)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FormatText)->Arg(10)->Arg(1000)->Arg(32767)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Write)->Arg(10)->Arg(1000)->Arg(32767)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();
