@@ -130,7 +130,9 @@ bool WriteMtlFile(AppState &state, const QString &fileName)
 
     const QString backup = fileName + QStringLiteral("bak");
     bool backupMade = false;
+    QFileDevice::Permissions permissions;
     if (files.FileExists(fileName)) {
+        permissions = QFile::permissions(fileName);
         if (files.FileExists(backup) && !files.Remove(backup))
             return fail();
         if (!files.Rename(fileName, backup))
@@ -140,7 +142,7 @@ bool WriteMtlFile(AppState &state, const QString &fileName)
 
     // WriteWhole never leaves a half-written file under the name, so only a
     // backup made above ever needs to go back.
-    if (files.WriteWhole(fileName, bytes)) {
+    if (files.WriteWhole(fileName, bytes, permissions)) {
         if (backupMade)
             files.Remove(backup);  // a left-over backup does not undo the save
         return true;

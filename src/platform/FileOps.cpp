@@ -50,7 +50,8 @@ bool FileOps::Rename(const QString &from, const QString &to)
     return Step() && QFile::rename(from, to);
 }
 
-bool FileOps::WriteWhole(const QString &path, const QByteArray &data)
+bool FileOps::WriteWhole(const QString &path, const QByteArray &data,
+                         QFileDevice::Permissions permissions)
 {
     // QSaveFile::commit() has been seen to report success after a failed
     // buffered write (a full disk left a truncated file), so every step is
@@ -58,6 +59,8 @@ bool FileOps::WriteWhole(const QString &path, const QByteArray &data)
     QSaveFile file(path);
     if (!Step() || !file.open(QIODevice::WriteOnly))
         return false;
+    if (permissions)
+        file.setPermissions(permissions);
 
     constexpr qsizetype kChunk = 4096;
     for (qsizetype at = 0; at < data.size(); at += kChunk) {

@@ -2,6 +2,7 @@
 // The file operations that saving uses, behind one small seam so that tests
 // can make the Nth operation fail, once or from then on.
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 class FileOps {
@@ -12,8 +13,10 @@ public:
     bool Rename(const QString &from, const QString &to);
     // Writes through a temporary file that is flushed to disk and renamed over
     // path (QSaveFile). Open, write, flush and commit each count as one operation.
-    // On failure path is untouched.
-    bool WriteWhole(const QString &path, const QByteArray &data);
+    // On failure path is untouched. Non-empty permissions are given to the
+    // new file, so that a replaced file keeps its own.
+    bool WriteWhole(const QString &path, const QByteArray &data,
+                    QFileDevice::Permissions permissions = {});
 
     // Fault injection. Operations are counted from 1 after each call.
     void FailAt(int operation, bool fromThenOn = false);

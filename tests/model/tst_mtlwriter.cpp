@@ -382,6 +382,12 @@ void TstMtlWriter::saveCreatesAndReplaces()
     QCOMPARE(ReadAll(path), expected);
     QVERIFY(!QFile::exists(path + "bak"));
     QVERIFY(fx.dialogs.boxes.isEmpty());
+
+    // The replaced file keeps its own permissions, not the defaults of a new one.
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QVERIFY(QFile::setPermissions(path, ownerOnly));
+    QVERIFY(WriteMtlFile(fx.state, path));
+    QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), ownerOnly);
 }
 
 void TstMtlWriter::staleBackupRemoved()
