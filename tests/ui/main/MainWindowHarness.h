@@ -1,6 +1,7 @@
 #pragma once
 // A main window on a temporary program folder, with scripted dialogs and the
 // editor, external editor and program end replaced by recorders.
+#include "app/Settings.h"
 #include "app/Startup.h"
 #include "platform/FakeDialogs.h"
 #include "platform/FileOps.h"
@@ -20,16 +21,14 @@
 
 Q_DECLARE_METATYPE(MsgAnswer)
 
-// Messages read as "M" and their number, so that every text is easy to check.
+// Messages read as "M" and their number; 18, 19 and the other unused numbers
+// are left out and read as empty text.
 inline QByteArray TestMessageFile()
 {
-    QByteArray bytes = "# test messages\r\nMAX_INDEX = 61\r\n";
-    for (int i = 0; i <= 61; ++i) {
-        // Only the numbers in use: the gaps must read as empty text.
-        if (i == 18 || i == 19 || i == 33 || (i >= 44 && i <= 46) || i == 48 || i == 49)
-            continue;
-        bytes += "GSTR(" + QByteArray::number(i) + ") = \"M" + QByteArray::number(i) + "\"\r\n";
-    }
+    QByteArray bytes = "MAX_INDEX = 61\r\n";
+    for (int i = 0; i <= 61; ++i)
+        if (i != 18 && i != 19 && i != 33 && !(i >= 44 && i <= 46) && i != 48 && i != 49)
+            bytes += "GSTR(" + QByteArray::number(i) + ") = \"M" + QByteArray::number(i) + "\"\r\n";
     return bytes;
 }
 
@@ -45,10 +44,18 @@ inline bool WriteBytes(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-inline QString SamplePath()
-{
-    return QStringLiteral(QM_SOURCE_DIR "/examples/sample.mtl");
-}
+// The example file's attachment lines, as listed.
+const QString kLine1 = "ATTACHMENT01 = SQUARE/120.,40.,160.,60.,200.,90.,STANDARD HEAD       ";
+const QString kLine2 = "ATTACHMENT02 = SQUARE/80.,30.,80.,50.,140.,70.,140.,20.,RIGHT ANGLE HEAD    ";
+const QString kLine5 = "ATTACHMENT05 = SQUARE/60.,150.,100.,60.,EXTENSION           ";
+
+// The number boxes in tab order, which is also their order in the table.
+const QStringList kNumberBoxes{
+    "txtStroke_0",       "txtStroke_1",       "txtStroke_2",         "txtCngTime",
+    "txtMaxFeedAll",     "txtMaxFeedXYZ_0",   "txtMaxFeedXYZ_1",     "txtMaxFeedXYZ_2",
+    "txtMaxAcceleXYZ_0", "txtMaxAcceleXYZ_1", "txtMaxAcceleXYZ_2",   "txtRapidFeedXYZ_0",
+    "txtRapidFeedXYZ_1", "txtRapidFeedXYZ_2", "txtRapidAcceleXYZ_0", "txtRapidAcceleXYZ_1",
+    "txtRapidAcceleXYZ_2"};
 
 struct Harness {
     QTemporaryDir dir;
@@ -58,36 +65,29 @@ struct Harness {
     std::unique_ptr<frmMain> window;
     bool ready = false;
     std::function<void()> realEditor;  // the window's own editor opener
-
-    // Recorders for the seams.
     int editorRuns = 0;
     std::function<void()> editorScript;
-    QList<std::pair<QString, QStringList>> started;
-    bool startSucceeds = true;
+    std::int32_t handedNo = -1, handedPos = -1;  // what the editor was last given
     int ends = 0;
 
-    // ini: the settings file's text before start-up (none when empty);
-    // dialogs: real dialogs instead of the fake.
+    // ini: the settings file's text before start-up; dialogs: real dialogs.
     explicit Harness(const QByteArray &ini = QByteArray(), Dialogs *dialogs = nullptr)
         : state(dialogs ? *dialogs : static_cast<Dialogs &>(fake), files)
     {
-        if (!dir.isValid() || !WriteBytes(AppPath() + "Quillmark.mes", TestMessageFile()))
-            return;
-        if (!ini.isEmpty() && !WriteBytes(AppPath() + "Quillmark.ini", ini))
-            return;
-        if (!InitApplication(state, AppPath()))
+        if (!dir.isValid() || !WriteBytes(AppPath() + "Quillmark.mes", TestMessageFile()) ||
+            (!ini.isEmpty() && !WriteBytes(AppPath() + "Quillmark.ini", ini)) ||
+            !InitApplication(state, AppPath()))
             return;
         window = std::make_unique<frmMain>(state);
         realEditor = window->openEditor;
         window->openEditor = [this] {
             ++editorRuns;
+            handedNo = state.EditAttachNo;
+            handedPos = state.EditAttachPos;
             if (editorScript)
                 editorScript();
         };
-        window->startEditor = [this](const QString &program, const QStringList &arguments) {
-            started.append({program, arguments});
-            return startSucceeds;
-        };
+        window->startEditor = [](const QString &, const QStringList &) { return true; };
         window->endProgram = [this] { ++ends; };
         window->ShowWindow();
         window->activateWindow();
@@ -96,51 +96,61 @@ struct Harness {
     }
 
     QString AppPath() const { return dir.path() + QLatin1Char('/'); }
-    // A copy of the example file in the temporary folder.
-    QString CopySample(const QString &name = QStringLiteral("sample.mtl")) const
+    // A copy of the example file in the temporary folder, loaded when asked.
+    QString CopySample(const QString &name = QStringLiteral("sample.mtl"), bool load = false) const
     {
-        const QString path = dir.path() + QLatin1Char('/') + name;
+        const QString path = dir.filePath(name);
         QFile::remove(path);
-        return QFile::copy(SamplePath(), path) ? path : QString();
+        if (!QFile::copy(QStringLiteral(QM_SOURCE_DIR "/examples/sample.mtl"), path))
+            return QString();
+        if (load)
+            window->SetFileName(path);
+        return path;
     }
 
     template <class T = QWidget>
-    T *w(const QString &name) const
-    {
-        return window->findChild<T *>(name);
-    }
+    T *w(const QString &name) const { return window->findChild<T *>(name); }
     QLineEdit *edit(const QString &name) const { return w<QLineEdit>(name); }
     QString text(const QString &name) const { return edit(name)->text(); }
+    QListWidget *list() const { return w<QListWidget>("lstAttach"); }
+    QWidget *focus() const { return QApplication::focusWidget(); }
 
-    // Types text into a field as a user does: focus it, replace its text.
-    void type(const QString &name, const QString &text) const
+    // Types into a field as a user does, then leaves it with Tab.
+    void type(const QString &name, const QString &text, bool leave = true) const
     {
         QLineEdit *e = edit(name);
         e->setFocus(Qt::MouseFocusReason);
         e->selectAll();
-        if (text.isEmpty())
-            QTest::keyClick(e, Qt::Key_Delete);
-        else
-            QTest::keyClicks(e, text);
-    }
-    // Leaves the focused field with the Tab key.
-    void tab() const
-    {
-        QWidget *f = QApplication::focusWidget();
-        QTest::keyClick(f ? f : window.get(), Qt::Key_Tab);
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
+        if (leave)
+            QTest::keyClick(e, Qt::Key_Tab);
     }
     void click(const QString &button) const
     {
         QTest::mouseClick(w<QPushButton>(button), Qt::LeftButton);
     }
-    QWidget *focus() const { return QApplication::focusWidget(); }
+    // Every field as shown: the number boxes, name, initial attachment, ATC type.
+    QStringList fields() const
+    {
+        QStringList all;
+        for (const QString &box : kNumberBoxes + QStringList{"txtMachineName", "txtAttachInit"})
+            all << text(box);
+        return all << w<QComboBox>("cmbAtcType")->currentText();
+    }
     QStringList listLines() const
     {
         QStringList lines;
-        const QListWidget *list = w<QListWidget>(QStringLiteral("lstAttach"));
-        for (int i = 0; i < list->count(); ++i)
-            lines << list->item(i)->text();
+        for (int i = 0; i < list()->count(); ++i)
+            lines << list()->item(i)->text();
         return lines;
+    }
+    // Box i has these buttons and icon, the usual default button and title.
+    bool boxIs(int i, MsgButtons buttons, MsgIcon icon) const
+    {
+        const FakeDialogs::Box &b = fake.boxes.value(i);
+        return b.buttons == buttons && b.icon == icon && b.title == kProgramTitle &&
+               b.defaultButton == (buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes);
     }
     QString ini() const { return QString::fromLatin1(ReadBytes(AppPath() + "Quillmark.ini")); }
 };

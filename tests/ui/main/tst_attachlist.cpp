@@ -1,8 +1,7 @@
-// The attachment list, the file choice, dropped files and the end button,
-// driven through the window with every question answered each way.
+// The attachment list, the initial attachment, the file choice, dropped files
+// and the end button, driven through the window with each answer given.
 #include "MainWindowHarness.h"
 
-#include "app/Settings.h"
 #include "model/SlotOrder.h"
 #include "platform/QtDialogs.h"
 #include "ui/editor/PictureBox.h"
@@ -18,26 +17,8 @@
 
 namespace {
 
-const QString kLine1 = "ATTACHMENT01 = SQUARE/120.,40.,160.,60.,200.,90.,STANDARD HEAD       ";
-const QString kLine2 =
-    "ATTACHMENT02 = SQUARE/80.,30.,80.,50.,140.,70.,140.,20.,RIGHT ANGLE HEAD    ";
-const QString kLine5 = "ATTACHMENT05 = SQUARE/60.,150.,100.,60.,EXTENSION           ";
-
-// What the editor does on Entry: the handed-over number into its slot.
-void EnterRecord(Harness &h, float width, float height)
-{
-    AppState &s = h.state;
-    int slot = FindAttachment(s.Attachments, s.EditAttachNo);
-    if (slot < 0)
-        slot = CountAttachments(s.Attachments);
-    AttachmentRecord &r = s.Attachments[slot];
-    r.Number = s.EditAttachNo;
-    r.ShapeNumber = 1;
-    r.ShapeType = 1;
-    r.Width[0] = width;
-    r.Height[0] = height;
-    h.window->AttachDefChange();
-}
+const QByteArray kFullIni = "[Comfig]\r\nATTACH MAX COUNT=3\r\n";  // the example fills it
+const QStringList kAll{kLine1, kLine2, kLine5};
 
 int DarkPixels(const QImage &image)
 {
@@ -48,33 +29,37 @@ int DarkPixels(const QImage &image)
     return n;
 }
 
-QListWidget *List(Harness &h)
-{
-    return h.w<QListWidget>("lstAttach");
-}
-
-void Drop(Harness &h, QMimeData *mime)
-{
-    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(h.w("framFile"), &drop);
-}
-
-// Runs check on the first modal window of class T once it is up.
+// Runs check on the first visible modal window of class T once it is up.
 template <class T>
 void WhenModal(std::function<void(T *)> check)
 {
     auto poll = std::make_shared<std::function<void(int)>>();
     *poll = [check, poll](int left) {
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            if (auto *t = qobject_cast<T *>(top); t && t->isVisible()) {
-                check(t);
-                return;
-            }
-        }
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (auto *t = qobject_cast<T *>(top); t && t->isVisible())
+                return check(t);
         if (left > 0)
             QTimer::singleShot(20, [poll, left] { (*poll)(left - 1); });
     };
     QTimer::singleShot(0, [poll] { (*poll)(250); });
+}
+
+// The real editor, where the user enters width and height 25 and closes.
+void UseRealEditor(Harness &h)
+{
+    h.editorScript = [&h] {
+        WhenModal<QDialog>([](QDialog *editor) {
+            for (const char *name : {"txtWidth_0", "txtHight_0"}) {
+                auto *box = editor->findChild<QLineEdit *>(name);
+                box->setFocus();
+                box->selectAll();
+                QTest::keyClicks(box, "25");
+            }
+            QTest::mouseClick(editor->findChild<QPushButton *>("btnEntry"), Qt::LeftButton);
+            QTest::mouseClick(editor->findChild<QPushButton *>("btnClose"), Qt::LeftButton);
+        });
+        h.realEditor();
+    };
 }
 
 }  // namespace
@@ -84,254 +69,145 @@ class TestAttachList : public QObject {
 private slots:
     void add_data();
     void add();
-    void addWhenFull();
-    void addedNumbersAreSorted();
-    void addWithRealEditor_data();
-    void addWithRealEditor();
-    void edit_data();
-    void edit();
-    void del_data();
-    void del();
+    void selectEditDelete_data();
+    void selectEditDelete();
     void rowsFollowListedSlots();
-    void selectingDrawsOutline();
     void initialAttachment_data();
     void initialAttachment();
-
-    void fileButton_data();
-    void fileButton();
+    void replaceFile_data();
+    void replaceFile();
     void realFileDialog();
-    void drop_data();
-    void drop();
     void end_data();
     void end();
 };
 
 void TestAttachList::add_data()
 {
+    QTest::addColumn<bool>("full");
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("warnings");
     QTest::addColumn<qint64>("opened");  // number handed to the editor; 0 = not opened
-
-    QTest::newRow("cancelled") << QStringList{""} << QStringList{} << qint64(0);
-    QTest::newRow("zero") << QStringList{"0"} << QStringList{} << qint64(0);
-    QTest::newRow("refusals, then cancelled")
-        << QStringList{"3.5", "-2", "abc", "1e-3", "  ", "1,2", ""}
-        << QStringList{"M42", "M42", "M42", "M42", "M42", "M42"} << qint64(0);
-    QTest::newRow("too large, then 7") << QStringList{"99999999999", "7"}
-                                       << QStringList{"16777215M47"} << qint64(7);
-    QTest::newRow("largest 32-bit number") << QStringList{"2147483647"} << QStringList{}
-                                           << qint64(2147483647);
-    QTest::newRow("just beyond 32 bits") << QStringList{"2147483648", "0"}
-                                         << QStringList{"16777215M47"} << qint64(0);
-    QTest::newRow("blanks and exponent") << QStringList{" 1e2 "} << QStringList{} << qint64(100);
-    QTest::newRow("existing number") << QStringList{"5"} << QStringList{} << qint64(5);
+    QTest::addColumn<int>("listedAt");   // row of the line the real editor adds; -1: editor stores nothing
+    QTest::newRow("cancelled") << false << QStringList{""} << QStringList() << qint64(0) << -1;
+    QTest::newRow("zero") << false << QStringList{"0"} << QStringList() << qint64(0) << -1;
+    QTest::newRow("refusals, then cancelled") << false << QStringList{"3.5", "-2", "abc", "1e-3", "  ", "1,2", ""}
+                                              << QStringList(6, "M42") << qint64(0) << -1;
+    QTest::newRow("too large, then 7") << false << QStringList{"99999999999", "7"}
+                                       << QStringList{"16777215M47"} << qint64(7) << -1;
+    QTest::newRow("just beyond 32 bits") << false << QStringList{"2147483648", "0"}
+                                         << QStringList{"16777215M47"} << qint64(0) << -1;
+    QTest::newRow("blanks and exponent") << false << QStringList{" 1e2 "} << QStringList() << qint64(100) << -1;
+    QTest::newRow("existing number") << false << QStringList{"5"} << QStringList() << qint64(5) << -1;
+    QTest::newRow("table full") << true << QStringList() << QStringList{"M43"} << qint64(0) << -1;
+    QTest::newRow("3 sorts before 5") << false << QStringList{"3"} << QStringList() << qint64(3) << 2;
+    QTest::newRow("above the sort's ceiling") << false << QStringList{"40000"} << QStringList() << qint64(40000) << 3;
+    QTest::newRow("largest 32-bit number") << false << QStringList{"2147483647"} << QStringList()
+                                           << qint64(2147483647) << 3;
 }
 
 void TestAttachList::add()
 {
+    QFETCH(bool, full);
     QFETCH(QStringList, answers);
     QFETCH(QStringList, warnings);
     QFETCH(qint64, opened);
-    Harness h;
+    QFETCH(int, listedAt);
+    Harness h(full ? kFullIni : QByteArray());
     QVERIFY(h.ready);
-    h.window->SetFileName(h.CopySample());
-    List(h)->setCurrentRow(1);
-    for (const QString &a : answers)
-        h.fake.inputAnswers << a;
-    std::int32_t handedNo = 0, handedPos = 0;
-    h.editorScript = [&] {
-        handedNo = h.state.EditAttachNo;
-        handedPos = h.state.EditAttachPos;
-    };
+    const QString path = h.CopySample("sample.mtl", true);
+    h.list()->setCurrentRow(1);
+    h.fake.inputAnswers << answers;
+    if (listedAt >= 0)
+        UseRealEditor(h);
     h.click("btnAdd");
 
     QCOMPARE(h.fake.inputs.size(), answers.size());
-    for (const auto &in : h.fake.inputs) {
-        QCOMPARE(in.prompt, "M50");
-        QCOMPARE(in.title, "M30");
-        QCOMPARE(in.defaultText, QString());
-    }
+    for (const auto &in : h.fake.inputs)
+        QCOMPARE(in.prompt + "|" + in.title + "|" + in.defaultText, "M50|M30|");
     QCOMPARE(h.fake.texts(), warnings);
-    for (const auto &box : h.fake.boxes)
-        QCOMPARE(box.icon, MsgIcon::Exclamation);
+    for (int i = 0; i < warnings.size(); ++i)
+        QVERIFY(h.boxIs(i, MsgButtons::Ok, MsgIcon::Exclamation));
     QCOMPARE(h.editorRuns, opened ? 1 : 0);
-    if (opened) {
-        QCOMPARE(qint64(handedNo), opened);
-        QCOMPARE(handedPos, 4);  // three listed, the new one after them
-        // Marked changed even though the editor stored nothing; redrawn.
-        QVERIFY(h.window->DataChanged());
-        QCOMPARE(List(h)->currentRow(), -1);
-    } else {
-        QVERIFY(!h.window->DataChanged());
-        QCOMPARE(List(h)->currentRow(), 1);
+    QCOMPARE(qint64(h.handedNo), opened ? opened : -1);
+    QCOMPARE(h.handedPos, opened ? 4 : -1);  // three listed, the new one after them
+    // Marked changed and redrawn even when the editor stored nothing.
+    QCOMPARE(h.window->DataChanged(), opened != 0);
+    QCOMPARE(h.list()->currentRow(), opened ? -1 : 1);
+    QStringList lines = kAll;
+    if (listedAt >= 0)
+        lines.insert(listedAt, "ATTACHMENT" + answers[0].rightJustified(2, '0') + " = SQUARE/25.,25.");
+    QCOMPARE(h.listLines(), lines);
+    if (listedAt >= 0) {
+        h.click("btnEntry");
+        QVERIFY(ReadBytes(path).endsWith((lines.join("\r\n") + "\r\n").toLatin1()));
     }
-    QCOMPARE(h.listLines(), (QStringList{kLine1, kLine2, kLine5}));
 }
 
-void TestAttachList::addWhenFull()
+void TestAttachList::selectEditDelete_data()
 {
-    Harness h("[Comfig]\r\nATTACH MAX COUNT=3\r\n");
-    QVERIFY(h.ready);
-    h.window->SetFileName(h.CopySample());
-    QCOMPARE(h.listLines().size(), 3);
-    h.click("btnAdd");
-    QCOMPARE(h.fake.texts(), QStringList{"M43"});
-    QCOMPARE(h.fake.boxes[0].icon, MsgIcon::Exclamation);
-    QCOMPARE(h.fake.inputs.size(), 0);
-    QCOMPARE(h.editorRuns, 0);
-    QVERIFY(!h.window->DataChanged());
-}
-
-void TestAttachList::addedNumbersAreSorted()
-{
-    Harness h;
-    QVERIFY(h.ready);
-    h.editorScript = [&h] { EnterRecord(h, 10, 20); };
-    h.fake.inputAnswers << "12";
-    h.click("btnAdd");
-    h.fake.inputAnswers << "3";
-    h.click("btnAdd");
-    QCOMPARE(h.listLines(),
-             (QStringList{"ATTACHMENT03 = SQUARE/10.,20.", "ATTACHMENT12 = SQUARE/10.,20."}));
-    QCOMPARE(h.state.Attachments[0].Number, 3);
-    QCOMPARE(h.state.Attachments[1].Number, 12);
-    QVERIFY(h.window->DataChanged());
-}
-
-void TestAttachList::addWithRealEditor_data()
-{
-    QTest::addColumn<QString>("number");
-    QTest::newRow("7") << "7";
-    QTest::newRow("above the sort's ceiling") << "40000";
-    QTest::newRow("largest 32-bit number") << "2147483647";
-}
-
-void TestAttachList::addWithRealEditor()
-{
-    QFETCH(QString, number);
-    Harness h;
-    QVERIFY(h.ready);
-    const QString path = h.CopySample();
-    h.window->SetFileName(path);
-    h.window->openEditor = h.realEditor;
-    h.fake.inputAnswers << number;
-    QString editorNumber;
-    bool driven = false;
-    WhenModal<QDialog>([&](QDialog *editor) {
-        editorNumber = editor->findChild<QLineEdit *>("txtAttachNo")->text();
-        for (const char *name : {"txtWidth_0", "txtHight_0"}) {
-            auto *box = editor->findChild<QLineEdit *>(name);
-            box->setFocus();
-            box->selectAll();
-            QTest::keyClick(box, Qt::Key_Delete);
-            QTest::keyClicks(box, "25");
-        }
-        QTest::mouseClick(editor->findChild<QPushButton *>("btnEntry"), Qt::LeftButton);
-        QTest::mouseClick(editor->findChild<QPushButton *>("btnClose"), Qt::LeftButton);
-        driven = true;
-    });
-    h.click("btnAdd");
-    QVERIFY(driven);
-    QCOMPARE(editorNumber, number);
-    const QString key = "ATTACHMENT" + number.rightJustified(2, '0');
-    QCOMPARE(h.listLines(), (QStringList{kLine1, kLine2, kLine5, key + " = SQUARE/25.,25."}));
-    QVERIFY(h.window->DataChanged());
-    h.click("btnEntry");
-    QVERIFY(ReadBytes(path).endsWith(
-        "ATTACHMENT05 = SQUARE/60.,150.,100.,60.,EXTENSION           \r\n" + key.toLatin1() +
-        " = SQUARE/25.,25.\r\n"));
-}
-
-void TestAttachList::edit_data()
-{
-    QTest::addColumn<int>("row");
-    QTest::addColumn<bool>("doubleClick");
-    QTest::addColumn<int>("number");
-    QTest::newRow("button, second row") << 1 << false << 2;
-    QTest::newRow("button, last row") << 2 << false << 5;
-    QTest::newRow("double click, last row") << 2 << true << 5;
-    QTest::newRow("double click, first row") << 0 << true << 1;
-    QTest::newRow("button, nothing selected") << -1 << false << 0;
-}
-
-void TestAttachList::edit()
-{
-    QFETCH(int, row);
-    QFETCH(bool, doubleClick);
-    QFETCH(int, number);
-    Harness h;
-    QVERIFY(h.ready);
-    h.window->SetFileName(h.CopySample());
-    std::int32_t handedNo = -1, handedPos = -1;
-    h.editorScript = [&] {
-        handedNo = h.state.EditAttachNo;
-        handedPos = h.state.EditAttachPos;
-    };
-    QListWidget *list = List(h);
-    if (doubleClick) {
-        const QRect rect = list->visualItemRect(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-    } else {
-        list->setCurrentRow(row);
-        h.click("btnEdit");
-    }
-    if (row < 0) {
-        QCOMPARE(h.fake.texts(), QStringList{"M58"});
-        QCOMPARE(h.fake.boxes[0].icon, MsgIcon::Exclamation);
-        QCOMPARE(h.editorRuns, 0);
-        QVERIFY(!h.window->DataChanged());
-        return;
-    }
-    QCOMPARE(h.editorRuns, 1);
-    QCOMPARE(handedNo, number);
-    QCOMPARE(handedPos, row + 1);
-    QCOMPARE(h.fake.boxes.size(), 0);
-    QVERIFY(h.window->DataChanged());  // every run of the editor counts
-    QCOMPARE(list->currentRow(), -1);
-    QCOMPARE(DarkPixels(h.w<PictureBox>("pictView")->Picture()), 0);
-}
-
-void TestAttachList::del_data()
-{
-    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("action");  // a button, or a double click on the row
+    QTest::addColumn<int>("row");         // -1: none selected
     QTest::addColumn<MsgAnswer>("answer");
-    QTest::addColumn<QString>("question");
+    QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QStringList>("remaining");
-    QTest::newRow("initial one, Yes") << 0 << MsgAnswer::Yes << "ATTACHMENT01M53"
-                                      << QStringList{kLine2, kLine5};
-    QTest::newRow("initial one, No") << 0 << MsgAnswer::No << "ATTACHMENT01M53"
-                                     << QStringList{kLine1, kLine2, kLine5};
-    QTest::newRow("another, Yes") << 2 << MsgAnswer::Yes << "ATTACHMENT05M51"
-                                  << QStringList{kLine1, kLine2};
-    QTest::newRow("another, No") << 1 << MsgAnswer::No << "ATTACHMENT02M51"
-                                 << QStringList{kLine1, kLine2, kLine5};
-    QTest::newRow("nothing selected") << -1 << MsgAnswer::Ok << "M58"
-                                      << QStringList{kLine1, kLine2, kLine5};
+    QTest::addColumn<int>("handed");  // number handed to the editor; 0 = not opened
+    const QStringList none, noRow{"M58"};
+    QTest::newRow("edit, second row") << "btnEdit" << 1 << MsgAnswer::Ok << none << kAll << 2;
+    QTest::newRow("edit, last row") << "btnEdit" << 2 << MsgAnswer::Ok << none << kAll << 5;
+    QTest::newRow("double click, first row") << "double" << 0 << MsgAnswer::Ok << none << kAll << 1;
+    QTest::newRow("edit, nothing selected") << "btnEdit" << -1 << MsgAnswer::Ok << noRow << kAll << 0;
+    QTest::newRow("delete the initial one, Yes") << "btnDel" << 0 << MsgAnswer::Yes
+                                                 << QStringList{"ATTACHMENT01M53"} << QStringList{kLine2, kLine5} << 0;
+    QTest::newRow("delete the initial one, No") << "btnDel" << 0 << MsgAnswer::No
+                                                << QStringList{"ATTACHMENT01M53"} << kAll << 0;
+    QTest::newRow("delete another, Yes") << "btnDel" << 2 << MsgAnswer::Yes << QStringList{"ATTACHMENT05M51"}
+                                         << QStringList{kLine1, kLine2} << 0;
+    QTest::newRow("delete another, No") << "btnDel" << 1 << MsgAnswer::No << QStringList{"ATTACHMENT02M51"}
+                                        << kAll << 0;
+    QTest::newRow("delete, nothing selected") << "btnDel" << -1 << MsgAnswer::Ok << noRow << kAll << 0;
 }
 
-void TestAttachList::del()
+void TestAttachList::selectEditDelete()
 {
+    QFETCH(QString, action);
     QFETCH(int, row);
     QFETCH(MsgAnswer, answer);
-    QFETCH(QString, question);
+    QFETCH(QStringList, boxes);
     QFETCH(QStringList, remaining);
+    QFETCH(int, handed);
     Harness h;
     QVERIFY(h.ready);
-    h.window->SetFileName(h.CopySample());
-    List(h)->setCurrentRow(row);
-    h.fake.answers << answer;
-    h.click("btnDel");
-    QCOMPARE(h.fake.texts(), QStringList{question});
-    if (row >= 0) {
-        QCOMPARE(h.fake.boxes[0].buttons, MsgButtons::YesNo);
-        QCOMPARE(h.fake.boxes[0].icon, MsgIcon::Question);
-        QCOMPARE(h.fake.boxes[0].defaultButton, MsgAnswer::Yes);
+    h.CopySample("sample.mtl", true);
+    QListWidget *list = h.list();
+    auto *view = h.w<PictureBox>("pictView");
+    QCOMPARE(DarkPixels(view->Picture()), 0);
+    const QPoint at = row >= 0 ? list->visualItemRect(list->item(row)).center() : QPoint();
+    if (row >= 0) {  // selecting draws the row's outline and changes nothing
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(h.state.EditAttachment.Number, (QList<int>{1, 2, 5}[row]));
+        QVERIFY(DarkPixels(view->Picture()) > 50);
+        QVERIFY(!h.window->DataChanged());
     }
+    h.fake.answers << answer;
+    if (action == "double")
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    else
+        h.click(action);
+    QCOMPARE(h.fake.texts(), boxes);
+    if (!boxes.isEmpty())
+        QVERIFY(row < 0 ? h.boxIs(0, MsgButtons::Ok, MsgIcon::Exclamation)
+                        : h.boxIs(0, MsgButtons::YesNo, MsgIcon::Question));
     QCOMPARE(h.listLines(), remaining);
-    QCOMPARE(h.window->DataChanged(), answer == MsgAnswer::Yes);
-    QCOMPARE(h.state.machineTable.IniAttachment, 1);  // never changed by a delete
     QCOMPARE(CountAttachments(h.state.Attachments), remaining.size());
+    QCOMPARE(h.editorRuns, handed ? 1 : 0);
+    QCOMPARE(h.handedNo, handed ? handed : -1);
+    QCOMPARE(h.handedPos, handed ? row + 1 : -1);
+    // Every run of the editor counts as a change; a rebuild unselects and blanks.
+    const bool changed = handed || answer == MsgAnswer::Yes;
+    QCOMPARE(h.window->DataChanged(), changed);
+    QCOMPARE(list->currentRow(), changed ? -1 : row);
+    QCOMPARE(DarkPixels(view->Picture()) == 0, changed || row < 0);
+    QCOMPARE(h.state.machineTable.IniAttachment, 1);  // never changed by a delete
 }
 
 void TestAttachList::rowsFollowListedSlots()
@@ -344,186 +220,164 @@ void TestAttachList::rowsFollowListedSlots()
     QVERIFY(WriteBytes(path, "NAME = GAP\r\nATTACHMENT01 = SQUARE/-5,10\r\n"
                              "ATTACHMENT03 = SQUARE/10,20\r\nATTACHMENT04 = SQUARE/30,5,NOSE\r\n"));
     h.window->SetFileName(path);
-    QCOMPARE(h.listLines(),
-             (QStringList{"ATTACHMENT03 = SQUARE/10.,20.", "ATTACHMENT04 = SQUARE/30.,5.,NOSE                "}));
-    List(h)->setCurrentRow(1);
+    const QString line4 = "ATTACHMENT04 = SQUARE/30.,5.,NOSE                ";
+    QCOMPARE(h.listLines(), (QStringList{"ATTACHMENT03 = SQUARE/10.,20.", line4}));
+    h.list()->setCurrentRow(1);
     QCOMPARE(h.state.EditAttachment.Number, 4);
-    std::int32_t handedNo = 0;
-    h.editorScript = [&] { handedNo = h.state.EditAttachNo; };
     h.click("btnEdit");
-    QCOMPARE(handedNo, 4);
-    List(h)->setCurrentRow(0);
+    QCOMPARE(h.handedNo, 4);
+    h.list()->setCurrentRow(0);
     h.fake.answers << MsgAnswer::Yes;
     h.click("btnDel");
     QCOMPARE(h.fake.texts(), QStringList{"ATTACHMENT03M51"});
-    QCOMPARE(h.listLines(), QStringList{"ATTACHMENT04 = SQUARE/30.,5.,NOSE                "});
+    QCOMPARE(h.listLines(), QStringList{line4});
     QCOMPARE(FindAttachment(h.state.Attachments, 1), 0);  // the unlisted record stays
-}
-
-void TestAttachList::selectingDrawsOutline()
-{
-    Harness h;
-    QVERIFY(h.ready);
-    h.window->SetFileName(h.CopySample());
-    auto *view = h.w<PictureBox>("pictView");
-    QCOMPARE(DarkPixels(view->Picture()), 0);
-    QListWidget *list = List(h);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(2)).center());
-    QCOMPARE(list->currentRow(), 2);
-    QCOMPARE(h.state.EditAttachment.Number, 5);
-    const int drawn = DarkPixels(view->Picture());
-    QVERIFY(drawn > 50);
-    QVERIFY(!h.window->DataChanged());
-    list->setCurrentRow(0);
-    QVERIFY(DarkPixels(view->Picture()) != 0);
-    QCOMPARE(h.state.EditAttachment.Number, 1);
-    // Any rebuild leaves no row selected and the picture blank.
-    h.window->AttachDefChange();
-    QCOMPARE(list->currentRow(), -1);
-    QCOMPARE(DarkPixels(view->Picture()), 0);
 }
 
 void TestAttachList::initialAttachment_data()
 {
-    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<bool>("full");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<MsgAnswer>("answer");
+    QTest::addColumn<MsgAnswer>("answer");  // Ok: no question
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<int>("stored");
-    QTest::addColumn<bool>("opened");
-    const QByteArray none;
-    const QByteArray full = "[Comfig]\r\nATTACH MAX COUNT=3\r\n";
-    QTest::newRow("existing") << none << "2" << MsgAnswer::Ok << QStringList{} << 2 << false;
-    QTest::newRow("zero") << none << "0" << MsgAnswer::Ok << QStringList{} << 0 << false;
-    QTest::newRow("negative names none") << none << "-4" << MsgAnswer::Ok << QStringList{} << -4
-                                         << false;
-    QTest::newRow("missing, No") << none << "7" << MsgAnswer::No << QStringList{"M307M52"} << 7
-                                 << false;
-    QTest::newRow("missing, Yes") << none << "7" << MsgAnswer::Yes << QStringList{"M307M52"} << 7
-                                  << true;
+    const QStringList none, refused{"M42"}, ask7{"M307M52"};
+    QTest::newRow("existing") << false << "2" << MsgAnswer::Ok << none << 2;
+    QTest::newRow("half to even, existing 2") << false << "1.5" << MsgAnswer::Ok << none << 2;
+    QTest::newRow("zero") << false << "0" << MsgAnswer::Ok << none << 0;
+    QTest::newRow("negative names none") << false << "-4" << MsgAnswer::Ok << none << -4;
+    QTest::newRow("blanks become 0") << false << "   " << MsgAnswer::Ok << none << 0;
+    QTest::newRow("letters") << false << "x1" << MsgAnswer::Ok << refused << 1;
+    QTest::newRow("comma") << false << "1,5" << MsgAnswer::Ok << refused << 1;
+    QTest::newRow("beyond 32 bits") << false << "99999999999" << MsgAnswer::Ok << refused << 1;
+    QTest::newRow("missing, No") << false << "7" << MsgAnswer::No << ask7 << 7;
+    QTest::newRow("missing, Yes opens the editor") << false << "7" << MsgAnswer::Yes << ask7 << 7;
     QTest::newRow("half to even, as typed in the question")
-        << none << " 6.5" << MsgAnswer::No << QStringList{"M30 6.5M52"} << 6 << false;
-    QTest::newRow("missing, Yes, table full")
-        << full << "7" << MsgAnswer::Yes << QStringList{"M307M52", "M54\r\nM55\r\nM56"} << 7
-        << false;
+        << false << " 6.5" << MsgAnswer::No << QStringList{"M30 6.5M52"} << 6;
+    QTest::newRow("missing, Yes, table full") << true << "7" << MsgAnswer::Yes
+                                              << (ask7 + QStringList{"M54\r\nM55\r\nM56"}) << 7;
 }
 
 void TestAttachList::initialAttachment()
 {
-    QFETCH(QByteArray, ini);
+    QFETCH(bool, full);
     QFETCH(QString, typed);
     QFETCH(MsgAnswer, answer);
     QFETCH(QStringList, boxes);
     QFETCH(int, stored);
-    QFETCH(bool, opened);
-    Harness h(ini);
+    Harness h(full ? kFullIni : QByteArray());
     QVERIFY(h.ready);
-    h.window->SetFileName(h.CopySample());
-    std::int32_t handedNo = 0, handedPos = 0;
-    h.editorScript = [&] {
-        handedNo = h.state.EditAttachNo;
-        handedPos = h.state.EditAttachPos;
-        EnterRecord(h, 40, 40);
-    };
-    if (answer != MsgAnswer::Ok)
-        h.fake.answers << answer;
+    h.CopySample("sample.mtl", true);  // attachments 1, 2 and 5; initial 1
+    const bool opened = answer == MsgAnswer::Yes && !full;
+    if (opened)
+        UseRealEditor(h);
+    h.fake.answers << answer;
     h.type("txtAttachInit", typed);
-    h.tab();
+    const bool refused = boxes == QStringList{"M42"};
     QCOMPARE(h.fake.texts(), boxes);
-    if (boxes.size() > 0) {
-        QCOMPARE(h.fake.boxes[0].buttons, MsgButtons::YesNo);
-        QCOMPARE(h.fake.boxes[0].icon, MsgIcon::Question);
-        QCOMPARE(h.fake.boxes[0].defaultButton, MsgAnswer::Yes);
-    }
-    if (boxes.size() > 1)
-        QCOMPARE(h.fake.boxes[1].icon, MsgIcon::Exclamation);
+    if (answer != MsgAnswer::Ok)
+        QVERIFY(h.boxIs(0, MsgButtons::YesNo, MsgIcon::Question));
+    if (refused || full)
+        QVERIFY(h.boxIs(boxes.size() - 1, MsgButtons::Ok, MsgIcon::Exclamation));
     QCOMPARE(h.state.machineTable.IniAttachment, stored);
-    QVERIFY(h.window->DataChanged());
+    QCOMPARE(h.window->DataChanged(), !refused);
+    QCOMPARE(h.focus() == h.edit("txtAttachInit"), refused);
+    QCOMPARE(h.text("txtAttachInit"), typed.trimmed().isEmpty() ? "0" : typed);
     QCOMPARE(h.editorRuns, opened ? 1 : 0);
     if (opened) {
-        QCOMPARE(handedNo, stored);
-        QCOMPARE(handedPos, 4);
-        QCOMPARE(h.listLines(), (QStringList{kLine1, kLine2, kLine5, "ATTACHMENT07 = SQUARE/40.,40."}));
-        QCOMPARE(h.text("txtAttachInit"), "7");
+        QCOMPARE(h.handedNo, stored);
+        QCOMPARE(h.handedPos, 4);
+        QCOMPARE(h.listLines(), kAll + QStringList{"ATTACHMENT07 = SQUARE/25.,25."});
     }
 }
 
-void TestAttachList::fileButton_data()
+void TestAttachList::replaceFile_data()
 {
-    QTest::addColumn<QString>("choice");  // "@same", "@other", "@new", or empty for cancel
+    QTest::addColumn<bool>("drop");          // else chosen with the file button
+    QTest::addColumn<QStringList>("files");  // in sub/; none: cancelled; "text:": dropped text
     QTest::addColumn<bool>("edited");
-    QTest::addColumn<MsgAnswer>("answer");
-    QTest::addColumn<QString>("loaded");  // which file the window ends on
-    QTest::newRow("cancelled") << "" << false << MsgAnswer::Ok << "@first";
-    QTest::newRow("other file") << "@other" << false << MsgAnswer::Ok << "@other";
-    QTest::newRow("same file, edited: no question, no reload")
-        << "@same" << true << MsgAnswer::Ok << "@first";
-    QTest::newRow("other, edited, Cancel") << "@other" << true << MsgAnswer::Cancel << "@first";
-    QTest::newRow("other, edited, No") << "@other" << true << MsgAnswer::No << "@other";
-    QTest::newRow("other, edited, Yes") << "@other" << true << MsgAnswer::Yes << "@other";
-    QTest::newRow("a name that does not exist") << "@new" << false << MsgAnswer::Ok << "@new";
+    QTest::addColumn<MsgAnswer>("answer");  // Ok: no question
+    QTest::addColumn<QString>("loaded");    // the file the window ends on
+    const QStringList b{"b.mtl"};
+    QTest::newRow("button, cancelled") << false << QStringList() << false << MsgAnswer::Ok << "a.mtl";
+    QTest::newRow("button, other file") << false << b << false << MsgAnswer::Ok << "sub/b.mtl";
+    QTest::newRow("button, same file, edited: no question, no reload")
+        << false << QStringList{"../a.mtl"} << true << MsgAnswer::Ok << "a.mtl";
+    QTest::newRow("button, edited, Cancel") << false << b << true << MsgAnswer::Cancel << "a.mtl";
+    QTest::newRow("button, edited, No") << false << b << true << MsgAnswer::No << "sub/b.mtl";
+    QTest::newRow("button, edited, Yes") << false << b << true << MsgAnswer::Yes << "sub/b.mtl";
+    QTest::newRow("button, no such file") << false << QStringList{"fresh.mtl"} << false << MsgAnswer::Ok
+                                          << "sub/fresh.mtl";
+    QTest::newRow("drop, an MTL file") << true << b << false << MsgAnswer::Ok << "sub/b.mtl";
+    QTest::newRow("drop, upper case") << true << QStringList{"C.MTL"} << false << MsgAnswer::Ok << "sub/C.MTL";
+    QTest::newRow("drop, two files: the first") << true << QStringList{"b.mtl", "C.MTL"} << false
+                                                << MsgAnswer::Ok << "sub/b.mtl";
+    QTest::newRow("drop, other extension") << true << QStringList{"x.MTLX"} << false << MsgAnswer::Ok << "a.mtl";
+    QTest::newRow("drop, text file") << true << QStringList{"notes.txt"} << false << MsgAnswer::Ok << "a.mtl";
+    QTest::newRow("drop, no files") << true << QStringList{"text:b.mtl"} << false << MsgAnswer::Ok << "a.mtl";
+    QTest::newRow("drop, edited, Cancel") << true << b << true << MsgAnswer::Cancel << "a.mtl";
+    QTest::newRow("drop, edited, No") << true << b << true << MsgAnswer::No << "sub/b.mtl";
+    QTest::newRow("drop, edited, Yes") << true << b << true << MsgAnswer::Yes << "sub/b.mtl";
 }
 
-void TestAttachList::fileButton()
+void TestAttachList::replaceFile()
 {
-    QFETCH(QString, choice);
+    QFETCH(bool, drop);
+    QFETCH(QStringList, files);
     QFETCH(bool, edited);
     QFETCH(MsgAnswer, answer);
     QFETCH(QString, loaded);
-    Harness h("[Config]\r\nInit File=first.mtl\r\n");
-    QVERIFY(h.ready);
-    QVERIFY(QDir(h.dir.path()).mkdir("other"));
-    const QString first = h.CopySample("first.mtl");
-    const QString other = h.CopySample("other/other.mtl");
-    const QString fresh = h.dir.filePath("other/fresh.mtl");
-    auto resolve = [&](const QString &key) {
-        return key == "@first" || key == "@same" ? first
-               : key == "@other"                 ? other
-               : key == "@new"                   ? fresh
-                                                 : key;
-    };
-    h.window->SetFileName(first);
-    const QByteArray firstBytes = ReadBytes(first);
-    if (edited) {
-        h.type("txtStroke_0", "123");
-        h.tab();
-    }
-    h.fake.fileAnswers << resolve(choice);
+    Harness h("[Config]\r\nInit File=a.mtl\r\n");
+    QVERIFY(h.ready && QDir(h.dir.path()).mkdir("sub"));
+    for (const char *name : {"b.mtl", "C.MTL", "x.MTLX", "notes.txt"})
+        QVERIFY(!h.CopySample(QString("sub/") + name).isEmpty());
+    const QString a = h.CopySample("a.mtl", true);
+    const QByteArray aBytes = ReadBytes(a);
+    if (edited)
+        h.type("txtStroke_1", "77");
     if (answer != MsgAnswer::Ok)
         h.fake.answers << answer;
-    h.click("cmdFile");
-
-    QCOMPARE(h.fake.openRequests.size(), 1);
-    const OpenFileRequest &r = h.fake.openRequests[0];
-    QCOMPARE(r.title, "M39");
-    QCOMPARE(r.filter, "M43(.mtl)|*.mtl|M40|*.*");
-    QCOMPARE(r.defaultExtension, ".mtl");
-    QCOMPARE(r.fileName, "first.mtl");
-    QCOMPARE(r.directory, h.AppPath());
-
-    const QString chosen = resolve(choice);
-    QCOMPARE(h.window->InitFile(), chosen.isEmpty() ? "first.mtl" : QFileInfo(chosen).fileName());
-    QCOMPARE(h.window->InitDir(),
-             chosen.isEmpty() ? h.AppPath() : QFileInfo(chosen).absolutePath() + "/");
-    QCOMPARE(h.text("txtFileName"), resolve(loaded));
-    const bool asked = answer != MsgAnswer::Ok;
-    QCOMPARE(!h.fake.boxes.isEmpty() && h.fake.boxes[0].text == "M41", asked);
-    QCOMPARE(ReadBytes(first).contains("STROKE(X) = 123.\r\n"), answer == MsgAnswer::Yes);
-    if (answer != MsgAnswer::Yes)
-        QCOMPARE(ReadBytes(first), firstBytes);
-    const bool kept = resolve(loaded) == first;
-    QCOMPARE(h.text("txtStroke_0"), kept ? (edited ? "123." : "850.") : loaded == "@new" ? "0." : "850.");
+    QList<QUrl> urls;
+    for (const QString &f : files)
+        urls << QUrl::fromLocalFile(QDir::cleanPath(h.dir.filePath("sub/" + f)));
+    if (drop) {
+        QMimeData mime;
+        files[0].startsWith("text:") ? mime.setText(files[0].mid(5)) : mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(h.w("framFile"), &enter);
+        QCOMPARE(enter.isAccepted(), mime.hasUrls());
+        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(h.w("framFile"), &event);
+    } else {
+        h.fake.fileAnswers << (urls.isEmpty() ? QString() : urls[0].toLocalFile());
+        h.click("cmdFile");
+        QCOMPARE(h.fake.openRequests.size(), 1);
+        const OpenFileRequest &r = h.fake.openRequests[0];
+        QCOMPARE((QStringList{r.title, r.filter, r.defaultExtension, r.fileName, r.directory}),
+                 (QStringList{"M39", "M43(.mtl)|*.mtl|M40|*.*", ".mtl", "a.mtl", h.AppPath()}));
+    }
+    QCOMPARE(h.text("txtFileName"), h.dir.filePath(loaded));
+    QCOMPARE(h.fake.texts(), answer == MsgAnswer::Ok    ? QStringList()
+                             : answer == MsgAnswer::Yes ? (QStringList{"M41", "M57"})
+                                                        : QStringList{"M41"});
     QCOMPARE(h.fake.answers.size(), 0);
+    if (answer == MsgAnswer::Yes)
+        QVERIFY(ReadBytes(a).contains("\r\nSTROKE(Y) = 77.\r\n"));
+    else
+        QCOMPARE(ReadBytes(a), aBytes);
+    QCOMPARE(h.text("txtStroke_1"), loaded.contains("fresh") ? "0." : loaded == "a.mtl" && edited ? "77." : "500.");
 
-    // The dialog's choice is remembered in the settings when the window closes.
+    // The button's choice, not a drop, is remembered, and written when the window closes.
+    const QFileInfo chosen(drop || urls.isEmpty() ? a : urls[0].toLocalFile());
+    QCOMPARE(h.window->InitFile(), chosen.fileName());
+    QCOMPARE(h.window->InitDir(), chosen.absolutePath() + "/");
     if (h.window->DataChanged())
         h.fake.answers << MsgAnswer::No;
     QVERIFY(h.window->close());
-    QCOMPARE(ReadIniValue(h.state, "Config", "Init File"), h.window->InitFile());
-    QCOMPARE(ReadIniValue(h.state, "Config", "Init Dir"), h.window->InitDir());
+    QCOMPARE(ReadIniValue(h.state, "Config", "Init File"), chosen.fileName());
+    QCOMPARE(ReadIniValue(h.state, "Config", "Init Dir"), chosen.absolutePath() + "/");
 }
-
+// The real dialog opens on the remembered folder and name, and takes a typed new name.
 void TestAttachList::realFileDialog()
 {
     QtDialogs real;
@@ -532,119 +386,30 @@ void TestAttachList::realFileDialog()
     QVERIFY(WriteBytes(start.filePath("proposed.mtl"), "NAME = P\r\n"));
     Harness h("[Config]\r\nInit Dir=" + start.path().toUtf8() + "/\r\nInit File=proposed.mtl\r\n", &real);
     QVERIFY(h.ready);
-
-    QString title, directory, suffix, selected;
-    QStringList filters;
-    bool seen = false;
+    QStringList seen;
     WhenModal<QFileDialog>([&](QFileDialog *dialog) {
-        seen = true;
-        title = dialog->windowTitle();
-        filters = dialog->nameFilters();
-        directory = dialog->directory().absolutePath();
-        suffix = dialog->defaultSuffix();
-        selected = dialog->selectedFiles().value(0);
-        dialog->reject();
-    });
-    h.click("cmdFile");
-    QVERIFY(seen);
-    QCOMPARE(title, "M39");
-    QCOMPARE(filters.size(), 2);
-    QVERIFY2(filters[0].startsWith("M43(.mtl)") && filters[0].contains("*.mtl"), qPrintable(filters[0]));
-    QVERIFY2(filters[1].startsWith("M40") && filters[1].contains("*"), qPrintable(filters[1]));
-    QCOMPARE(directory, QDir(start.path()).absolutePath());
-    QCOMPARE(suffix, "mtl");
-    QCOMPARE(QFileInfo(selected).fileName(), "proposed.mtl");
-    QCOMPARE(h.text("txtFileName"), QString());  // cancelled: nothing changes
-    QCOMPARE(h.window->InitFile(), "proposed.mtl");
-
-    // A typed name of a file that does not exist is taken.
-    WhenModal<QFileDialog>([&](QFileDialog *dialog) {
+        seen << dialog->windowTitle() << dialog->directory().absolutePath()
+             << QFileInfo(dialog->selectedFiles().value(0)).fileName();
         dialog->selectFile("typed new.mtl");
         static_cast<QDialog *>(dialog)->accept();
     });
     h.click("cmdFile");
-    QCOMPARE(QFileInfo(h.text("txtFileName")).fileName(), "typed new.mtl");
-    QCOMPARE(QFileInfo(h.text("txtFileName")).absolutePath(), QDir(start.path()).absolutePath());
+    QCOMPARE(seen, (QStringList{"M39", QDir(start.path()).absolutePath(), "proposed.mtl"}));
+    QCOMPARE(h.text("txtFileName"), QDir(start.path()).absoluteFilePath("typed new.mtl"));
     QCOMPARE(h.window->InitFile(), "typed new.mtl");
-}
-
-void TestAttachList::drop_data()
-{
-    QTest::addColumn<QStringList>("files");  // names in the temporary folder; "text:" = plain text
-    QTest::addColumn<bool>("edited");
-    QTest::addColumn<MsgAnswer>("answer");
-    QTest::addColumn<QString>("loaded");
-    QTest::newRow("an MTL file") << QStringList{"b.mtl"} << false << MsgAnswer::Ok << "b.mtl";
-    QTest::newRow("upper case") << QStringList{"C.MTL"} << false << MsgAnswer::Ok << "C.MTL";
-    QTest::newRow("two files: the first") << QStringList{"b.mtl", "C.MTL"} << false << MsgAnswer::Ok
-                                          << "b.mtl";
-    QTest::newRow("other extension") << QStringList{"x.MTLX"} << false << MsgAnswer::Ok << "a.mtl";
-    QTest::newRow("text file") << QStringList{"notes.txt"} << false << MsgAnswer::Ok << "a.mtl";
-    QTest::newRow("no files") << QStringList{"text:b.mtl"} << false << MsgAnswer::Ok << "a.mtl";
-    QTest::newRow("edited, Cancel keeps") << QStringList{"b.mtl"} << true << MsgAnswer::Cancel
-                                          << "a.mtl";
-    QTest::newRow("edited, No") << QStringList{"b.mtl"} << true << MsgAnswer::No << "b.mtl";
-    QTest::newRow("edited, Yes saves first") << QStringList{"b.mtl"} << true << MsgAnswer::Yes
-                                             << "b.mtl";
-}
-
-void TestAttachList::drop()
-{
-    QFETCH(QStringList, files);
-    QFETCH(bool, edited);
-    QFETCH(MsgAnswer, answer);
-    QFETCH(QString, loaded);
-    Harness h;
-    QVERIFY(h.ready);
-    for (const char *name : {"a.mtl", "b.mtl", "C.MTL", "x.MTLX", "notes.txt"})
-        QVERIFY(!h.CopySample(name).isEmpty());
-    const QString a = h.dir.filePath("a.mtl");
-    h.window->SetFileName(a);
-    if (edited) {
-        h.type("txtStroke_1", "77");
-        h.tab();
-    }
-    if (answer != MsgAnswer::Ok)
-        h.fake.answers << answer;
-    const QString initFile = h.window->InitFile();
-
-    auto *mime = new QMimeData;
-    if (files.first().startsWith("text:")) {
-        mime->setText(files.first().mid(5));
-    } else {
-        QList<QUrl> urls;
-        for (const QString &f : files)
-            urls << QUrl::fromLocalFile(h.dir.filePath(f));
-        mime->setUrls(urls);
-    }
-    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(h.w("framFile"), &enter);
-    QCOMPARE(enter.isAccepted(), !files.first().startsWith("text:"));
-    Drop(h, mime);
-    delete mime;
-
-    QCOMPARE(h.text("txtFileName"), h.dir.filePath(loaded));
-    const QStringList asked = answer == MsgAnswer::Yes ? QStringList{"M41", "M57"}
-                              : answer == MsgAnswer::Ok ? QStringList{}
-                                                        : QStringList{"M41"};
-    QCOMPARE(h.fake.texts(), asked);
-    QCOMPARE(ReadBytes(a).contains("STROKE(Y) = 77.\r\n"), answer == MsgAnswer::Yes);
-    QCOMPARE(h.window->InitFile(), initFile);  // a drop does not touch the dialog's memory
-    if (loaded != "a.mtl" || !edited)
-        QCOMPARE(h.text("txtStroke_1"), "500.");
 }
 
 void TestAttachList::end_data()
 {
     QTest::addColumn<bool>("check");
-    QTest::addColumn<QString>("file");  // "@weird" = an existing name with blanks and quotes
+    QTest::addColumn<QString>("file");  // weird: an existing name with blanks and quotes
     QTest::addColumn<bool>("startWorks");
-    QTest::addColumn<bool>("started");
-    QTest::newRow("editor on a name with blanks and quotes") << true << "@weird" << true << true;
-    QTest::newRow("no Check key") << false << "@weird" << true << false;
-    QTest::newRow("file gone") << true << "@gone" << true << false;
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("editor on a name with blanks and quotes") << true << "weird" << true << true;
+    QTest::newRow("no Check key") << false << "weird" << true << false;
+    QTest::newRow("file gone") << true << "gone" << true << false;
     QTest::newRow("no file") << true << "" << true << false;
-    QTest::newRow("editor cannot start") << true << "@weird" << false << true;
+    QTest::newRow("editor cannot start") << true << "weird" << false << true;
 }
 
 void TestAttachList::end()
@@ -652,29 +417,17 @@ void TestAttachList::end()
     QFETCH(bool, check);
     QFETCH(QString, file);
     QFETCH(bool, startWorks);
-    QFETCH(bool, started);
-    const QByteArray ini = QByteArray("[Config]\r\nTextEditor=my editor\r\n") +
-                           (check ? "Check=0\r\n" : "");
-    Harness h(ini);
+    QFETCH(bool, opened);
+    Harness h(QByteArray("[Config]\r\nTextEditor=my editor\r\n") + (check ? "Check=0\r\n" : ""));
     QVERIFY(h.ready);
-    const QString weird = h.CopySample("it's a \"strange\" name; $(x).mtl");
-    QVERIFY(!weird.isEmpty());
-    if (file == "@weird")
-        h.window->SetFileName(weird);
-    if (file == "@gone") {
-        h.window->SetFileName(weird);
-        QFile::remove(weird);
-    }
-    h.startSucceeds = startWorks;
-    QString iniWhenStarted;
+    const QString weird = h.CopySample("it's a \"strange\" name; $(x).mtl", !file.isEmpty());
+    QVERIFY(!weird.isEmpty() && (file != "gone" || QFile::remove(weird)));
+    QStringList started;  // program, arguments, and the settings file at the time
     h.window->startEditor = [&](const QString &program, const QStringList &arguments) {
-        h.started.append({program, arguments});
-        iniWhenStarted = h.ini();
+        started << program << arguments << h.ini();
         return startWorks;
     };
-
-    // Standard error, caught in a file for the one failing case.
-    QTemporaryFile err;
+    QTemporaryFile err;  // standard error, for the failing start
     QVERIFY(err.open());
     fflush(stderr);
     const int saved = dup(2);
@@ -683,19 +436,15 @@ void TestAttachList::end()
     fflush(stderr);
     dup2(saved, 2);
     ::close(saved);
-    const QByteArray errText = ReadBytes(err.fileName());
 
     QCOMPARE(h.ends, 1);
     QVERIFY(!h.window->isVisible());
     QCOMPARE(h.fake.boxes.size(), 0);
-    QCOMPARE(h.started.size(), started ? 1 : 0);
-    if (started) {
-        QCOMPARE(h.started[0].first, "my editor");
-        QCOMPARE(h.started[0].second, QStringList{weird});
-        // The window was unloaded before: its settings are already written.
-        QVERIFY(iniWhenStarted.contains("Init File"));
-    }
-    QCOMPARE(errText.contains("could not start the text editor \"my editor\""), started && !startWorks);
+    QCOMPARE(started.mid(0, 2), opened ? (QStringList{"my editor", weird}) : QStringList());
+    if (opened)  // the window was unloaded before: its settings are written
+        QVERIFY(started[2].contains("Init File"));
+    QCOMPARE(ReadBytes(err.fileName()).contains("could not start the text editor \"my editor\""),
+             opened && !startWorks);
 }
 
 QTEST_MAIN(TestAttachList)
