@@ -46,16 +46,12 @@ void TestShippedMessages::file()
     const QByteArray bytes = Shipped(path);
     QVERIFY(!bytes.isEmpty());
 
-    // CR LF after every line, the last one included.
+    // CR LF after every line, the last one included, and no lone CR or LF.
     QVERIFY(bytes.endsWith("\r\n"));
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes.at(i) == '\r')
-            QVERIFY2(i + 1 < bytes.size() && bytes.at(i + 1) == '\n', "lone CR");
-        if (bytes.at(i) == '\n')
-            QVERIFY2(i > 0 && bytes.at(i - 1) == '\r', "lone LF");
-        if (asciiOnly)
-            QVERIFY(uchar(bytes.at(i)) < 0x80);
-    }
+    QCOMPARE(bytes.count('\r'), bytes.count("\r\n"));
+    QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+    if (asciiOnly)
+        QVERIFY(std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }));
     // Valid windows-31j throughout: decodes without a replacement character
     // and encodes back to the same bytes.
     const QString text = DecodeCp932(bytes);

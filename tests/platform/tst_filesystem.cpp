@@ -25,15 +25,11 @@ void TestFileSystem::initTestCase()
 {
     QVERIFY(dir_.isValid());
     QDir d(dir_.path());
-    for (const char *name : {"a.mtl", ".hidden.mtl", "two words.MTL"}) {
-        QFile f(d.filePath(QString::fromLatin1(name)));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("MACHINE NAME = X\r\n");
-    }
+    for (const char *name : {"a.mtl", ".hidden.mtl", "two words.MTL"})
+        QVERIFY(QFile(d.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly));
     QVERIFY(d.mkdir(QStringLiteral("folder.mtl")));
     QVERIFY(QFile::link(d.filePath(QStringLiteral("a.mtl")), d.filePath(QStringLiteral("link.mtl"))));
-    QVERIFY(QFile::link(d.filePath(QStringLiteral("gone.mtl")),
-                        d.filePath(QStringLiteral("broken.mtl"))));
+    QVERIFY(QFile::link(d.filePath(QStringLiteral("gone.mtl")), d.filePath(QStringLiteral("broken.mtl"))));
 }
 
 void TestFileSystem::fileExists_data()

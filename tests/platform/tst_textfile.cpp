@@ -13,8 +13,7 @@ class TestTextFile : public QObject {
 private slots:
     void decode_data();
     void decode();
-    void asciiBytesDecodeToThemselves();
-    void everyPairDecodesToOneStableCharacter();
+    void everyCodeDecodesToOneStableCharacter();
     void encode_data();
     void encode();
     void splitLines_data();
@@ -26,29 +25,20 @@ void TestTextFile::decode_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
+    const QString bad(QChar(0xFFFD));
 
     QTest::newRow("empty") << QByteArray() << QString();
     // 0x5C ("\") as a trail byte must not turn into a path separator.
-    QTest::newRow("trail 0x5C") << QByteArray("\x83\x5c\x95\x5c\x94\x5c\x8d\x5c")
-                                << QStringLiteral("ソ表能構");
+    QTest::newRow("trail 0x5C") << QByteArray("\x83\x5c\x95\x5c\x94\x5c\x8d\x5c") << QStringLiteral("ソ表能構");
     // 0x61-0x7A as trail bytes must not be taken for "a"-"z".
-    QTest::newRow("trail a-z") << QByteArray("\x83\x74\x83\x67\x83\x7a\x83\x61")
-                               << QStringLiteral("フトホヂ");
-    QTest::newRow("mixed with ascii") << QByteArray("AT-\x8b\x40\x8a\x42 1")
-                                      << QStringLiteral("AT-機械 1");
+    QTest::newRow("trail a-z") << QByteArray("\x83\x74\x83\x67\x83\x7a\x83\x61") << QStringLiteral("フトホヂ");
     QTest::newRow("half-width katakana") << QByteArray("\xb1\xdf") << QStringLiteral("ｱﾟ");
-    QTest::newRow("vendor extensions") << QByteArray("\x87\x40\xfa\x40")
-                                       << QStringLiteral("①ⅰ");
-    QTest::newRow("lone lead byte at end")
-        << QByteArray("ab\x81") << QStringLiteral("ab") + QChar(0xFFFD);
-    QTest::newRow("lead byte before a blank")
-        << QByteArray("\x81 z") << QChar(0xFFFD) + QStringLiteral(" z");
-    QTest::newRow("lead byte before DEL")
-        << QByteArray("\x81\x7f") << QString(QChar(0xFFFD)) + QChar(0x7F);
-    QTest::newRow("bytes that start nothing")
-        << QByteArray("\x80\xa0\xfd\xfe\xff") << QString(5, QChar(0xFFFD));
-    QTest::newRow("unassigned pair") << QByteArray("x\x85\x40y")
-                                     << QStringLiteral("x") + QChar(0xFFFD) + QStringLiteral("y");
+    QTest::newRow("vendor extensions") << QByteArray("\x87\x40\xfa\x40") << QStringLiteral("①ⅰ");
+    QTest::newRow("lone lead byte at end") << QByteArray("ab\x81") << "ab" + bad;
+    QTest::newRow("lead byte before a blank") << QByteArray("\x81 z") << bad + " z";
+    QTest::newRow("lead byte before DEL") << QByteArray("\x81\x7f") << bad + QChar(0x7F);
+    QTest::newRow("bytes that start nothing") << QByteArray("\x80\xa0\xfd\xfe\xff") << bad.repeated(5);
+    QTest::newRow("unassigned pair") << QByteArray("x\x85\x40y") << "x" + bad + "y";
     QTest::newRow("NUL kept") << QByteArray("a\0b", 3) << QString::fromUtf16(u"a\0b", 3);
 }
 
@@ -59,20 +49,15 @@ void TestTextFile::decode()
     QCOMPARE(DecodeCp932(bytes), text);
 }
 
-void TestTextFile::asciiBytesDecodeToThemselves()
+void TestTextFile::everyCodeDecodesToOneStableCharacter()
 {
+    // Bytes below 0x80 are themselves, both ways.
     for (int b = 0; b < 0x80; ++b) {
         const QString text = DecodeCp932(QByteArray(1, char(b)));
-        QCOMPARE(text.size(), 1);
-        QCOMPARE(int(text.at(0).unicode()), b);
         QByteArray back;
-        QVERIFY(EncodeCp932(text, back));
+        QVERIFY(text.size() == 1 && text.at(0).unicode() == b && EncodeCp932(text, back));
         QCOMPARE(back, QByteArray(1, char(b)));
     }
-}
-
-void TestTextFile::everyPairDecodesToOneStableCharacter()
-{
     // Each well-formed pair is one character (or one U+FFFD); whatever it
     // decodes to encodes to a pair that decodes to the same character.
     int assigned = 0;
@@ -92,8 +77,7 @@ void TestTextFile::everyPairDecodesToOneStableCharacter()
                 continue;
             }
             ++assigned;
-            QVERIFY2(encoded, pair.toHex().constData());
-            QCOMPARE(again.size(), 2);
+            QVERIFY2(encoded && again.size() == 2, pair.toHex().constData());
             QCOMPARE(DecodeCp932(again), text);
         }
     }
@@ -103,33 +87,27 @@ void TestTextFile::everyPairDecodesToOneStableCharacter()
 void TestTextFile::encode_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("bytes");  // empty: refused
 
-    QTest::newRow("ascii") << QStringLiteral("ATTACH MAX COUNT=10") << true
-                           << QByteArray("ATTACH MAX COUNT=10");
-    QTest::newRow("japanese") << QStringLiteral("ソフト保存") << true
+    QTest::newRow("japanese") << QStringLiteral("ソフト保存")
                               << QByteArray("\x83\x5c\x83\x74\x83\x67\x95\xdb\x91\xb6");
-    QTest::newRow("wave dash of the code page") << QStringLiteral("～") << true
-                                                << QByteArray("\x81\x60");
+    QTest::newRow("wave dash of the code page") << QStringLiteral("～") << QByteArray("\x81\x60");
     QTest::newRow("control codes as they are")
-        << QString::fromUtf16(u"a\x1a\x1c\x7f" "b") << true << QByteArray("a\x1a\x1c\x7f" "b");
-    QTest::newRow("euro sign") << QStringLiteral("a€b") << false << QByteArray();
-    QTest::newRow("replacement character") << QString(QChar(0xFFFD)) << false << QByteArray();
-    QTest::newRow("emoji") << QStringLiteral("a😀") << false << QByteArray();
-    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << false << QByteArray();
-    QTest::newRow("failure after a control code")
-        << QString::fromUtf16(u"\x7f€") << false << QByteArray();
+        << QString::fromUtf16(u"a\x1a\x1c\x7f" "b") << QByteArray("a\x1a\x1c\x7f" "b");
+    QTest::newRow("euro sign") << QStringLiteral("a€b") << QByteArray();
+    QTest::newRow("replacement character") << QString(QChar(0xFFFD)) << QByteArray();
+    QTest::newRow("emoji") << QStringLiteral("a😀") << QByteArray();
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray();
+    QTest::newRow("failure after a control code") << QString::fromUtf16(u"\x7f€") << QByteArray();
 }
 
 void TestTextFile::encode()
 {
     QFETCH(QString, text);
-    QFETCH(bool, ok);
     QFETCH(QByteArray, bytes);
     QByteArray out;
-    QCOMPARE(EncodeCp932(text, out), ok);
-    if (ok)
+    QCOMPARE(EncodeCp932(text, out), !bytes.isEmpty());
+    if (!bytes.isEmpty())
         QCOMPARE(out, bytes);
 }
 
@@ -141,14 +119,12 @@ void TestTextFile::splitLines_data()
     QTest::newRow("empty") << QByteArray() << Lines{};
     QTest::newRow("no line end") << QByteArray("a") << Lines{"a"};
     QTest::newRow("final CR LF adds no line") << QByteArray("a\r\n") << Lines{"a"};
-    QTest::newRow("CR LF") << QByteArray("a\r\nb") << Lines{"a", "b"};
     QTest::newRow("lone CR") << QByteArray("a\rb\r") << Lines{"a", "b"};
     QTest::newRow("lone LF") << QByteArray("a\nb\n") << Lines{"a", "b"};
     QTest::newRow("mixed") << QByteArray("a\rb\nc\r\nd") << Lines{"a", "b", "c", "d"};
     QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << Lines{"a", "", "b"};
     QTest::newRow("CR CR LF") << QByteArray("a\r\r\n") << Lines{"a", ""};
     QTest::newRow("blank lines") << QByteArray("\r\n\r\n") << Lines{"", ""};
-    QTest::newRow("single LF") << QByteArray("\n") << Lines{""};
     QTest::newRow("trail byte before CR LF")
         << QByteArray("\x83\x5c\r\n\x83\x7a") << Lines{"\x83\x5c", "\x83\x7a"};
 }
