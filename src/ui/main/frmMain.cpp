@@ -420,11 +420,7 @@ void frmMain::txtAttachInit_LostFocus()
             return;
         const int count = CountAttachments(state_.Attachments);
         if (count < state_.AttachMaxCount) {
-            state_.EditAttachNo = *number;
-            state_.EditAttachPos = count + 1;
-            OpenEditor();
-            SortAttachments(state_.Attachments);
-            AttachDefChange();
+            OpenEditor(count + 1, *number);
         } else {
             state_.dialogs.MsgBox(state_.messages(54) + QStringLiteral("\r\n") +
                                       state_.messages(55) + QStringLiteral("\r\n") +
@@ -442,10 +438,24 @@ void frmMain::txtAttachInit_LostFocus()
 
 // --- attachment list --------------------------------------------------------
 
-void frmMain::OpenEditor()
+// Every add, edit and registration runs the editor, then sorts and redisplays,
+// whether or not the user stored anything.
+void frmMain::OpenEditor(std::int32_t position, std::int32_t number)
 {
+    state_.EditAttachPos = position;
+    state_.EditAttachNo = number;
     if (openEditor)
         openEditor();
+    SortAttachments(state_.Attachments);
+    AttachDefChange();
+}
+
+int frmMain::SelectedSlot()
+{
+    const int slot = RowSlot(ui->lstAttach->currentRow());
+    if (slot < 0)
+        state_.Warn(58);
+    return slot;
 }
 
 void frmMain::btnAdd_Click()
@@ -455,7 +465,6 @@ void frmMain::btnAdd_Click()
         state_.Warn(43);
         return;
     }
-    state_.EditAttachPos = count + 1;
     std::int32_t number = 0;
     for (;;) {
         const QString answer =
@@ -480,33 +489,21 @@ void frmMain::btnAdd_Click()
     }
     if (number == 0)
         return;
-    state_.EditAttachNo = number;
-    OpenEditor();
-    SortAttachments(state_.Attachments);
-    AttachDefChange();
+    OpenEditor(count + 1, number);
 }
 
 void frmMain::btnEdit_Click()
 {
-    const int slot = RowSlot(ui->lstAttach->currentRow());
-    if (slot < 0) {
-        state_.Warn(58);
-        return;
-    }
-    state_.EditAttachPos = slot + 1;
-    state_.EditAttachNo = state_.Attachments[slot].Number;
-    OpenEditor();
-    SortAttachments(state_.Attachments);
-    AttachDefChange();
+    const int slot = SelectedSlot();
+    if (slot >= 0)
+        OpenEditor(slot + 1, state_.Attachments[slot].Number);
 }
 
 void frmMain::btnDel_Click()
 {
-    const int slot = RowSlot(ui->lstAttach->currentRow());
-    if (slot < 0) {
-        state_.Warn(58);
+    const int slot = SelectedSlot();
+    if (slot < 0)
         return;
-    }
     AttachmentRecord &record = state_.Attachments[slot];
     const QString key = QStringLiteral("ATTACHMENT") + FormatNumber(record.Number, Pattern::TwoDigits);
     const int question = record.Number == state_.machineTable.IniAttachment ? 53 : 51;

@@ -62,7 +62,8 @@ private:
     void ConfirmSave(bool &Cancel);
     void Save();
     bool CanSave(const QString &name) const;
-    void OpenEditor();
+    void OpenEditor(std::int32_t position, std::int32_t number);
+    int SelectedSlot();  // the selected row's slot, or -1 after message 58
     // The slot that list row shows, or -1.
     int RowSlot(int row) const;
 
