@@ -30,7 +30,7 @@ bool Write(const QString &path, const QByteArray &bytes)
 
 QStringList Entries(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 struct Fixture {
@@ -64,6 +64,20 @@ struct Fixture {
     }
 };
 
+// The save fails with message 61 and leaves the old file alone; after mend() it succeeds.
+void FailsThenFits(const QString &path, const QByteArray &oldBytes, Fixture &fx, const std::function<void()> &mend)
+{
+    const QStringList only{QFileInfo(path).fileName()};
+    QVERIFY(!WriteMtlFile(fx.state, path));
+    QCOMPARE(fx.dialogs.texts(), QStringList({"M61"}));
+    QCOMPARE(ReadAll(path), oldBytes);
+    QCOMPARE(Entries(QFileInfo(path).path()), only);
+    mend();
+    QVERIFY(WriteMtlFile(fx.state, path));
+    QCOMPARE(ReadAll(path), fx.Bytes());
+    QCOMPARE(Entries(QFileInfo(path).path()), only);
+}
+
 }  // namespace
 
 class TstMtlWriter : public QObject {
@@ -76,8 +90,6 @@ private slots:
     void sampleRoundTrip();
     void randomRoundTrip();
     void permissionsKept();
-    void folderMissing();
-    void unencodableTouchesNothing();
     void faults_data();
     void faults();
     void writeFailsHalfWay();
@@ -245,34 +257,10 @@ void TstMtlWriter::permissionsKept()
     QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), ownerOnly);
 }
 
-void TstMtlWriter::folderMissing()
-{
-    Fixture fx;
-    QVERIFY(!WriteMtlFile(fx.state, dir_.filePath("no-such-folder/m.mtl")));
-    QCOMPARE(fx.dialogs.texts(), QStringList({"M60"}));
-    QCOMPARE(fx.dialogs.boxes[0].icon, MsgIcon::Exclamation);
-    QVERIFY(!QFileInfo::exists(dir_.filePath("no-such-folder")));
-}
-
-// A character windows-31j cannot hold (here one read as U+FFFD) is refused
-// before anything on disk is touched.
-void TstMtlWriter::unencodableTouchesNothing()
-{
-    Fixture fx;
-    fx.state.machineTable.MachineName = QString(QChar(0xFFFD));
-    const QString path = dir_.filePath("enc.mtl");
-    QVERIFY(Write(path, "OLD\r\n"));
-    QVERIFY(!WriteMtlFile(fx.state, path));
-    QCOMPARE(fx.dialogs.texts(), QStringList({"M61"}));
-    QCOMPARE(fx.files.Operations(), 0);
-    QCOMPARE(ReadAll(path), QByteArray("OLD\r\n"));
-    QVERIFY(!QFile::exists(path + "bak"));
-}
-
 void TstMtlWriter::faults_data()
 {
-    QTest::addColumn<QString>("before");   // files there before: "old+stale", "old" or ""
-    QTest::addColumn<QString>("fail");     // operation that fails, "+": and every later one
+    QTest::addColumn<QString>("before");   // files there before: "old+stale", "old", "" or "no folder"
+    QTest::addColumn<QString>("fail");     // operation that fails, "+": and every later one; "enc": unencodable name
     QTest::addColumn<QString>("message");  // "path": M61 naming the kept backup
     QTest::addColumn<QString>("file");     // after: old, new (saved) or none
     QTest::addColumn<QString>("backup");   // after: old, stale or none
@@ -297,6 +285,9 @@ void TstMtlWriter::faults_data()
     QTest::newRow("new file: write fails") << "" << "4" << "M61" << "none" << "none";
     QTest::newRow("new file: commit fails") << "" << "6+" << "M61" << "none" << "none";
     QTest::newRow("new file: saved") << "" << "0" << "" << "new" << "none";
+    QTest::newRow("folder missing") << "no folder" << "0" << "M60" << "none" << "none";
+    // A character windows-31j cannot hold (read as U+FFFD) is refused before the disk is touched.
+    QTest::newRow("unencodable name") << "old" << "enc" << "M61" << "old" << "none";
 }
 
 void TstMtlWriter::faults()
@@ -308,15 +299,19 @@ void TstMtlWriter::faults()
     QFETCH(QString, backup);
 
     QTemporaryDir dir;
-    const QString path = dir.filePath("fault.mtl");
+    const QString path = dir.filePath(before == "no folder" ? "no-such-folder/fault.mtl" : "fault.mtl");
     const QByteArray oldBytes = "NAME = OLD\r\n", staleBytes = "STALE\r\n";
     QVERIFY(!before.startsWith("old") || Write(path, oldBytes));
     QVERIFY(!before.endsWith("stale") || Write(path + "bak", staleBytes));
 
     Fixture fx;
-    fx.state.machineTable.MachineName = QStringLiteral("NEW");
+    fx.state.machineTable.MachineName = fail == "enc" ? QString(QChar(0xFFFD)) : QStringLiteral("NEW");
     fx.files.FailAt(fail.chopped(fail.endsWith('+') ? 1 : 0).toInt(), fail.endsWith('+'));
     QCOMPARE(WriteMtlFile(fx.state, path), file == "new");
+    if (fail == "enc")
+        QCOMPARE(fx.files.Operations(), 0);
+    for (const FakeDialogs::Box &box : fx.dialogs.boxes)
+        QCOMPARE(box.icon, MsgIcon::Exclamation);
 
     const QString backupPath = QDir::toNativeSeparators(QFileInfo(path + "bak").absoluteFilePath());
     QCOMPARE(fx.dialogs.texts(), message.isEmpty()    ? QStringList()
@@ -347,14 +342,7 @@ void TstMtlWriter::writeFailsHalfWay()
     QVERIFY(Write(path, oldBytes));
     // 1 folder, 2 file, 3 backup check, 4 rename, 5 open, 6 first piece, 7 second piece.
     fx.files.FailAt(7);
-    QVERIFY(!WriteMtlFile(fx.state, path));
-    QCOMPARE(fx.dialogs.texts(), QStringList({"M61"}));
-    QCOMPARE(ReadAll(path), oldBytes);
-    QCOMPARE(Entries(dir.path()), QStringList({"big.mtl"}));
-
-    fx.files.ClearFaults();
-    QVERIFY(WriteMtlFile(fx.state, path));
-    QCOMPARE(ReadAll(path), fx.Bytes());
+    FailsThenFits(path, oldBytes, fx, [&fx] { fx.files.ClearFaults(); });
 }
 
 // A real full disk: a 16 KiB tmpfs. Skipped where mounting is not allowed.
@@ -372,17 +360,8 @@ void TstMtlWriter::realFullDisk()
     QVERIFY(Write(path, oldBytes));
     Fixture fx(1000);
     fx.Fill(QStringLiteral("A HEAD THAT FILLS IT"));
-    QVERIFY(!WriteMtlFile(fx.state, path));
-    QCOMPARE(fx.dialogs.texts(), QStringList({"M61"}));
-    QCOMPARE(ReadAll(path), oldBytes);
-    QCOMPARE(Entries(mountPoint), QStringList({"full.mtl"}));
-
     // A small table still fits and replaces it.
-    Fixture small;
-    small.state.machineTable.MachineName = QStringLiteral("SMALL");
-    QVERIFY(WriteMtlFile(small.state, path));
-    QCOMPARE(ReadAll(path), small.Bytes());
-    QCOMPARE(Entries(mountPoint), QStringList({"full.mtl"}));
+    FailsThenFits(path, oldBytes, fx, [&fx] { fx.state.SizeAttachments(1); });
 }
 
 QTEST_GUILESS_MAIN(TstMtlWriter)

@@ -70,11 +70,12 @@ struct Harness {
     std::int32_t handedNo = -1, handedPos = -1;  // what the editor was last given
     int ends = 0;
 
-    // ini: the settings file's text before start-up; dialogs: real dialogs.
-    explicit Harness(const QByteArray &ini = QByteArray(), Dialogs *dialogs = nullptr)
+    // ini: the settings file's text before start-up; dialogs: real dialogs; mes: the message file.
+    explicit Harness(const QByteArray &ini = QByteArray(), Dialogs *dialogs = nullptr,
+                     const QByteArray &mes = TestMessageFile())
         : state(dialogs ? *dialogs : static_cast<Dialogs &>(fake), files)
     {
-        if (!dir.isValid() || !WriteBytes(AppPath() + "Quillmark.mes", TestMessageFile()) ||
+        if (!dir.isValid() || !WriteBytes(AppPath() + "Quillmark.mes", mes) ||
             (!ini.isEmpty() && !WriteBytes(AppPath() + "Quillmark.ini", ini)) ||
             !InitApplication(state, AppPath()))
             return;
@@ -152,5 +153,7 @@ struct Harness {
         return b.buttons == buttons && b.icon == icon && b.title == kProgramTitle &&
                b.defaultButton == (buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes);
     }
+    // Editor runs, and the number and position it was last given.
+    QList<int> handed() const { return {editorRuns, handedNo, handedPos}; }
     QString ini() const { return QString::fromLatin1(ReadBytes(AppPath() + "Quillmark.ini")); }
 };

@@ -19,6 +19,7 @@ namespace {
 
 const QByteArray kFullIni = "[Comfig]\r\nATTACH MAX COUNT=3\r\n";  // the example fills it
 const QStringList kAll{kLine1, kLine2, kLine5};
+const QList<int> kNotOpened{0, -1, -1};
 
 int DarkPixels(const QImage &image)
 {
@@ -62,6 +63,17 @@ void UseRealEditor(Harness &h)
     };
 }
 
+// Table rows; the answer Ok means no question is asked.
+// opened/handed: the number handed to the editor, 0: not opened; listedAt: row of the
+// line the real editor adds, -1: it stores nothing; row -1: none selected.
+struct AddRow { bool full; QStringList answers, warnings; qint32 opened; int listedAt; };
+struct SelectRow { QString action; int row; MsgAnswer answer; QStringList boxes, remaining; int handed; };
+struct InitRow { bool full; QString typed; MsgAnswer answer; QStringList boxes; int stored; };
+// files: in sub/, none: cancelled, "text:": dropped text; loaded: the file the window ends on.
+struct ReplaceRow { bool drop; QStringList files; bool edited; MsgAnswer answer; QString loaded; };
+// file: "weird", an existing name with blanks and quotes; "gone": removed.
+struct EndRow { bool check; QString file; bool startWorks, opened; };
+
 }  // namespace
 
 class TestAttachList : public QObject {
@@ -83,35 +95,23 @@ private slots:
 
 void TestAttachList::add_data()
 {
-    QTest::addColumn<bool>("full");
-    QTest::addColumn<QStringList>("answers");
-    QTest::addColumn<QStringList>("warnings");
-    QTest::addColumn<qint64>("opened");  // number handed to the editor; 0 = not opened
-    QTest::addColumn<int>("listedAt");   // row of the line the real editor adds; -1: editor stores nothing
-    QTest::newRow("cancelled") << false << QStringList{""} << QStringList() << qint64(0) << -1;
-    QTest::newRow("zero") << false << QStringList{"0"} << QStringList() << qint64(0) << -1;
-    QTest::newRow("refusals, then cancelled") << false << QStringList{"3.5", "-2", "abc", "1e-3", "  ", "1,2", ""}
-                                              << QStringList(6, "M42") << qint64(0) << -1;
-    QTest::newRow("too large, then 7") << false << QStringList{"99999999999", "7"}
-                                       << QStringList{"16777215M47"} << qint64(7) << -1;
-    QTest::newRow("just beyond 32 bits") << false << QStringList{"2147483648", "0"}
-                                         << QStringList{"16777215M47"} << qint64(0) << -1;
-    QTest::newRow("blanks and exponent") << false << QStringList{" 1e2 "} << QStringList() << qint64(100) << -1;
-    QTest::newRow("existing number") << false << QStringList{"5"} << QStringList() << qint64(5) << -1;
-    QTest::newRow("table full") << true << QStringList() << QStringList{"M43"} << qint64(0) << -1;
-    QTest::newRow("3 sorts before 5") << false << QStringList{"3"} << QStringList() << qint64(3) << 2;
-    QTest::newRow("above the sort's ceiling") << false << QStringList{"40000"} << QStringList() << qint64(40000) << 3;
-    QTest::newRow("largest 32-bit number") << false << QStringList{"2147483647"} << QStringList()
-                                           << qint64(2147483647) << 3;
+    QTest::addColumn<AddRow>("d");
+    const QStringList none;
+    QTest::newRow("cancelled") << AddRow{false, {""}, none, 0, -1};
+    QTest::newRow("zero") << AddRow{false, {"0"}, none, 0, -1};
+    QTest::newRow("refusals, then cancelled")
+        << AddRow{false, {"3.5", "-2", "abc", "1e-3", "  ", "1,2", ""}, QStringList(6, "M42"), 0, -1};
+    QTest::newRow("just beyond 32 bits, then 7") << AddRow{false, {"2147483648", "7"}, {"16777215M47"}, 7, -1};
+    QTest::newRow("blanks and exponent") << AddRow{false, {" 1e2 "}, none, 100, -1};
+    QTest::newRow("table full") << AddRow{true, {}, {"M43"}, 0, -1};
+    QTest::newRow("3 sorts before 5") << AddRow{false, {"3"}, none, 3, 2};
+    QTest::newRow("largest 32-bit number, above the sort's ceiling") << AddRow{false, {"2147483647"}, none, 2147483647, 3};
 }
 
 void TestAttachList::add()
 {
-    QFETCH(bool, full);
-    QFETCH(QStringList, answers);
-    QFETCH(QStringList, warnings);
-    QFETCH(qint64, opened);
-    QFETCH(int, listedAt);
+    QFETCH(AddRow, d);
+    const auto &[full, answers, warnings, opened, listedAt] = d;
     Harness h(full ? kFullIni : QByteArray());
     QVERIFY(h.ready);
     const QString path = h.CopySample("sample.mtl", true);
@@ -127,9 +127,8 @@ void TestAttachList::add()
     QCOMPARE(h.fake.texts(), warnings);
     for (int i = 0; i < warnings.size(); ++i)
         QVERIFY(h.boxIs(i, MsgButtons::Ok, MsgIcon::Exclamation));
-    QCOMPARE(h.editorRuns, opened ? 1 : 0);
-    QCOMPARE(qint64(h.handedNo), opened ? opened : -1);
-    QCOMPARE(h.handedPos, opened ? 4 : -1);  // three listed, the new one after them
+    // Three listed, the new one after them.
+    QCOMPARE(h.handed(), opened ? QList<int>({1, opened, 4}) : kNotOpened);
     // Marked changed and redrawn even when the editor stored nothing.
     QCOMPARE(h.window->DataChanged(), opened != 0);
     QCOMPARE(h.list()->currentRow(), opened ? -1 : 1);
@@ -145,36 +144,23 @@ void TestAttachList::add()
 
 void TestAttachList::selectEditDelete_data()
 {
-    QTest::addColumn<QString>("action");  // a button, or a double click on the row
-    QTest::addColumn<int>("row");         // -1: none selected
-    QTest::addColumn<MsgAnswer>("answer");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QStringList>("remaining");
-    QTest::addColumn<int>("handed");  // number handed to the editor; 0 = not opened
-    const QStringList none, noRow{"M58"};
-    QTest::newRow("edit, second row") << "btnEdit" << 1 << MsgAnswer::Ok << none << kAll << 2;
-    QTest::newRow("edit, last row") << "btnEdit" << 2 << MsgAnswer::Ok << none << kAll << 5;
-    QTest::newRow("double click, first row") << "double" << 0 << MsgAnswer::Ok << none << kAll << 1;
-    QTest::newRow("edit, nothing selected") << "btnEdit" << -1 << MsgAnswer::Ok << noRow << kAll << 0;
-    QTest::newRow("delete the initial one, Yes") << "btnDel" << 0 << MsgAnswer::Yes
-                                                 << QStringList{"ATTACHMENT01M53"} << QStringList{kLine2, kLine5} << 0;
-    QTest::newRow("delete the initial one, No") << "btnDel" << 0 << MsgAnswer::No
-                                                << QStringList{"ATTACHMENT01M53"} << kAll << 0;
-    QTest::newRow("delete another, Yes") << "btnDel" << 2 << MsgAnswer::Yes << QStringList{"ATTACHMENT05M51"}
-                                         << QStringList{kLine1, kLine2} << 0;
-    QTest::newRow("delete another, No") << "btnDel" << 1 << MsgAnswer::No << QStringList{"ATTACHMENT02M51"}
-                                        << kAll << 0;
-    QTest::newRow("delete, nothing selected") << "btnDel" << -1 << MsgAnswer::Ok << noRow << kAll << 0;
+    QTest::addColumn<SelectRow>("d");
+    const QStringList none, noRow{"M58"}, initial{"ATTACHMENT01M53"};
+    QTest::newRow("edit, last row") << SelectRow{"btnEdit", 2, MsgAnswer::Ok, none, kAll, 5};
+    QTest::newRow("double click, first row") << SelectRow{"double", 0, MsgAnswer::Ok, none, kAll, 1};
+    QTest::newRow("edit, nothing selected") << SelectRow{"btnEdit", -1, MsgAnswer::Ok, noRow, kAll, 0};
+    QTest::newRow("delete the initial one, Yes")
+        << SelectRow{"btnDel", 0, MsgAnswer::Yes, initial, {kLine2, kLine5}, 0};
+    QTest::newRow("delete the initial one, No") << SelectRow{"btnDel", 0, MsgAnswer::No, initial, kAll, 0};
+    QTest::newRow("delete another, Yes")
+        << SelectRow{"btnDel", 2, MsgAnswer::Yes, {"ATTACHMENT05M51"}, {kLine1, kLine2}, 0};
+    QTest::newRow("delete, nothing selected") << SelectRow{"btnDel", -1, MsgAnswer::Ok, noRow, kAll, 0};
 }
 
 void TestAttachList::selectEditDelete()
 {
-    QFETCH(QString, action);
-    QFETCH(int, row);
-    QFETCH(MsgAnswer, answer);
-    QFETCH(QStringList, boxes);
-    QFETCH(QStringList, remaining);
-    QFETCH(int, handed);
+    QFETCH(SelectRow, d);
+    const auto &[action, row, answer, boxes, remaining, handed] = d;
     Harness h;
     QVERIFY(h.ready);
     h.CopySample("sample.mtl", true);
@@ -199,9 +185,7 @@ void TestAttachList::selectEditDelete()
                         : h.boxIs(0, MsgButtons::YesNo, MsgIcon::Question));
     QCOMPARE(h.listLines(), remaining);
     QCOMPARE(CountAttachments(h.state.Attachments), remaining.size());
-    QCOMPARE(h.editorRuns, handed ? 1 : 0);
-    QCOMPARE(h.handedNo, handed ? handed : -1);
-    QCOMPARE(h.handedPos, handed ? row + 1 : -1);
+    QCOMPARE(h.handed(), handed ? QList<int>({1, handed, row + 1}) : kNotOpened);
     // Every run of the editor counts as a change; a rebuild unselects and blanks.
     const bool changed = handed || answer == MsgAnswer::Yes;
     QCOMPARE(h.window->DataChanged(), changed);
@@ -212,8 +196,7 @@ void TestAttachList::selectEditDelete()
 
 void TestAttachList::rowsFollowListedSlots()
 {
-    // A complete record without a line (negative first width) takes a slot
-    // but no row: the rows after it must still reach their own slots.
+    // A record without a line (negative first width) takes a slot but no row.
     Harness h;
     QVERIFY(h.ready);
     const QString path = h.dir.filePath("gap.mtl");
@@ -225,7 +208,7 @@ void TestAttachList::rowsFollowListedSlots()
     h.list()->setCurrentRow(1);
     QCOMPARE(h.state.EditAttachment.Number, 4);
     h.click("btnEdit");
-    QCOMPARE(h.handedNo, 4);
+    QCOMPARE(h.handed(), (QList<int>{1, 4, 3}));
     h.list()->setCurrentRow(0);
     h.fake.answers << MsgAnswer::Yes;
     h.click("btnDel");
@@ -236,35 +219,25 @@ void TestAttachList::rowsFollowListedSlots()
 
 void TestAttachList::initialAttachment_data()
 {
-    QTest::addColumn<bool>("full");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<MsgAnswer>("answer");  // Ok: no question
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<int>("stored");
+    QTest::addColumn<InitRow>("d");
     const QStringList none, refused{"M42"}, ask7{"M307M52"};
-    QTest::newRow("existing") << false << "2" << MsgAnswer::Ok << none << 2;
-    QTest::newRow("half to even, existing 2") << false << "1.5" << MsgAnswer::Ok << none << 2;
-    QTest::newRow("zero") << false << "0" << MsgAnswer::Ok << none << 0;
-    QTest::newRow("negative names none") << false << "-4" << MsgAnswer::Ok << none << -4;
-    QTest::newRow("blanks become 0") << false << "   " << MsgAnswer::Ok << none << 0;
-    QTest::newRow("letters") << false << "x1" << MsgAnswer::Ok << refused << 1;
-    QTest::newRow("comma") << false << "1,5" << MsgAnswer::Ok << refused << 1;
-    QTest::newRow("beyond 32 bits") << false << "99999999999" << MsgAnswer::Ok << refused << 1;
-    QTest::newRow("missing, No") << false << "7" << MsgAnswer::No << ask7 << 7;
-    QTest::newRow("missing, Yes opens the editor") << false << "7" << MsgAnswer::Yes << ask7 << 7;
+    QTest::newRow("half to even, existing 2") << InitRow{false, "1.5", MsgAnswer::Ok, none, 2};
+    QTest::newRow("negative names none") << InitRow{false, "-4", MsgAnswer::Ok, none, -4};
+    QTest::newRow("blanks become 0") << InitRow{false, "   ", MsgAnswer::Ok, none, 0};
+    QTest::newRow("letters") << InitRow{false, "x1", MsgAnswer::Ok, refused, 1};
+    QTest::newRow("beyond 32 bits") << InitRow{false, "2147483648", MsgAnswer::Ok, refused, 1};
+    QTest::newRow("missing, No") << InitRow{false, "7", MsgAnswer::No, ask7, 7};
+    QTest::newRow("missing, Yes opens the editor") << InitRow{false, "7", MsgAnswer::Yes, ask7, 7};
     QTest::newRow("half to even, as typed in the question")
-        << false << " 6.5" << MsgAnswer::No << QStringList{"M30 6.5M52"} << 6;
-    QTest::newRow("missing, Yes, table full") << true << "7" << MsgAnswer::Yes
-                                              << (ask7 + QStringList{"M54\r\nM55\r\nM56"}) << 7;
+        << InitRow{false, " 6.5", MsgAnswer::No, {"M30 6.5M52"}, 6};
+    QTest::newRow("missing, Yes, table full")
+        << InitRow{true, "7", MsgAnswer::Yes, ask7 + QStringList{"M54\r\nM55\r\nM56"}, 7};
 }
 
 void TestAttachList::initialAttachment()
 {
-    QFETCH(bool, full);
-    QFETCH(QString, typed);
-    QFETCH(MsgAnswer, answer);
-    QFETCH(QStringList, boxes);
-    QFETCH(int, stored);
+    QFETCH(InitRow, d);
+    const auto &[full, typed, answer, boxes, stored] = d;
     Harness h(full ? kFullIni : QByteArray());
     QVERIFY(h.ready);
     h.CopySample("sample.mtl", true);  // attachments 1, 2 and 5; initial 1
@@ -283,53 +256,40 @@ void TestAttachList::initialAttachment()
     QCOMPARE(h.window->DataChanged(), !refused);
     QCOMPARE(h.focus() == h.edit("txtAttachInit"), refused);
     QCOMPARE(h.text("txtAttachInit"), typed.trimmed().isEmpty() ? "0" : typed);
-    QCOMPARE(h.editorRuns, opened ? 1 : 0);
-    if (opened) {
-        QCOMPARE(h.handedNo, stored);
-        QCOMPARE(h.handedPos, 4);
+    QCOMPARE(h.handed(), opened ? QList<int>({1, stored, 4}) : kNotOpened);
+    if (opened)
         QCOMPARE(h.listLines(), kAll + QStringList{"ATTACHMENT07 = SQUARE/25.,25."});
-    }
 }
 
 void TestAttachList::replaceFile_data()
 {
-    QTest::addColumn<bool>("drop");          // else chosen with the file button
-    QTest::addColumn<QStringList>("files");  // in sub/; none: cancelled; "text:": dropped text
-    QTest::addColumn<bool>("edited");
-    QTest::addColumn<MsgAnswer>("answer");  // Ok: no question
-    QTest::addColumn<QString>("loaded");    // the file the window ends on
+    QTest::addColumn<ReplaceRow>("d");
     const QStringList b{"b.mtl"};
-    QTest::newRow("button, cancelled") << false << QStringList() << false << MsgAnswer::Ok << "a.mtl";
-    QTest::newRow("button, other file") << false << b << false << MsgAnswer::Ok << "sub/b.mtl";
+    const auto ok = MsgAnswer::Ok;
+    for (bool drop : {false, true}) {
+        const char *how = drop ? "drop" : "button";
+        QTest::addRow("%s, other file", how) << ReplaceRow{drop, b, false, ok, "sub/b.mtl"};
+        QTest::addRow("%s, edited, Cancel", how) << ReplaceRow{drop, b, true, MsgAnswer::Cancel, "a.mtl"};
+        QTest::addRow("%s, edited, No", how) << ReplaceRow{drop, b, true, MsgAnswer::No, "sub/b.mtl"};
+        QTest::addRow("%s, edited, Yes", how) << ReplaceRow{drop, b, true, MsgAnswer::Yes, "sub/b.mtl"};
+    }
+    QTest::newRow("button, cancelled") << ReplaceRow{false, {}, false, ok, "a.mtl"};
     QTest::newRow("button, same file, edited: no question, no reload")
-        << false << QStringList{"../a.mtl"} << true << MsgAnswer::Ok << "a.mtl";
-    QTest::newRow("button, edited, Cancel") << false << b << true << MsgAnswer::Cancel << "a.mtl";
-    QTest::newRow("button, edited, No") << false << b << true << MsgAnswer::No << "sub/b.mtl";
-    QTest::newRow("button, edited, Yes") << false << b << true << MsgAnswer::Yes << "sub/b.mtl";
-    QTest::newRow("button, no such file") << false << QStringList{"fresh.mtl"} << false << MsgAnswer::Ok
-                                          << "sub/fresh.mtl";
-    QTest::newRow("drop, an MTL file") << true << b << false << MsgAnswer::Ok << "sub/b.mtl";
-    QTest::newRow("drop, upper case") << true << QStringList{"C.MTL"} << false << MsgAnswer::Ok << "sub/C.MTL";
-    QTest::newRow("drop, two files: the first") << true << QStringList{"b.mtl", "C.MTL"} << false
-                                                << MsgAnswer::Ok << "sub/b.mtl";
-    QTest::newRow("drop, other extension") << true << QStringList{"x.MTLX"} << false << MsgAnswer::Ok << "a.mtl";
-    QTest::newRow("drop, text file") << true << QStringList{"notes.txt"} << false << MsgAnswer::Ok << "a.mtl";
-    QTest::newRow("drop, no files") << true << QStringList{"text:b.mtl"} << false << MsgAnswer::Ok << "a.mtl";
-    QTest::newRow("drop, edited, Cancel") << true << b << true << MsgAnswer::Cancel << "a.mtl";
-    QTest::newRow("drop, edited, No") << true << b << true << MsgAnswer::No << "sub/b.mtl";
-    QTest::newRow("drop, edited, Yes") << true << b << true << MsgAnswer::Yes << "sub/b.mtl";
+        << ReplaceRow{false, {"../a.mtl"}, true, ok, "a.mtl"};
+    QTest::newRow("button, no such file") << ReplaceRow{false, {"fresh.mtl"}, false, ok, "sub/fresh.mtl"};
+    QTest::newRow("drop, upper case") << ReplaceRow{true, {"C.MTL"}, false, ok, "sub/C.MTL"};
+    QTest::newRow("drop, two files: the first") << ReplaceRow{true, {"b.mtl", "C.MTL"}, false, ok, "sub/b.mtl"};
+    QTest::newRow("drop, other extension") << ReplaceRow{true, {"x.MTLX"}, false, ok, "a.mtl"};
+    QTest::newRow("drop, no files") << ReplaceRow{true, {"text:b.mtl"}, false, ok, "a.mtl"};
 }
 
 void TestAttachList::replaceFile()
 {
-    QFETCH(bool, drop);
-    QFETCH(QStringList, files);
-    QFETCH(bool, edited);
-    QFETCH(MsgAnswer, answer);
-    QFETCH(QString, loaded);
+    QFETCH(ReplaceRow, d);
+    const auto &[drop, files, edited, answer, loaded] = d;
     Harness h("[Config]\r\nInit File=a.mtl\r\n");
     QVERIFY(h.ready && QDir(h.dir.path()).mkdir("sub"));
-    for (const char *name : {"b.mtl", "C.MTL", "x.MTLX", "notes.txt"})
+    for (const char *name : {"b.mtl", "C.MTL", "x.MTLX"})
         QVERIFY(!h.CopySample(QString("sub/") + name).isEmpty());
     const QString a = h.CopySample("a.mtl", true);
     const QByteArray aBytes = ReadBytes(a);
@@ -352,7 +312,7 @@ void TestAttachList::replaceFile()
         h.fake.fileAnswers << (urls.isEmpty() ? QString() : urls[0].toLocalFile());
         h.click("cmdFile");
         QCOMPARE(h.fake.openRequests.size(), 1);
-        const OpenFileRequest &r = h.fake.openRequests[0];
+        const OpenFileRequest r = h.fake.openRequests.value(0);
         QCOMPARE((QStringList{r.title, r.filter, r.defaultExtension, r.fileName, r.directory}),
                  (QStringList{"M39", "M43(.mtl)|*.mtl|M40|*.*", ".mtl", "a.mtl", h.AppPath()}));
     }
@@ -365,18 +325,20 @@ void TestAttachList::replaceFile()
         QVERIFY(ReadBytes(a).contains("\r\nSTROKE(Y) = 77.\r\n"));
     else
         QCOMPARE(ReadBytes(a), aBytes);
-    QCOMPARE(h.text("txtStroke_1"), loaded.contains("fresh") ? "0." : loaded == "a.mtl" && edited ? "77." : "500.");
+    QCOMPARE(h.text("txtStroke_1"),
+             loaded.contains("fresh") ? "0." : loaded == "a.mtl" && edited ? "77." : "500.");
 
     // The button's choice, not a drop, is remembered, and written when the window closes.
     const QFileInfo chosen(drop || urls.isEmpty() ? a : urls[0].toLocalFile());
-    QCOMPARE(h.window->InitFile(), chosen.fileName());
-    QCOMPARE(h.window->InitDir(), chosen.absolutePath() + "/");
+    const QStringList remembered{chosen.fileName(), chosen.absolutePath() + "/"};
+    QCOMPARE((QStringList{h.window->InitFile(), h.window->InitDir()}), remembered);
     if (h.window->DataChanged())
         h.fake.answers << MsgAnswer::No;
     QVERIFY(h.window->close());
-    QCOMPARE(ReadIniValue(h.state, "Config", "Init File"), chosen.fileName());
-    QCOMPARE(ReadIniValue(h.state, "Config", "Init Dir"), chosen.absolutePath() + "/");
+    QCOMPARE((QStringList{ReadIniValue(h.state, "Config", "Init File"),
+                          ReadIniValue(h.state, "Config", "Init Dir")}), remembered);
 }
+
 // The real dialog opens on the remembered folder and name, and takes a typed new name.
 void TestAttachList::realFileDialog()
 {
@@ -401,23 +363,18 @@ void TestAttachList::realFileDialog()
 
 void TestAttachList::end_data()
 {
-    QTest::addColumn<bool>("check");
-    QTest::addColumn<QString>("file");  // weird: an existing name with blanks and quotes
-    QTest::addColumn<bool>("startWorks");
-    QTest::addColumn<bool>("opened");
-    QTest::newRow("editor on a name with blanks and quotes") << true << "weird" << true << true;
-    QTest::newRow("no Check key") << false << "weird" << true << false;
-    QTest::newRow("file gone") << true << "gone" << true << false;
-    QTest::newRow("no file") << true << "" << true << false;
-    QTest::newRow("editor cannot start") << true << "weird" << false << true;
+    QTest::addColumn<EndRow>("d");
+    QTest::newRow("editor on a name with blanks and quotes") << EndRow{true, "weird", true, true};
+    QTest::newRow("no Check key") << EndRow{false, "weird", true, false};
+    QTest::newRow("file gone") << EndRow{true, "gone", true, false};
+    QTest::newRow("no file") << EndRow{true, "", true, false};
+    QTest::newRow("editor cannot start") << EndRow{true, "weird", false, true};
 }
 
 void TestAttachList::end()
 {
-    QFETCH(bool, check);
-    QFETCH(QString, file);
-    QFETCH(bool, startWorks);
-    QFETCH(bool, opened);
+    QFETCH(EndRow, d);
+    const auto &[check, file, startWorks, opened] = d;
     Harness h(QByteArray("[Config]\r\nTextEditor=my editor\r\n") + (check ? "Check=0\r\n" : ""));
     QVERIFY(h.ready);
     const QString weird = h.CopySample("it's a \"strange\" name; $(x).mtl", !file.isEmpty());
