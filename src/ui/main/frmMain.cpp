@@ -549,7 +549,7 @@ QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
 void frmMain::cmdFile_Click()
 {
     const QString current = ui->txtFileName->text().trimmed();
-    const QString chosen = FileChoice(initFile_, initDir_, state_.messages(43), QStringLiteral(".mtl"));
+    const QString chosen = FileChoice(initFile_, initDir_, state_.messages(68), QStringLiteral(".mtl"));
     if (chosen.isEmpty() || chosen == current)
         return;
     bool cancel = false;
