@@ -18,7 +18,7 @@ namespace {
 
 struct Table {
     FakeDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state{dialogs, files};
     explicit Table(int count)
     {
@@ -82,7 +82,7 @@ void BM_ReadAndSort(benchmark::State &s)
     Table t(count);
     const int lines = t.Lines();
     for (auto _ : s) {
-        bool ok = ReadMtlFile(t.state, path);
+        bool ok = ReadMtlFile(t.state, path).loaded;
         benchmark::DoNotOptimize(ok);
     }
     if (CountAttachments(t.state.Attachments) != count)
@@ -125,7 +125,7 @@ void BM_Write(benchmark::State &s)
     const int lines = t.Lines();
     const QString path = Dir().filePath(QStringLiteral("write%1.mtl").arg(count));
     for (auto _ : s) {
-        bool ok = WriteMtlFile(t.state, path);
+        bool ok = WriteMtlFile(t.state, path).Saved();
         if (!ok)
             s.SkipWithError("save failed");
     }

@@ -1,7 +1,7 @@
 // The program's entry: start-up, then the main window's event loop.
 #include "app/Startup.h"
 #include "model/AppState.h"
-#include "platform/FileOps.h"
+#include "platform/FileLayer.h"
 #include "platform/FileSystem.h"
 #include "platform/QtDialogs.h"
 #include "ui/common/Fonts.h"
@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
     RegisterFontSubstitutes();
 
     QtDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state(dialogs, files);
 
     // The arguments stand for the one command line the file name comes from.

@@ -17,7 +17,7 @@ namespace {
 
 struct Fixture {
     FakeDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state{dialogs, files};
     QWidget owner;
     std::unique_ptr<frmEditor> editor;

@@ -24,7 +24,7 @@ constexpr int kSlots = 32767;
 struct Fixture {
     QTemporaryDir dir;
     FakeDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state{dialogs, files};
     std::unique_ptr<frmMain> window;
     QString fileA, fileB;  // two copies: the field reloads only on a new text
@@ -64,7 +64,7 @@ struct Fixture {
         state.machineTable.Stroke = {850, 500, 510};
         fileA = dir.filePath("a.mtl");
         fileB = dir.filePath("b.mtl");
-        return WriteMtlFile(state, fileA) && QFile::copy(fileA, fileB);
+        return WriteMtlFile(state, fileA).Saved() && QFile::copy(fileA, fileB);
     }
 };
 

@@ -3,7 +3,7 @@
 // the same size. Both are timed the same way, from starting the process to
 // the child's report that its window is exposed and painted.
 #include "app/Startup.h"
-#include "platform/FileOps.h"
+#include "platform/FileLayer.h"
 #include "platform/QtDialogs.h"
 #include "ui/common/Fonts.h"
 #include "ui/main/frmMain.h"
@@ -43,7 +43,7 @@ int ChildProgram(int argc, char **argv, const QString &dir)
     QApplication app(argc, argv);
     RegisterFontSubstitutes();
     QtDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state(dialogs, files);
     std::unique_ptr<MainWindowPort> window =
         Main(state, dir + "/", dir + "/sample.mtl",

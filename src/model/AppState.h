@@ -2,7 +2,7 @@
 // The program-wide state: created once by Main, passed by reference.
 #include "MachineTable.h"
 #include "platform/Dialogs.h"
-#include "platform/FileOps.h"
+#include "platform/FileLayer.h"
 #include "platform/MessageTable.h"
 
 struct AppSettings {
@@ -11,10 +11,14 @@ struct AppSettings {
     QString CommandLine;
     QString TextEditorPath;
     bool OpenEditorOnEnd = false;
+    // A settings file that cannot be read or decoded is never written: the
+    // run goes on with the defaults.
+    bool IniUsable = true;
+    bool IniWriteFailed = false;
 };
 
 struct AppState {
-    AppState(Dialogs &dialogs, FileOps &files) : dialogs(dialogs), files(files) {}
+    AppState(Dialogs &dialogs, FileLayer &files) : dialogs(dialogs), files(files) {}
 
     MachineTable machineTable;
     AttachmentSlots Attachments;     // exactly AttachMaxCount slots
@@ -26,7 +30,7 @@ struct AppState {
     MessageTable messages;
 
     Dialogs &dialogs;
-    FileOps &files;
+    FileLayer &files;
 
     // Creates the slots, all free.
     void SizeAttachments(std::int16_t count)

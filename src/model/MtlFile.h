@@ -20,10 +20,19 @@ public:
     virtual void Found(int lineNumber, MtlFinding kind, const QString &lineText) = 0;
 };
 
-// Reads the file into state.machineTable and state.Attachments; true when it
-// replaced them (at least one recognised machine line). Message 59 when the
-// name is not an ".MTL" file, does not exist or cannot be read.
-bool ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink *sink = nullptr);
+// Far above what 32767 attachments can fill; a larger file is refused unread.
+inline constexpr qint64 kMaxMtlFileBytes = 16 * 1024 * 1024;
+
+// What a load did. The caller shows the message, if any.
+struct LoadResult {
+    bool loaded = false;  // the table was replaced
+    int message = 0;      // 59: not an ".MTL" file, missing or unreadable; 67: too large
+    QString reason;       // the OS's words, when it gave any
+    QByteArray hash;      // of the bytes read, to see later whether the file changed
+};
+// Reads the file into state.machineTable and state.Attachments, which change
+// only when the file holds at least one recognised machine line.
+LoadResult ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink *sink = nullptr);
 
 // The parsing itself on decoded lines: fills table and attachments (attachMaxCount
 // of them, cleared first) and returns whether a machine line was recognised.
@@ -36,9 +45,20 @@ bool HasMtlExtension(const QString &fileName);
 QString FormatAttachLine(const AttachmentSlots &attachments, int index);
 // The whole file text, lines joined with CR LF, the last one included.
 QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments);
-// Writes the table over the file with the backup protocol; shows message 60
-// or 61 and returns false on failure.
-bool WriteMtlFile(AppState &state, const QString &fileName);
+// What a save did. The caller shows the message, if any.
+struct SaveResult {
+    int message = 0;     // 0: saved; 60: no such folder; 61: not saved
+    QString reason;      // the OS's words, when it gave any
+    QString backupLeft;  // a backup that is still there (see ReplaceFile)
+    QByteArray hash;     // of the bytes written
+    bool Saved() const { return message == 0; }
+};
+// Writes the table over the file: its name always holds the complete old or
+// the complete new bytes, with name + "bak" as the backup while it runs.
+SaveResult WriteMtlFile(AppState &state, const QString &fileName);
+
+// The hash by which a loaded or saved file is recognised again.
+QByteArray ContentHash(const QByteArray &bytes);
 
 // The version text of the editor mark line and the window title.
 inline const QString kVersionText = QStringLiteral("1.05");

@@ -292,27 +292,32 @@ bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &t
     return reader.recognised;
 }
 
-bool ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink *sink)
+LoadResult ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink *sink)
 {
-    if (!HasMtlExtension(fileName) || !FileExists(fileName)) {
-        state.Warn(59);
-        return false;
+    LoadResult result;
+    result.message = 59;
+    if (!HasMtlExtension(fileName) || !FileExists(fileName))
+        return result;
+    QByteArray bytes;
+    const ReadResult read = ReadFileBytes(fileName, kMaxMtlFileBytes, bytes, &result.reason);
+    if (read != ReadResult::Ok) {
+        if (read == ReadResult::TooLarge)
+            result.message = 67;
+        return result;
     }
-    QStringList lines;
-    if (ReadTextLines(fileName, lines) != ReadResult::Ok) {
-        state.Warn(59);
-        return false;
-    }
+    result.message = 0;
+    result.hash = ContentHash(bytes);
 
     MachineTable table;
     AttachmentSlots attachments;
-    if (!ParseMtlLines(lines, state.AttachMaxCount, table, attachments, sink))
-        return false;
+    if (!ParseMtlLines(DecodeLines(bytes), state.AttachMaxCount, table, attachments, sink))
+        return result;
 
     CopyMachineTable(state.machineTable, table);
     state.Attachments.resize(std::size_t(qMax<int>(0, state.AttachMaxCount)));
     for (std::size_t i = 0; i < state.Attachments.size() && i < attachments.size(); ++i)
         CopyAttachment(state.Attachments[i], attachments[i]);
     SortAttachments(state.Attachments);
-    return true;
+    result.loaded = true;
+    return result;
 }

@@ -2,11 +2,10 @@
 
 #include "Numbers.h"
 #include "Tokens.h"
-#include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 #include "platform/TextFile.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QCryptographicHash>
 
 QString FormatAttachLine(const AttachmentSlots &attachments, int index)
 {
@@ -103,58 +102,34 @@ QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachment
     return text;
 }
 
-bool WriteMtlFile(AppState &state, const QString &fileName)
+QByteArray ContentHash(const QByteArray &bytes)
 {
-    auto fail = [&state](const QString &detail = QString()) {
-        QString text = state.messages(61);
-        if (!detail.isEmpty())
-            text += QLatin1Char('\n') + detail;
-        state.dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
-        return false;
-    };
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
 
+SaveResult WriteMtlFile(AppState &state, const QString &fileName)
+{
+    SaveResult result;
     // The text is made and encoded before anything on disk is touched, so a
     // character windows-31j cannot hold leaves the old file as it was.
     QByteArray bytes;
-    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes))
-        return fail();
-
-    FileOps &files = state.files;
-    QString folder = GetFileDir(fileName);
-    if (folder.isEmpty())
-        folder = QStringLiteral(".");
-    if (!files.DirExists(folder)) {
-        state.Warn(60);
-        return false;
+    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes)) {
+        result.message = 61;
+        return result;
     }
-
-    const QString backup = fileName + QStringLiteral("bak");
-    bool backupMade = false;
-    QFileDevice::Permissions permissions;
-    if (files.FileExists(fileName)) {
-        permissions = QFile::permissions(fileName);
-        if (files.FileExists(backup) && !files.Remove(backup))
-            return fail();
-        if (!files.Rename(fileName, backup))
-            return fail();
-        backupMade = true;
+    const ReplaceOutcome outcome = ReplaceFile(state.files, fileName, bytes, true);
+    result.reason = outcome.reason;
+    result.backupLeft = outcome.backupLeft;
+    switch (outcome.status) {
+    case ReplaceOutcome::Replaced:
+        result.hash = ContentHash(bytes);
+        break;
+    case ReplaceOutcome::FolderMissing:
+        result.message = 60;
+        break;
+    case ReplaceOutcome::Failed:
+        result.message = 61;
+        break;
     }
-
-    // WriteWhole never leaves a half-written file under the name, so only a
-    // backup made above ever needs to go back.
-    if (files.WriteWhole(fileName, bytes, permissions)) {
-        if (backupMade)
-            files.Remove(backup);  // a left-over backup does not undo the save
-        return true;
-    }
-
-    if (!backupMade)
-        return fail();
-    bool restored = true;
-    if (files.FileExists(fileName))
-        restored = files.Remove(fileName);
-    restored = restored && files.Rename(backup, fileName);
-    if (!restored)
-        return fail(QDir::toNativeSeparators(QFileInfo(backup).absoluteFilePath()));
-    return fail();
+    return result;
 }

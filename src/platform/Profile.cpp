@@ -1,10 +1,9 @@
 #include "Profile.h"
 
+#include "SafeReplace.h"
 #include "TextFile.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -127,13 +126,12 @@ bool HasLineBreak(const QString &text)
     return text.contains(u'\r') || text.contains(u'\n');
 }
 
+// Settings files are small; anything larger is not one.
+constexpr qint64 kMaxProfileBytes = 1024 * 1024;
+
 bool ReadWholeFile(const QString &path, QByteArray &bytes)
 {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    return ReadFileBytes(path, kMaxProfileBytes, bytes) == ReadResult::Ok;
 }
 
 }  // namespace
@@ -220,6 +218,19 @@ QString ProfileRead(const QString &path, const QString &section, const QString &
     return ProfileReadBytes(bytes, section, key, maxBytes);
 }
 
+// Reads an existing file whole; false when it cannot be read or decoded.
+static bool ReadUsable(const QString &path, QByteArray &bytes)
+{
+    return ReadWholeFile(path, bytes) && !DecodeCp932(bytes).contains(QChar(0xFFFD));
+}
+
+bool ProfileUsable(const QString &path)
+{
+    const QFileInfo info(path);
+    QByteArray bytes;
+    return (!info.exists() && !info.isSymLink()) || ReadUsable(path, bytes);
+}
+
 bool ProfileWrite(const QString &path, const QString &section, const QString &key,
                   const QString &value)
 {
@@ -230,21 +241,13 @@ bool ProfileWrite(const QString &path, const QString &section, const QString &ke
     const bool exists = info.exists();
     // An existing file that cannot be read must not be replaced by a file
     // holding only the new key.
-    if (exists && !ReadWholeFile(path, old))
+    if (exists && !ReadUsable(path, old))
         return false;
     const std::optional<QByteArray> bytes = ProfileWriteBytes(old, section, key, value);
     if (!bytes)
         return false;
     if (exists && *bytes == old)
         return true;
-    QSaveFile file(path);
-    // A writable file in a folder that is not writable is still written.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(*bytes) != bytes->size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    PosixFileLayer files;
+    return ReplaceFile(files, path, *bytes, false).Ok();
 }

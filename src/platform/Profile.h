@@ -13,9 +13,14 @@
 QString ProfileRead(const QString &path, const QString &section, const QString &key,
                     int maxBytes = 254);
 // Replaces the key's line, adds it at the end of its section, or adds the
-// section at the end of the file; creates the file when missing.
+// section at the end of the file; creates the file when missing. The file is
+// replaced atomically (a link keeps its target); false on any failure.
 bool ProfileWrite(const QString &path, const QString &section, const QString &key,
                   const QString &value);
+
+// False when the file is there but cannot be read or holds bytes that are
+// not windows-31j: such a file must not be rewritten.
+bool ProfileUsable(const QString &path);
 
 // The same on a file's bytes (windows-31j), for tests and fuzzing.
 QString ProfileReadBytes(const QByteArray &bytes, const QString &section, const QString &key,

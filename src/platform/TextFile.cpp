@@ -96,25 +96,47 @@ QList<QByteArray> SplitLines(const QByteArray &bytes)
     return lines;
 }
 
-ReadResult ReadTextLines(const QString &path, QStringList &lines)
+QStringList DecodeLines(const QByteArray &bytes)
 {
-    lines.clear();
-    if (path.isEmpty())
-        return ReadResult::Missing;
-    const QFileInfo info(path);
-    if (!info.exists())
-        return ReadResult::Missing;
-    if (info.isDir())
-        return ReadResult::Unreadable;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ReadResult::Unreadable;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return ReadResult::Unreadable;
     const QList<QByteArray> raw = SplitLines(bytes);
+    QStringList lines;
     lines.reserve(raw.size());
     for (const QByteArray &line : raw)
         lines.append(DecodeCp932(line));
+    return lines;
+}
+
+ReadResult ReadFileBytes(const QString &path, qint64 maxBytes, QByteArray &bytes, QString *reason)
+{
+    bytes.clear();
+    auto fail = [reason](ReadResult result, const QString &why) {
+        if (reason)
+            *reason = why;
+        return result;
+    };
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return fail(ReadResult::Missing, QString());
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(ReadResult::Missing, QString());
+    // A pipe or a device would block or never end.
+    if (!info.isFile())
+        return fail(ReadResult::Unreadable, QString());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(ReadResult::Unreadable, file.errorString());
+    // Sized from the open file, and read one byte past the limit, so a file
+    // that grows meanwhile is refused as well.
+    if (file.size() > maxBytes)
+        return fail(ReadResult::TooLarge, QString());
+    bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        bytes.clear();
+        return fail(ReadResult::Unreadable, file.errorString());
+    }
+    if (bytes.size() > maxBytes) {
+        bytes.clear();
+        return fail(ReadResult::TooLarge, QString());
+    }
     return ReadResult::Ok;
 }

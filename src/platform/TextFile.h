@@ -13,6 +13,11 @@ bool EncodeCp932(const QString &text, QByteArray &out);
 // Splits at CR LF, a lone CR or a lone LF; a final line end adds no empty line.
 QList<QByteArray> SplitLines(const QByteArray &bytes);
 
-enum class ReadResult { Ok, Missing, Unreadable };
-// Reads a whole text file into decoded lines.
-ReadResult ReadTextLines(const QString &path, QStringList &lines);
+// Decoded lines of a file's bytes.
+QStringList DecodeLines(const QByteArray &bytes);
+
+enum class ReadResult { Ok, Missing, Unreadable, TooLarge };
+// Reads a whole file. A file over maxBytes is refused before it is read, so
+// a huge file costs no memory. reason gets the OS's words on failure.
+ReadResult ReadFileBytes(const QString &path, qint64 maxBytes, QByteArray &bytes,
+                         QString *reason = nullptr);

@@ -153,7 +153,7 @@ void TestMessageFile::load()
         QVERIFY(WriteFile(path, content));
 
     FakeDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state(dialogs, files);
     state.settings.AppPath = dir.path() + u'/';
     QCOMPARE(LoadMessageTable(state), message.isEmpty());

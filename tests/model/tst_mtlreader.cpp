@@ -55,7 +55,7 @@ QString Pad20(const QString &s) { return s.leftJustified(20, ' '); }
 
 struct Fixture {
     FakeDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state{dialogs, files};
     explicit Fixture(int count)
     {
@@ -188,7 +188,7 @@ void TstMtlReader::findingsNameTheirLines()
                                                 "stroke(x) = 3\r\n");
     Fixture fx(1);
     Recorder sink;
-    QVERIFY(ReadMtlFile(fx.state, path, &sink));
+    QVERIFY(ReadMtlFile(fx.state, path, &sink).loaded);
     QStringList found;
     for (int i = 0; i < sink.kinds.size(); ++i)
         found << QString::number(sink.lineNumbers[i]) + " " + sink.kinds[i];
@@ -203,18 +203,19 @@ void TstMtlReader::findingsNameTheirLines()
 // in the last one. The summary is "name|stroke X|slots as number+name".
 void TstMtlReader::load_data()
 {
-    QTest::addColumn<QString>("create");  // written in the temporary folder; "@mem": a link to /proc/self/mem
+    QTest::addColumn<QString>("create");  // written in the temporary folder; "@mem": a link to
+                                          // /proc/self/mem; "@big": a file over the size limit
     QTest::addColumn<QString>("open");    // handed to the reader
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("loads");
     QTest::addColumn<QString>("summary");
-    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<int>("message");
 
     const QString kept = "KEEP|0|0,0,9";
     // Files refused or loaded for their name and kind, with message 59 when refused.
     auto named = [&](const char *row, const QString &create, const QString &open, bool loads) {
         QTest::newRow(row) << create << open << QByteArray("NAME = X\r\n") << loads << (loads ? "X|0|0,0,0" : kept)
-                           << (loads ? QStringList() : QStringList{"M59"});
+                           << (loads ? 0 : 59);
     };
     named("mixed case", "m3.Mtl", "m3.Mtl", true);
     named("folder with a dot", "dir.with.dots/m4.mtl", "dir.with.dots/m4.mtl", true);
@@ -226,9 +227,10 @@ void TstMtlReader::load_data()
     named("a folder named .mtl", "f.mtl/x.mtl", "f.mtl", false);
     named("empty name", "m12.mtl", "", false);
     named("unreadable", "@mem", "mem.mtl", false);  // root reads any file: this one fails every read
+    QTest::newRow("too large") << "@big" << "big.mtl" << QByteArray() << false << kept << 67;
     // Any other content is read silently; without a machine line the table stays as it was, not even sorted.
     auto file = [&](const char *row, const QByteArray &content, bool loads, const QString &summary) {
-        QTest::newRow(row) << "load.mtl" << "load.mtl" << content << loads << summary << QStringList();
+        QTest::newRow(row) << "load.mtl" << "load.mtl" << content << loads << summary << 0;
     };
     file("CR, LF, no final line end", "# c\rNAME = A\nSTROKE(X) = 5", true, "A|5|0,0,0");
     // Two of these characters end in the byte 0x5C, the "\" of ASCII.
@@ -253,12 +255,15 @@ void TstMtlReader::load()
     QFETCH(QByteArray, content);
     QFETCH(bool, loads);
     QFETCH(QString, summary);
-    QFETCH(QStringList, boxes);
+    QFETCH(int, message);
     if (create == "@mem") {
         if (!QFileInfo(QStringLiteral("/proc/self/mem")).isFile())
             QSKIP("no /proc/self/mem here");
         QFile::remove(dir_.filePath(open));
         QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), dir_.filePath(open)));
+    } else if (create == "@big") {
+        QFile big(dir_.filePath(open));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(kMaxMtlFileBytes + 1));
     } else {
         QVERIFY(!WriteFile(create, content).isEmpty());
     }
@@ -270,10 +275,9 @@ void TstMtlReader::load()
     s.Attachments[2].ShapeType = 1;
     const QString before = MtlFileText(s.machineTable, s.Attachments);
 
-    QCOMPARE(ReadMtlFile(s, path), loads);
-    QCOMPARE(fx.dialogs.texts(), boxes);
-    for (const FakeDialogs::Box &box : fx.dialogs.boxes)
-        QCOMPARE(box.icon, MsgIcon::Exclamation);
+    const LoadResult result = ReadMtlFile(s, path);
+    QCOMPARE(result.loaded, loads);
+    QCOMPARE(result.message, message);
     QStringList held;
     for (const AttachmentRecord &r : s.Attachments)
         held << QString::number(r.Number) + r.AttachName.str().trimmed();

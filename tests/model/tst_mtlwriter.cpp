@@ -35,7 +35,7 @@ QStringList Entries(const QString &folder)
 
 struct Fixture {
     FakeDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state{dialogs, files};
     explicit Fixture(int count = 10)
     {
@@ -64,16 +64,18 @@ struct Fixture {
     }
 };
 
-// The save fails with message 61 and leaves the old file alone; after mend() it succeeds.
+// The save fails with message 61 and the OS's reason and leaves the old file
+// alone; after mend() it succeeds.
 void FailsThenFits(const QString &path, const QByteArray &oldBytes, Fixture &fx, const std::function<void()> &mend)
 {
     const QStringList only{QFileInfo(path).fileName()};
-    QVERIFY(!WriteMtlFile(fx.state, path));
-    QCOMPARE(fx.dialogs.texts(), QStringList({"M61"}));
+    const SaveResult failed = WriteMtlFile(fx.state, path);
+    QCOMPARE(failed.message, 61);
+    QVERIFY(!failed.reason.isEmpty());
     QCOMPARE(ReadAll(path), oldBytes);
     QCOMPARE(Entries(QFileInfo(path).path()), only);
     mend();
-    QVERIFY(WriteMtlFile(fx.state, path));
+    QVERIFY(WriteMtlFile(fx.state, path).Saved());
     QCOMPARE(ReadAll(path), fx.Bytes());
     QCOMPARE(Entries(QFileInfo(path).path()), only);
 }
@@ -89,10 +91,7 @@ private slots:
     void machineLines();
     void sampleRoundTrip();
     void randomRoundTrip();
-    void permissionsKept();
-    void faults_data();
-    void faults();
-    void writeFailsHalfWay();
+    void refusals();
     void realFullDisk();
 
 private:
@@ -181,9 +180,9 @@ void TstMtlWriter::sampleRoundTrip()
 {
     const QString sample = QStringLiteral(QM_SOURCE_DIR "/examples/sample.mtl");
     Fixture fx;
-    QVERIFY(ReadMtlFile(fx.state, sample));
+    QVERIFY(ReadMtlFile(fx.state, sample).loaded);
     const QString copy = dir_.filePath("sample-copy.mtl");
-    QVERIFY(WriteMtlFile(fx.state, copy));
+    QVERIFY(WriteMtlFile(fx.state, copy).Saved());
     QCOMPARE(ReadAll(copy), ReadAll(sample));
     QVERIFY(fx.dialogs.boxes.isEmpty());
 }
@@ -230,11 +229,11 @@ void TstMtlWriter::randomRoundTrip()
         }
         SortAttachments(fx.state.Attachments);
 
-        QVERIFY(WriteMtlFile(fx.state, path));
+        QVERIFY(WriteMtlFile(fx.state, path).Saved());
         const QByteArray first = ReadAll(path);
         Fixture back(int(fx.state.Attachments.size()));
-        QVERIFY(ReadMtlFile(back.state, path));
-        QVERIFY(WriteMtlFile(back.state, path));
+        QVERIFY(ReadMtlFile(back.state, path).loaded);
+        QVERIFY(WriteMtlFile(back.state, path).Saved());
         QCOMPARE(ReadAll(path), first);
         QVERIFY(back.dialogs.boxes.isEmpty());
         for (std::size_t axis = 0; axis < 3; ++axis)
@@ -244,105 +243,18 @@ void TstMtlWriter::randomRoundTrip()
     }
 }
 
-// A replaced file keeps its own permissions, not the defaults of a new one.
-void TstMtlWriter::permissionsKept()
+// Refusals that leave the disk alone: no folder, a text windows-31j cannot hold.
+void TstMtlWriter::refusals()
 {
-    Fixture fx;
-    const QString path = dir_.filePath("perm.mtl");
-    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    QVERIFY(Write(path, "OLD\r\n"));
-    QVERIFY(QFile::setPermissions(path, ownerOnly));
-    QVERIFY(WriteMtlFile(fx.state, path));
-    QCOMPARE(ReadAll(path), fx.Bytes());
-    QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), ownerOnly);
-}
-
-void TstMtlWriter::faults_data()
-{
-    QTest::addColumn<QString>("before");   // files there before: "old+stale", "old", "" or "no folder"
-    QTest::addColumn<QString>("fail");     // operation that fails, "+": and every later one; "enc": unencodable name
-    QTest::addColumn<QString>("message");  // "path": M61 naming the kept backup
-    QTest::addColumn<QString>("file");     // after: old, new (saved) or none
-    QTest::addColumn<QString>("backup");   // after: old, stale or none
-
-    // With a stale backup the operations are: 1 folder check, 2 file check,
-    // 3 backup check, 4 remove backup, 5 rename, 6 open, 7 write, 8 flush,
-    // 9 commit, 10 remove backup.
-    QTest::newRow("folder check fails") << "old+stale" << "1" << "M60" << "old" << "stale";
-    QTest::newRow("file check fails: saved without backup") << "old+stale" << "2" << "" << "new" << "stale";
-    QTest::newRow("backup check fails: rename refused") << "old+stale" << "3" << "M61" << "old" << "stale";
-    QTest::newRow("stale backup cannot be deleted") << "old+stale" << "4" << "M61" << "old" << "stale";
-    QTest::newRow("rename fails") << "old+stale" << "5" << "M61" << "old" << "none";
-    QTest::newRow("write fails") << "old+stale" << "7" << "M61" << "old" << "none";
-    QTest::newRow("commit fails") << "old+stale" << "9" << "M61" << "old" << "none";
-    QTest::newRow("backup removal fails after saving") << "old+stale" << "10" << "" << "new" << "old";
-    QTest::newRow("restore fails: backup kept and named") << "old+stale" << "7+" << "path" << "none" << "old";
-    QTest::newRow("stale backup replaced, none left") << "old+stale" << "0" << "" << "new" << "none";
-    // Without a stale backup: 3 backup check, 4 rename, 5 open, 6 write, 7 flush, 8 commit.
-    QTest::newRow("no stale: commit and restore fail") << "old" << "8+" << "path" << "none" << "old";
-    QTest::newRow("no stale: no backup left") << "old" << "0" << "" << "new" << "none";
-    // A new file: 2 file check, 3 open, 4 write, 5 flush, 6 commit.
-    QTest::newRow("new file: write fails") << "" << "4" << "M61" << "none" << "none";
-    QTest::newRow("new file: commit fails") << "" << "6+" << "M61" << "none" << "none";
-    QTest::newRow("new file: saved") << "" << "0" << "" << "new" << "none";
-    QTest::newRow("folder missing") << "no folder" << "0" << "M60" << "none" << "none";
-    // A character windows-31j cannot hold (read as U+FFFD) is refused before the disk is touched.
-    QTest::newRow("unencodable name") << "old" << "enc" << "M61" << "old" << "none";
-}
-
-void TstMtlWriter::faults()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, fail);
-    QFETCH(QString, message);
-    QFETCH(QString, file);
-    QFETCH(QString, backup);
-
     QTemporaryDir dir;
-    const QString path = dir.filePath(before == "no folder" ? "no-such-folder/fault.mtl" : "fault.mtl");
-    const QByteArray oldBytes = "NAME = OLD\r\n", staleBytes = "STALE\r\n";
-    QVERIFY(!before.startsWith("old") || Write(path, oldBytes));
-    QVERIFY(!before.endsWith("stale") || Write(path + "bak", staleBytes));
-
+    const QString path = dir.filePath("m.mtl");
+    QVERIFY(Write(path, "OLD"));
     Fixture fx;
-    fx.state.machineTable.MachineName = fail == "enc" ? QString(QChar(0xFFFD)) : QStringLiteral("NEW");
-    fx.files.FailAt(fail.chopped(fail.endsWith('+') ? 1 : 0).toInt(), fail.endsWith('+'));
-    QCOMPARE(WriteMtlFile(fx.state, path), file == "new");
-    if (fail == "enc")
-        QCOMPARE(fx.files.Operations(), 0);
-    for (const FakeDialogs::Box &box : fx.dialogs.boxes)
-        QCOMPARE(box.icon, MsgIcon::Exclamation);
-
-    const QString backupPath = QDir::toNativeSeparators(QFileInfo(path + "bak").absoluteFilePath());
-    QCOMPARE(fx.dialogs.texts(), message.isEmpty()    ? QStringList()
-                                 : message == "path" ? QStringList({"M61\n" + backupPath})
-                                                     : QStringList({message}));
-    const QMap<QString, QByteArray> contents = {
-        {"old", oldBytes}, {"new", fx.Bytes()}, {"stale", staleBytes}, {"none", "<missing>"}};
-    QCOMPARE(ReadAll(path), contents[file]);
-    QCOMPARE(ReadAll(path + "bak"), contents[backup]);
-    // No temporary file of the atomic write is left behind.
-    QStringList expected;
-    if (file != "none")
-        expected << "fault.mtl";
-    if (backup != "none")
-        expected << "fault.mtlbak";
-    QCOMPARE(Entries(dir.path()), expected);
-}
-
-// A file big enough to be written in several pieces; the second piece fails.
-void TstMtlWriter::writeFailsHalfWay()
-{
-    Fixture fx(300);
-    fx.Fill(QStringLiteral("HEAD"));
-    QVERIFY(fx.Bytes().size() > 8192);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("big.mtl");
-    const QByteArray oldBytes(20000, 'x');
-    QVERIFY(Write(path, oldBytes));
-    // 1 folder, 2 file, 3 backup check, 4 rename, 5 open, 6 first piece, 7 second piece.
-    fx.files.FailAt(7);
-    FailsThenFits(path, oldBytes, fx, [&fx] { fx.files.ClearFaults(); });
+    QCOMPARE(WriteMtlFile(fx.state, dir.filePath("none/m.mtl")).message, 60);
+    fx.state.machineTable.MachineName = QString(QChar(0xFFFD));
+    QCOMPARE(WriteMtlFile(fx.state, path).message, 61);
+    QCOMPARE(Entries(dir.path()), QStringList{"m.mtl"});
+    QCOMPARE(ReadAll(path), QByteArray("OLD"));
 }
 
 // A real full disk: a 16 KiB tmpfs. Skipped where mounting is not allowed.

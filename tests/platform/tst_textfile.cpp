@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using Lines = QList<QByteArray>;
 
 class TestTextFile : public QObject {
@@ -18,7 +20,7 @@ private slots:
     void encode();
     void splitLines_data();
     void splitLines();
-    void readTextLines();
+    void readFileBytes();
 };
 
 void TestTextFile::decode_data()
@@ -136,30 +138,31 @@ void TestTextFile::splitLines()
     QCOMPARE(SplitLines(bytes), lines);
 }
 
-void TestTextFile::readTextLines()
+void TestTextFile::readFileBytes()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QStringList lines{QStringLiteral("stale")};
-
-    QCOMPARE(ReadTextLines(dir.filePath(QStringLiteral("none.mtl")), lines), ReadResult::Missing);
-    QVERIFY(lines.isEmpty());
-    QCOMPARE(ReadTextLines(QString(), lines), ReadResult::Missing);
-
+    QByteArray bytes = "stale";
+    QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("none.mtl")), 100, bytes), ReadResult::Missing);
+    QVERIFY(bytes.isEmpty());
+    QCOMPARE(ReadFileBytes(QString(), 100, bytes), ReadResult::Missing);
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.mtl")));
-    lines = QStringList{QStringLiteral("stale")};
-    QCOMPARE(ReadTextLines(dir.filePath(QStringLiteral("folder.mtl")), lines),
-             ReadResult::Unreadable);
-    QVERIFY(lines.isEmpty());
+    QCOMPARE(ReadFileBytes(dir.filePath(QStringLiteral("folder.mtl")), 100, bytes), ReadResult::Unreadable);
+    // A pipe would block the reader forever.
+    const QString fifo = dir.filePath(QStringLiteral("pipe.mtl"));
+    QCOMPARE(::mkfifo(qPrintable(fifo), 0600), 0);
+    QCOMPARE(ReadFileBytes(fifo, 100, bytes), ReadResult::Unreadable);
 
     const QString path = dir.filePath(QStringLiteral("a.mtl"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("MACHINE NAME = \x83\x5c\x83\x74\x83\x67\r\nA\nB\rC\x81");
     file.close();
-    QCOMPARE(ReadTextLines(path, lines), ReadResult::Ok);
-    QCOMPARE(lines, (QStringList{QStringLiteral("MACHINE NAME = ソフト"), QStringLiteral("A"),
-                                 QStringLiteral("B"), QStringLiteral("C") + QChar(0xFFFD)}));
+    QCOMPARE(ReadFileBytes(path, 28, bytes), ReadResult::TooLarge);
+    QVERIFY(bytes.isEmpty());
+    QCOMPARE(ReadFileBytes(path, 29, bytes), ReadResult::Ok);
+    QCOMPARE(DecodeLines(bytes), (QStringList{QStringLiteral("MACHINE NAME = ソフト"), QStringLiteral("A"),
+                                              QStringLiteral("B"), QStringLiteral("C") + QChar(0xFFFD)}));
 }
 
 QTEST_GUILESS_MAIN(TestTextFile)

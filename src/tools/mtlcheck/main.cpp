@@ -34,16 +34,12 @@ QString Printable(const QString &text)
     return out;
 }
 
-// The reader's message boxes become lines on standard error.
-class ConsoleDialogs : public Dialogs {
+// Nothing of the model shows a box; the state only wants a dialogs seam.
+class NoDialogs : public Dialogs {
 public:
-    int shown = 0;
-    QString file;  // the file being read, named in every message
-    MsgAnswer MsgBox(const QString &text, MsgButtons, MsgIcon, MsgAnswer defaultButton,
+    MsgAnswer MsgBox(const QString &, MsgButtons, MsgIcon, MsgAnswer defaultButton,
                      const QString &) override
     {
-        ++shown;
-        Print(stderr, QStringLiteral("mtlcheck: %1: %2\n").arg(Printable(file), text));
         return defaultButton;
     }
     using Dialogs::MsgBox;
@@ -51,6 +47,20 @@ public:
     QString OpenFile(const OpenFileRequest &) override { return {}; }
     void Beep() override {}
 };
+
+// Why a file could not be loaded, as the editor's message would say it.
+QString LoadProblem(const LoadResult &result)
+{
+    QString why;
+    switch (result.message) {
+    case 59: why = QStringLiteral("not an .mtl file, missing or unreadable"); break;
+    case 67: why = QStringLiteral("larger than the limit of %1 bytes").arg(kMaxMtlFileBytes); break;
+    default: why = QStringLiteral("no machine line recognised"); break;
+    }
+    if (!result.reason.isEmpty())
+        why += QStringLiteral(" (") + result.reason + QLatin1Char(')');
+    return why;
+}
 
 struct Finding {
     int line;
@@ -109,14 +119,12 @@ std::optional<std::int16_t> SlotCount(const QString &text)
     return n;
 }
 
-int CheckFile(AppState &state, ConsoleDialogs &dialogs, const QString &name)
+int CheckFile(AppState &state, const QString &name)
 {
     CollectingSink sink;
-    const int shownBefore = dialogs.shown;
-    dialogs.file = name;
     ClearMachineTable(state.machineTable);
     ClearAttachments(state.Attachments, state.AttachMaxCount);
-    const bool loaded = ReadMtlFile(state, name, &sink);
+    const LoadResult result = ReadMtlFile(state, name, &sink);
 
     std::stable_sort(sink.findings.begin(), sink.findings.end(),
                      [](const Finding &a, const Finding &b) { return a.line < b.line; });
@@ -127,11 +135,10 @@ int CheckFile(AppState &state, ConsoleDialogs &dialogs, const QString &name)
                           .arg(f.line)
                           .arg(Describe(f.kind, state.AttachMaxCount), Printable(f.text)));
 
-    if (!loaded) {
-        const QString why = dialogs.shown != shownBefore
-                                ? QStringLiteral("not an .mtl file, missing or unreadable")
-                                : QStringLiteral("no machine line recognised");
-        Print(stdout, QStringLiteral("%1: cannot be loaded: %2\n").arg(shownName, why));
+    if (!result.loaded) {
+        Print(stdout, QStringLiteral("%1: cannot be loaded: %2\n").arg(shownName, LoadProblem(result)));
+        if (result.message)
+            Print(stderr, QStringLiteral("mtlcheck: %1: %2\n").arg(shownName, LoadProblem(result)));
         return kFailed;
     }
 
@@ -150,11 +157,12 @@ int CheckFile(AppState &state, ConsoleDialogs &dialogs, const QString &name)
     return problems > 0 ? kChanged : kClean;
 }
 
-int PrintFile(AppState &state, ConsoleDialogs &dialogs, const QString &name)
+int PrintFile(AppState &state, const QString &name)
 {
-    dialogs.file = name;
-    if (!ReadMtlFile(state, name)) {
-        Print(stderr, QStringLiteral("mtlcheck: %1: cannot be loaded\n").arg(Printable(name)));
+    const LoadResult result = ReadMtlFile(state, name);
+    if (!result.loaded) {
+        Print(stderr, QStringLiteral("mtlcheck: %1: cannot be loaded: %2\n")
+                          .arg(Printable(name), LoadProblem(result)));
         return kFailed;
     }
     QByteArray bytes;
@@ -219,19 +227,16 @@ int main(int argc, char *argv[])
                                       QStringLiteral("ATTACH MAX COUNT")));
     }
 
-    ConsoleDialogs dialogs;
-    FileOps fileOps;
-    AppState state(dialogs, fileOps);
-    state.messages.Create(61);
-    state.messages.Set(59, QStringLiteral("The file is not an .mtl file, does not exist or "
-                                          "cannot be read."));
+    NoDialogs dialogs;
+    PosixFileLayer fileLayer;
+    AppState state(dialogs, fileLayer);
     state.SizeAttachments(slotCount.value_or(10));
 
     if (print)
-        return PrintFile(state, dialogs, files.first());
+        return PrintFile(state, files.first());
 
     int result = kClean;
     for (const QString &name : files)
-        result = std::max(result, CheckFile(state, dialogs, name));
+        result = std::max(result, CheckFile(state, name));
     return result;
 }

@@ -41,7 +41,7 @@ bool HasBlack(const QImage &image)
 // One editor with its own state: slots 0 and 1 hold attachments 3 and 12.
 struct Harness {
     FakeDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state{dialogs, files};
     int defChanges = 0;
     QWidget owner;

@@ -1,0 +1,26 @@
+#pragma once
+// Replacing a file's bytes without ever losing them.
+#include "FileLayer.h"
+
+#include <QString>
+
+struct ReplaceOutcome {
+    enum Status { Replaced, FolderMissing, Failed };
+    Status status = Failed;
+    QString reason;      // the OS's words for what went wrong, if anything did
+    QString backupLeft;  // a backup that is still there: after a failed restore,
+                         // or after a save whose backup could not be removed
+    bool Ok() const { return status == Replaced; }
+};
+
+// Writes bytes as the new content of the file name. At every moment, whatever
+// fails and even if the process dies, the name holds the complete old or the
+// complete new bytes: the new bytes go to a temporary file in the same folder
+// and are renamed over the name. With a backup, name + "bak" is a hard link to
+// (or a copy of) the old file while the save runs; a stale one is removed
+// first, never written through. A symbolic link keeps pointing at its target,
+// which gets the bytes; a file with several hard links is written in place
+// after a complete backup copy, and put back from it when writing fails.
+// Mode, owner and group are kept where the process may set them.
+ReplaceOutcome ReplaceFile(FileLayer &fs, const QString &name, const QByteArray &bytes,
+                           bool withBackup);

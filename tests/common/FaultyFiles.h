@@ -1,0 +1,59 @@
+#pragma once
+// The real file layer with one operation made to fail: once, from then on,
+// or by ending the process there, as a power cut or a kill would.
+#include "platform/FileLayer.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+class FaultyFiles : public PosixFileLayer {
+public:
+    enum class Mode { None, Once, FromThenOn, Kill };
+
+    explicit FaultyFiles(int failAt = 0, Mode mode = Mode::None) : failAt_(failAt), mode_(mode) {}
+    int Operations() const { return count_; }
+    // Counts afresh from the next operation on.
+    void Arm(int failAt, Mode mode)
+    {
+        count_ = 0;
+        failAt_ = failAt;
+        mode_ = mode;
+    }
+
+    int Lstat(const QByteArray &p, struct stat &st) override { return Go() ? PosixFileLayer::Lstat(p, st) : EIO; }
+    int ReadLink(const QByteArray &p, QByteArray &t) override { return Go() ? PosixFileLayer::ReadLink(p, t) : EIO; }
+    int Unlink(const QByteArray &p) override { return Go() ? PosixFileLayer::Unlink(p) : EIO; }
+    int Link(const QByteArray &a, const QByteArray &b) override { return Go() ? PosixFileLayer::Link(a, b) : EIO; }
+    int Rename(const QByteArray &a, const QByteArray &b) override { return Go() ? PosixFileLayer::Rename(a, b) : EIO; }
+    int CreateNew(const QByteArray &p, mode_t m, int &fd) override { return Go() ? PosixFileLayer::CreateNew(p, m, fd) : EIO; }
+    int OpenRead(const QByteArray &p, int &fd) override { return Go() ? PosixFileLayer::OpenRead(p, fd) : EIO; }
+    int OpenWrite(const QByteArray &p, int &fd) override { return Go() ? PosixFileLayer::OpenWrite(p, fd) : EIO; }
+    int ReadAll(int fd, QByteArray &b) override { return Go() ? PosixFileLayer::ReadAll(fd, b) : EIO; }
+    int WriteAll(int fd, const QByteArray &b) override { return Go() ? PosixFileLayer::WriteAll(fd, b) : ENOSPC; }
+    int Fsync(int fd) override { return Go() ? PosixFileLayer::Fsync(fd) : EIO; }
+    int FsyncDir(const QByteArray &p) override { return Go() ? PosixFileLayer::FsyncDir(p) : EIO; }
+    int Chmod(int fd, mode_t m) override { return Go() ? PosixFileLayer::Chmod(fd, m) : EIO; }
+    int Chown(int fd, uid_t u, gid_t g) override { return Go() ? PosixFileLayer::Chown(fd, u, g) : EIO; }
+    // A failed close still gives the descriptor back, as the real one does.
+    int Close(int fd) override
+    {
+        const bool go = Go();
+        const int err = PosixFileLayer::Close(fd);
+        return go ? err : EIO;
+    }
+
+private:
+    bool Go()
+    {
+        ++count_;
+        if (mode_ == Mode::None || count_ < failAt_)
+            return true;
+        if (count_ == failAt_ && mode_ == Mode::Kill)
+            ::_exit(0);
+        return count_ > failAt_ && mode_ == Mode::Once;
+    }
+
+    int count_ = 0;
+    int failAt_;
+    Mode mode_;
+};
