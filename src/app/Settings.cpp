@@ -10,26 +10,35 @@ constexpr int kValueBytes = 254;
 void SetIniPath(AppState &state, const QString &path)
 {
     state.settings.IniPath = path;
+    state.settings.IniUsable = ProfileUsable(path);
+    state.settings.IniWriteFailed = false;
 }
 
 QString GetIniValue(AppState &state, const QString &section, const QString &key,
                     const QString &defaultValue)
 {
-    const QString value = ProfileRead(state.settings.IniPath, section, key, kValueBytes);
+    const QString value = ReadIniValue(state, section, key);
     if (!value.isEmpty())
         return value;
-    // Failures to write are not reported: the default applies all the same.
-    ProfileWrite(state.settings.IniPath, section, key, defaultValue);
+    // The default applies all the same; the window tells of a failed write.
+    WriteIniValue(state, section, key, defaultValue);
     return defaultValue;
 }
 
 QString ReadIniValue(AppState &state, const QString &section, const QString &key)
 {
+    if (!state.settings.IniUsable)
+        return QString();
     return ProfileRead(state.settings.IniPath, section, key, kValueBytes);
 }
 
 int WriteIniValue(AppState &state, const QString &section, const QString &key,
                   const QString &value)
 {
-    return ProfileWrite(state.settings.IniPath, section, key, value) ? 1 : 0;
+    if (!state.settings.IniUsable)
+        return 0;
+    if (ProfileWrite(state.settings.IniPath, section, key, value))
+        return 1;
+    state.settings.IniWriteFailed = true;
+    return 0;
 }

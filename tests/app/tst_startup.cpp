@@ -29,7 +29,7 @@ void WriteFile(const QString &path, const QByteArray &bytes)
 struct ProgramFolder {
     QTemporaryDir dir;
     FakeDialogs dialogs;
-    FileOps files;
+    PosixFileLayer files;
     AppState state{dialogs, files};
     QString path() const { return dir.path() + u'/'; }
     QString ini() const { return path() + QStringLiteral("Quillmark.ini"); }
@@ -116,7 +116,8 @@ private slots:
         const QByteArray inConfig("[Config]\r\nTextEditor=vi\r\nATTACH MAX COUNT=20\r\n");
         row("count in Config is not seen", inConfig, false, 10, inConfig + count10);
         const QByteArray junk = QByteArray("TextEditor=vi\r\n") + '\0' + "\xff\x81\r\n";
-        row("no sections, binary junk", junk, false, 10, junk + created, kDefaultTextEditor);
+        // Bytes that are not windows-31j: never rewritten, the defaults apply.
+        row("undecodable file left alone", junk, false, 10, {}, kDefaultTextEditor);
     }
 
     void initApplication()

@@ -115,6 +115,7 @@ void frmMain::ShowWindow()
         Form_Load();
     }
     show();
+    ReportSettingsProblem();
 }
 
 void frmMain::SetFileName(const QString &name)
@@ -170,6 +171,18 @@ void frmMain::Form_Unload()
 {
     WriteIniValue(state_, kConfig, kInitDirKey, initDir_);
     WriteIniValue(state_, kConfig, kInitFileKey, initFile_);
+    ReportSettingsProblem();
+}
+
+void frmMain::ReportSettingsProblem()
+{
+    const AppSettings &s = state_.settings;
+    if (settingsReported_ || (s.IniUsable && !s.IniWriteFailed))
+        return;
+    settingsReported_ = true;
+    state_.dialogs.MsgBox(state_.messages(s.IniUsable ? 66 : 65) + QLatin1Char('\n') +
+                              QDir::toNativeSeparators(s.IniPath),
+                          MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -227,7 +240,7 @@ void frmMain::ShowMachineTable()
 
 void frmMain::AttachDefChange()
 {
-    dataChanged_ = true;
+    SetDataChanged(true);
     ShowMachineTable();
 }
 
@@ -241,15 +254,44 @@ int frmMain::RowSlot(int row) const
 void frmMain::txtFileName_Change()
 {
     const QString name = ui->txtFileName->text().trimmed();
-    if (name.isEmpty())
+    if (name.isEmpty()) {
+        current_.Clear();
         return;
+    }
     ClearMachineTable(state_.machineTable);
     ClearAttachments(state_.Attachments, state_.AttachMaxCount);
-    if (FileExists(name))
-        ReadMtlFile(state_, name);
+    if (FileExists(name)) {
+        const LoadResult result = ReadMtlFile(state_, name);
+        // A file that gave no table is not the current file: saving the empty
+        // table over it has to be confirmed.
+        if (result.loaded)
+            current_.SetLoaded(name, result.hash);
+        else
+            current_.SetFailed(name);
+        if (result.message)
+            ShowFileProblem(result.message, result.reason, QString());
+    } else {
+        current_.SetMissing(name);
+    }
+    SetDataChanged(false);
     // Also after a missing file: the window must not show values the table
     // no longer holds, or the next save would drop them unseen.
     ShowMachineTable();
+}
+
+void frmMain::SetDataChanged(bool changed)
+{
+    current_.SetChanged(changed);
+}
+
+void frmMain::ShowFileProblem(int message, const QString &reason, const QString &backupLeft)
+{
+    QString text = state_.messages(message);
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    if (!backupLeft.isEmpty())
+        text += QLatin1Char('\n') + QDir::toNativeSeparators(backupLeft);
+    state_.dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 bool frmMain::CanSave(const QString &name) const
@@ -264,15 +306,42 @@ bool frmMain::CanSave(const QString &name) const
     return !info.exists() && !info.isSymLink() && info.absoluteDir().exists();
 }
 
+bool frmMain::ConfirmOverwrite(const QString &name)
+{
+    int question = 0;
+    switch (current_.GetState()) {
+    case CurrentFile::State::None:
+        return false;
+    case CurrentFile::State::Failed:
+        question = FileExists(name) ? 63 : 0;
+        break;
+    case CurrentFile::State::Loaded:
+    case CurrentFile::State::Missing:
+        question = current_.SameOnDisk() ? 0 : 62;
+        break;
+    }
+    return question == 0 ||
+           state_.dialogs.MsgBox(state_.messages(question), MsgButtons::YesNo, MsgIcon::Question,
+                                 MsgAnswer::No, kProgramTitle) == MsgAnswer::Yes;
+}
+
 void frmMain::Save()
 {
-    const QString name = ui->txtFileName->text().trimmed();
-    if (!CanSave(name))
+    const QString name = current_.Name();
+    if (!CanSave(name) || !ConfirmOverwrite(name))
         return;
-    if (WriteMtlFile(state_, name)) {
-        dataChanged_ = false;
-        state_.dialogs.MsgBox(state_.messages(57), MsgButtons::Ok, MsgIcon::Information);
+    const SaveResult result = WriteMtlFile(state_, name);
+    if (!result.Saved()) {
+        ShowFileProblem(result.message, result.reason, result.backupLeft);
+        return;
     }
+    current_.SetSaved(result.hash);
+    SetDataChanged(false);
+    QString text = state_.messages(57);
+    if (!result.backupLeft.isEmpty())
+        text += QLatin1Char('\n') + state_.messages(64) + QLatin1Char('\n') +
+                QDir::toNativeSeparators(result.backupLeft);
+    state_.dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Information);
 }
 
 void frmMain::btnEntry_Click()
@@ -283,10 +352,9 @@ void frmMain::btnEntry_Click()
 void frmMain::ConfirmSave(bool &Cancel)
 {
     Cancel = false;
-    if (!dataChanged_)
+    if (!current_.Changed())
         return;
-    const QString name = ui->txtFileName->text().trimmed();
-    if (!CanSave(name))
+    if (!CanSave(current_.Name()))
         return;  // nowhere to save: the edits are given up
     const MsgAnswer answer = state_.dialogs.MsgBox(state_.messages(41), MsgButtons::YesNoCancel,
                                                    MsgIcon::Information);
@@ -294,8 +362,8 @@ void frmMain::ConfirmSave(bool &Cancel)
         Cancel = true;
     } else if (answer == MsgAnswer::Yes) {
         Save();
-        // A save that failed has shown why; going on would lose the edits.
-        if (dataChanged_)
+        // A save that failed or was refused has said why; going on would lose the edits.
+        if (current_.Changed())
             Cancel = true;
     }
 }
@@ -328,7 +396,7 @@ void frmMain::CommitNumber(QLineEdit *box, float &field, bool &Cancel)
     const float value = NumValidate(box, Cancel);
     if (!Cancel) {
         field = value;
-        dataChanged_ = true;
+        SetDataChanged(true);
     }
 }
 
@@ -372,7 +440,7 @@ void frmMain::txtMachineName_LostFocus()
     if (displaying_)
         return;
     state_.machineTable.MachineName = ui->txtMachineName->text().trimmed();
-    dataChanged_ = true;
+    SetDataChanged(true);
 }
 
 void frmMain::cmbAtcType_Click()
@@ -380,7 +448,7 @@ void frmMain::cmbAtcType_Click()
     if (displaying_)
         return;
     state_.machineTable.AtcType = std::int16_t(ui->cmbAtcType->currentIndex());
-    dataChanged_ = true;
+    SetDataChanged(true);
 }
 
 void frmMain::txtAttachInit_Validate(bool &Cancel)
@@ -409,7 +477,7 @@ void frmMain::txtAttachInit_LostFocus()
     const std::optional<std::int32_t> number = value ? RoundToInt32(*value) : std::nullopt;
     if (number) {
         state_.machineTable.IniAttachment = *number;
-        dataChanged_ = true;
+        SetDataChanged(true);
         // Numbers below 1 name no attachment: nothing to register.
         if (*number < 1 || FindAttachment(state_.Attachments, *number) >= 0)
             return;
@@ -548,7 +616,7 @@ QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
 
 void frmMain::cmdFile_Click()
 {
-    const QString current = ui->txtFileName->text().trimmed();
+    const QString current = current_.Name();
     const QString chosen = FileChoice(initFile_, initDir_, state_.messages(68), QStringLiteral(".mtl"));
     if (chosen.isEmpty() || chosen == current)
         return;
@@ -582,7 +650,7 @@ void frmMain::btnEnd_Click()
     ConfirmSave(cancel);
     if (cancel)
         return;
-    const QString name = ui->txtFileName->text().trimmed();
+    const QString name = current_.Name();
     ending_ = true;
     close();
     if (FileExists(name) && state_.settings.OpenEditorOnEnd) {

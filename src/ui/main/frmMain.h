@@ -3,6 +3,7 @@
 // and the buttons that choose, save and close the file.
 #include "app/Startup.h"
 #include "model/AppState.h"
+#include "model/CurrentFile.h"
 #include "ui/common/FieldEvents.h"
 
 #include <QStringList>
@@ -39,7 +40,8 @@ public:
     // Marks the table changed and refills the window.
     void AttachDefChange();
 
-    bool DataChanged() const { return dataChanged_; }
+    bool DataChanged() const { return current_.Changed(); }
+    const CurrentFile &Current() const { return current_; }
     bool Displaying() const { return displaying_; }
     const QString &InitFile() const { return initFile_; }
     const QString &InitDir() const { return initDir_; }
@@ -62,6 +64,13 @@ private:
     void ConfirmSave(bool &Cancel);
     void Save();
     bool CanSave(const QString &name) const;
+    // Asks before a save replaces a file that is not what the window loaded.
+    bool ConfirmOverwrite(const QString &name);
+    void SetDataChanged(bool changed);
+    // Message 59, 60, 61 or 67, with the OS's reason and a backup left behind.
+    void ShowFileProblem(int message, const QString &reason, const QString &backupLeft);
+    // Tells once per run that the settings file could not be read or written.
+    void ReportSettingsProblem();
     void OpenEditor(std::int32_t position, std::int32_t number);
     int SelectedSlot();  // the selected row's slot, or -1 after message 58
     // The slot that list row shows, or -1.
@@ -104,7 +113,8 @@ private:
 
     QString initFile_;
     QString initDir_;
-    bool dataChanged_ = false;
+    CurrentFile current_;
+    bool settingsReported_ = false;
     bool displaying_ = false;
     bool loaded_ = false;
     bool ending_ = false;    // the end button has asked already

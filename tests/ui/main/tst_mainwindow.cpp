@@ -39,6 +39,9 @@ private slots:
     void saveWritesEveryEditAndReadsBack();
     void leaving_data();
     void leaving();
+    void saveOverwritesOnlyWhatWasLoaded_data();
+    void saveOverwritesOnlyWhatWasLoaded();
+    void unusableSettingsToldOnceAndKept();
 };
 
 void TestMainWindow::startUp()
@@ -325,7 +328,7 @@ void TestMainWindow::leaving()
     // Someone else changed the remembered folder meanwhile: unloading writes ours.
     WriteIniValue(h.state, "Config", "Init Dir", "/elsewhere/");
     if (diskFails)
-        h.files.FailAt(1, true);
+        h.files.Arm(1, FaultyFiles::Mode::FromThenOn);
     auto leave = [&] { endButton ? h.click("btnEnd") : void(h.window->close()); };
     leave();
 
@@ -336,7 +339,7 @@ void TestMainWindow::leaving()
     if (answer != MsgAnswer::Ok)
         QVERIFY(h.fake.boxes[0].text == "M41" && h.boxIs(0, MsgButtons::YesNoCancel, MsgIcon::Information));
     if (answer == MsgAnswer::Yes)
-        QVERIFY((saved ? QStringList{"M57"} : QStringList{"M60", "M61"}).contains(h.fake.boxes[1].text));
+        QVERIFY(saved ? h.fake.boxes[1].text == "M57" : h.fake.boxes[1].text.startsWith("M61\n"));
     QCOMPARE(h.window->isVisible(), stays);
     QCOMPARE(h.ends, endButton && !stays ? 1 : 0);  // the close box only closes the window
     QCOMPARE(ReadIniValue(h.state, "Config", "Init Dir"), stays ? "/elsewhere/" : h.AppPath());
@@ -347,13 +350,75 @@ void TestMainWindow::leaving()
         QCOMPARE(ReadBytes(path), before);
     if (diskFails) {  // the edits are kept; once the disk works the same answer saves
         QVERIFY(h.window->DataChanged());
-        h.files.ClearFaults();
+        h.files.Arm(0, FaultyFiles::Mode::None);
         h.fake.answers << MsgAnswer::Yes;
         leave();
         QVERIFY(!h.window->isVisible());
         QCOMPARE(h.ends, endButton ? 1 : 0);
         QVERIFY(ReadBytes(path).contains(edit));
     }
+}
+
+void TestMainWindow::saveOverwritesOnlyWhatWasLoaded_data()
+{
+    QTest::addColumn<QByteArray>("loaded");  // the file when it was loaded
+    QTest::addColumn<QByteArray>("meanwhile");  // what another program wrote after; empty: nothing
+    QTest::addColumn<QString>("question");  // asked before saving, default No
+    QTest::addColumn<MsgAnswer>("answer");  // Ok: the default (no answer given)
+    const QByteArray sample = ReadBytes(QM_SOURCE_DIR "/examples/sample.mtl");
+    QTest::newRow("not loadable, default") << QByteArray("# comment\r\n") << QByteArray() << "M63" << MsgAnswer::Ok;
+    QTest::newRow("not loadable, Yes") << QByteArray("# comment\r\n") << QByteArray() << "M63" << MsgAnswer::Yes;
+    QTest::newRow("changed on disk, No") << sample << QByteArray("NAME = OTHER\r\n") << "M62" << MsgAnswer::No;
+    QTest::newRow("changed on disk, Yes") << sample << QByteArray("NAME = OTHER\r\n") << "M62" << MsgAnswer::Yes;
+    QTest::newRow("as loaded") << sample << QByteArray() << "" << MsgAnswer::Ok;
+}
+
+void TestMainWindow::saveOverwritesOnlyWhatWasLoaded()
+{
+    QFETCH(QByteArray, loaded);
+    QFETCH(QByteArray, meanwhile);
+    QFETCH(QString, question);
+    QFETCH(MsgAnswer, answer);
+    Harness h;
+    QVERIFY(h.ready);
+    const QString path = h.dir.filePath("m.mtl");
+    QVERIFY(WriteBytes(path, loaded));
+    h.window->SetFileName(path);
+    if (!meanwhile.isEmpty())
+        QVERIFY(WriteBytes(path, meanwhile));
+    const QByteArray before = ReadBytes(path);
+    h.type("txtMaxFeedXYZ_0", "9000");
+    if (answer != MsgAnswer::Ok)
+        h.fake.answers << answer;
+    for (int i = 0; i < 2; ++i) {  // a second save asks nothing more
+        h.fake.boxes.clear();
+        h.click("btnEntry");
+        const bool saved = question.isEmpty() || answer == MsgAnswer::Yes || i == 1;
+        if (!saved) {
+            QCOMPARE(h.fake.texts(), QStringList{question});
+            QVERIFY(h.fake.boxes[0].defaultButton == MsgAnswer::No && h.window->DataChanged());
+            QCOMPARE(ReadBytes(path), before);
+            QCOMPARE(h.text("txtMaxFeedXYZ_0"), "9000.");
+            return;
+        }
+        QCOMPARE(h.fake.texts(), i == 0 && !question.isEmpty() ? QStringList({question, "M57"}) : QStringList{"M57"});
+        QVERIFY(ReadBytes(path).contains("MAXIMUM FEEDRATE(X) = 900" + QByteArray::number(i) + ".\r\n"));
+        QVERIFY(!h.window->DataChanged());
+        h.type("txtMaxFeedXYZ_0", "9001");
+    }
+}
+
+void TestMainWindow::unusableSettingsToldOnceAndKept()
+{
+    const QByteArray ini = "[Config]\r\nTextEditor=vi\x81\xff\r\n";
+    Harness h(ini);
+    QVERIFY(h.ready);
+    QCOMPARE(h.fake.texts().size(), 1);
+    QVERIFY(h.fake.texts().first().startsWith("M65\n"));
+    QCOMPARE(h.state.settings.TextEditorPath, kDefaultTextEditor);
+    h.window->close();
+    QCOMPARE(h.fake.texts().size(), 1);
+    QCOMPARE(ReadBytes(h.AppPath() + "Quillmark.ini"), ini);
 }
 
 QTEST_MAIN(TestMainWindow)
