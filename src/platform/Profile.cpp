@@ -106,8 +106,6 @@ qsizetype FindKey(const std::vector<Line> &lines, qsizetype start, qsizetype end
     return -1;
 }
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 // The longest start of bytes that fits maxBytes without cutting a character.
 QByteArray CutToBytes(const QByteArray &bytes, int maxBytes)
 {

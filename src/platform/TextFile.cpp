@@ -9,7 +9,6 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 bool IsSingleByte(unsigned char b) { return b <= 0x7F || (b >= 0xA1 && b <= 0xDF); }
 
@@ -18,6 +17,11 @@ bool IsSingleByte(unsigned char b) { return b <= 0x7F || (b >= 0xA1 && b <= 0xDF
 bool IsSwappedControl(char16_t c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
 
 }  // namespace
+
+bool IsLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 QString DecodeCp932(const QByteArray &bytes)
 {

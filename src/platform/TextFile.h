@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+// The first byte of a two-byte windows-31j character.
+bool IsLeadByte(unsigned char b);
+
 // Decodes windows-31j. Bytes that are not valid windows-31j become U+FFFD,
 // so they can never be written back unnoticed.
 QString DecodeCp932(const QByteArray &bytes);

@@ -15,17 +15,3 @@ void RegisterFontSubstitutes()
     QFont::insertSubstitutions(kControlFace, substitutes);
     QFont::insertSubstitutions(kWindowFace, substitutes);
 }
-
-QFont ControlFont(double pointSize)
-{
-    QFont f(kControlFace);
-    f.setPointSizeF(pointSize);
-    return f;
-}
-
-QFont WindowFont(double pointSize)
-{
-    QFont f(kWindowFace);
-    f.setPointSizeF(pointSize);
-    return f;
-}
