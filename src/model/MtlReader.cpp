@@ -26,13 +26,15 @@ public:
     {
         lineNumber_ = lineNumber;
         raw_ = &raw;
-        if (TrimSpaces(raw).isEmpty() || raw.startsWith(QLatin1Char('#')))
+        if (TrimSpaces(QStringView(raw)).isEmpty() || raw.startsWith(QLatin1Char('#')))
             return;
 
-        QString value = UpperSameLength(raw);
-        const QString key = GetToken(value, QStringLiteral("="));
-        QString rest = key;
-        const QString keyword = GetToken(rest, QStringLiteral("("));
+        // Keys, values and items are views into the one upper-cased line.
+        const QString upper = UpperSameLength(raw);
+        QStringView value(upper);
+        const QStringView key = CutToken(value, u"=");
+        QStringView rest = key;
+        const QStringView keyword = CutToken(rest, u"(");
         int axis = -1;
         if (!rest.isEmpty()) {
             const QChar c = rest.at(0);
@@ -65,9 +67,9 @@ private:
         lastLine_.insert(field, {lineNumber_, *raw_});
     }
 
-    float Number(const QString &text)
+    float Number(QStringView text)
     {
-        const auto parsed = ParseNumeric(text);
+        const auto parsed = ParseNumeric(text.toString());
         const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
         if (!single) {
             Report(MtlFinding::NotNumeric);
@@ -80,7 +82,7 @@ private:
         return *single;
     }
 
-    void ReadAxisLine(const QString &keyword, int axis, const QString &value)
+    void ReadAxisLine(QStringView keyword, int axis, QStringView value)
     {
         AxisValues *field = nullptr;
         if (keyword == QLatin1String("STROKE"))
@@ -97,19 +99,19 @@ private:
             Report(MtlFinding::UnrecognisedLine);
             return;
         }
-        Set(keyword + QLatin1Char('(') + AxisNames[std::size_t(axis)]);
+        Set(keyword.toString() + QLatin1Char('(') + AxisNames[std::size_t(axis)]);
         (*field)[std::size_t(axis)] = Number(value);
     }
 
-    void ReadPlainLine(const QString &keyword, const QString &value)
+    void ReadPlainLine(QStringView keyword, QStringView value)
     {
         if (keyword == QLatin1String("NAME")) {
-            Set(keyword);
-            table_.MachineName = value;
+            Set(keyword.toString());
+            table_.MachineName = value.toString();
             if (TrimSpaces(table_.MachineName.str()) != value)
                 Report(MtlFinding::ValueChanged);
         } else if (keyword == QLatin1String("ATC TYPE")) {
-            Set(keyword);
+            Set(keyword.toString());
             table_.AtcType = -1;
             for (std::size_t i = 0; i < AtcTypeNames.size(); ++i)
                 if (value == AtcTypeNames[i])
@@ -117,28 +119,28 @@ private:
             if (table_.AtcType < 0)
                 Report(MtlFinding::ValueChanged);
         } else if (keyword == QLatin1String("TOOL CHANGE TIME")) {
-            Set(keyword);
+            Set(keyword.toString());
             table_.ToolChangeTime = Number(value);
         } else if (keyword == QLatin1String("MAXIMUM FEEDRATE")) {
-            Set(keyword);
+            Set(keyword.toString());
             table_.MaxFeedAll = Number(value);
         } else if (keyword == QLatin1String("INI")) {
             if (!value.startsWith(kAttachment)) {
                 Report(MtlFinding::UnrecognisedLine);
                 return;
             }
-            Set(keyword);
-            const auto parsed = ParseNumeric(value.mid(kAttachment.size()));
+            Set(keyword.toString());
+            const auto parsed = ParseNumeric(value.sliced(kAttachment.size()).toString());
             const auto number = parsed ? RoundToInt32(*parsed) : std::nullopt;
             if (!number)
                 Report(MtlFinding::NotNumeric);
             table_.IniAttachment = number.value_or(0);
         } else if (keyword == QLatin1String("ATTACH CHANGE CODE")) {
-            Set(keyword);
-            table_.AttachChangeCode = value;
+            Set(keyword.toString());
+            table_.AttachChangeCode = value.toString();
         } else if (keyword == QLatin1String("ATTACH DESIGN CODE")) {
-            Set(keyword);
-            table_.AttachDesignCode = value;
+            Set(keyword.toString());
+            table_.AttachDesignCode = value.toString();
         } else if (keyword.startsWith(kAttachment)) {
             ReadAttachment(keyword, value);
         } else {
@@ -147,14 +149,14 @@ private:
     }
 
     // "SQUARE" or "UNDEFINE", directly followed by a shape number or not.
-    static bool ReadShape(const QString &token, AttachmentRecord &record)
+    static bool ReadShape(QStringView token, AttachmentRecord &record)
     {
         static const QString words[] = {QStringLiteral("SQUARE"), QStringLiteral("UNDEFINE")};
         for (int type = 1; type <= 2; ++type) {
             const QString &word = words[type - 1];
             if (!token.startsWith(word))
                 continue;
-            const QString digits = token.mid(word.size());
+            const QStringView digits = token.sliced(word.size());
             int number = 1;
             if (!digits.isEmpty()) {
                 if (digits.size() > 5)
@@ -177,18 +179,18 @@ private:
 
     // One stage value; a text that is not numeric reads as 0. Only the last
     // item of the line may be a name, so a word elsewhere is reported.
-    float StageValue(const QString &item, const QString &rest)
+    float StageValue(QStringView item, QStringView rest)
     {
-        const auto parsed = ParseNumeric(item);
+        const auto parsed = ParseNumeric(item.toString());
         const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
         if (!single && !rest.isEmpty())
             Report(MtlFinding::NotNumeric);
         return single.value_or(0);
     }
 
-    void ReadAttachment(const QString &keyword, const QString &value)
+    void ReadAttachment(QStringView keyword, QStringView value)
     {
-        const auto parsed = ParseNumeric(keyword.mid(kAttachment.size()));
+        const auto parsed = ParseNumeric(keyword.sliced(kAttachment.size()).toString());
         const auto number = parsed && *parsed >= 1 ? RoundToInt32(*parsed) : std::nullopt;
         if (!number) {
             Report(MtlFinding::BadAttachmentNumber);
@@ -201,30 +203,30 @@ private:
         AttachmentRecord &record = attachments_[std::size_t(slotCount_++)];
         record.Number = *number;
 
-        QString rest = value;
-        const QString shape = GetToken(rest, QStringLiteral("/"));
+        QStringView rest = value;
+        const QStringView shape = CutToken(rest, u"/");
         if (!ReadShape(shape, record))
             Report(MtlFinding::ShapeNotKept);
 
         record.Width.fill(0);
         record.Height.fill(0);
-        QString candidate;
+        QStringView candidate;
         int stagesRead = 0;
         for (int k = 0; k < 5; ++k) {
             if (rest.isEmpty())
                 break;
-            candidate = GetToken(rest, QStringLiteral(","));
+            candidate = CutToken(rest, u",");
             record.Width[std::size_t(k)] = StageValue(candidate, rest);
             stagesRead = k + 1;
             if (record.Width[std::size_t(k)] == 0 || rest.isEmpty())
                 break;
-            candidate = GetToken(rest, QStringLiteral(","));
+            candidate = CutToken(rest, u",");
             record.Height[std::size_t(k)] = StageValue(candidate, rest);
         }
 
         // Items after the stages are dropped; empty items and zeros lose nothing.
-        auto losesSomething = [](const QString &item) {
-            const auto v = ParseNumeric(item);
+        auto losesSomething = [](QStringView item) {
+            const auto v = ParseNumeric(item.toString());
             return !item.isEmpty() && (!v || *v != 0);
         };
         bool dropped = false;
@@ -232,12 +234,12 @@ private:
         while (!rest.isEmpty()) {
             if (candidateFromRest && losesSomething(candidate))
                 dropped = true;
-            candidate = GetToken(rest, QStringLiteral(","));
+            candidate = CutToken(rest, u",");
             candidateFromRest = true;
         }
         record.AttachName = QString();
-        if (!candidate.isEmpty() && !IsNumeric(candidate)) {
-            record.AttachName = candidate;
+        if (!candidate.isEmpty() && !IsNumeric(candidate.toString())) {
+            record.AttachName = candidate.toString();
             if (TrimSpaces(record.AttachName.str()) != candidate)
                 Report(MtlFinding::ValueChanged);
         } else if (candidateFromRest && losesSomething(candidate)) {
