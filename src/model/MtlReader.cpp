@@ -8,6 +8,8 @@
 
 #include <QHash>
 
+#include <cmath>
+
 namespace {
 
 const QString kAttachment = QStringLiteral("ATTACHMENT");
@@ -26,6 +28,7 @@ public:
     {
         lineNumber_ = lineNumber;
         raw_ = &raw;
+        roundedReported_ = false;
         if (TrimSpaces(QStringView(raw)).isEmpty() || raw.startsWith(QLatin1Char('#')))
             return;
 
@@ -67,6 +70,27 @@ private:
         lastLine_.insert(field, {lineNumber_, *raw_});
     }
 
+    // Saving keeps three decimals at most; a value whose written text reads
+    // back as another value is changed by saving. Told once per line.
+    float Kept(float value)
+    {
+        if (sink_ && !roundedReported_ &&
+            ParseSingle(FormatNumber(value, Pattern::Decimal), NAN) != value) {
+            roundedReported_ = true;
+            Report(MtlFinding::ValueRounded);
+        }
+        return value;
+    }
+
+    // Whole numbers are kept rounded, half to even.
+    void KeptWhole(double read, std::int32_t kept)
+    {
+        if (sink_ && !roundedReported_ && read != kept) {
+            roundedReported_ = true;
+            Report(MtlFinding::ValueRounded);
+        }
+    }
+
     float Number(QStringView text)
     {
         const auto parsed = ParseNumeric(text.toString());
@@ -79,7 +103,7 @@ private:
             Report(MtlFinding::ValueChanged);
             return 0;
         }
-        return *single;
+        return Kept(*single);
     }
 
     void ReadAxisLine(QStringView keyword, int axis, QStringView value)
@@ -134,6 +158,8 @@ private:
             const auto number = parsed ? RoundToInt32(*parsed) : std::nullopt;
             if (!number)
                 Report(MtlFinding::NotNumeric);
+            else
+                KeptWhole(*parsed, *number);
             table_.IniAttachment = number.value_or(0);
         } else if (keyword == QLatin1String("ATTACH CHANGE CODE")) {
             Set(keyword.toString());
@@ -185,7 +211,7 @@ private:
         const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
         if (!single && !rest.isEmpty())
             Report(MtlFinding::NotNumeric);
-        return single.value_or(0);
+        return Kept(single.value_or(0));
     }
 
     void ReadAttachment(QStringView keyword, QStringView value)
@@ -202,6 +228,7 @@ private:
         }
         AttachmentRecord &record = attachments_[std::size_t(slotCount_++)];
         record.Number = *number;
+        KeptWhole(*parsed, *number);
 
         QStringView rest = value;
         const QStringView shape = CutToken(rest, u"/");
@@ -267,6 +294,7 @@ private:
     int slotCount_ = 0;
     int lineNumber_ = 0;
     const QString *raw_ = nullptr;
+    bool roundedReported_ = false;
     QHash<QString, std::pair<int, QString>> lastLine_;
 };
 
