@@ -59,15 +59,16 @@ private:
 
     // Remembers which line set a field last, so that mtlcheck can name the
     // lines whose value a later one replaces.
-    void Set(const QString &field)
+    void Set(QStringView field)
     {
         recognised = true;
         if (!sink_)
             return;
-        auto it = lastLine_.find(field);
+        const QString key = field.toString();
+        auto it = lastLine_.find(key);
         if (it != lastLine_.end())
             sink_->Found(it->first, MtlFinding::Superseded, it->second);
-        lastLine_.insert(field, {lineNumber_, *raw_});
+        lastLine_.insert(key, {lineNumber_, *raw_});
     }
 
     // Saving keeps three decimals at most; a value whose written text reads
@@ -130,12 +131,12 @@ private:
     void ReadPlainLine(QStringView keyword, QStringView value)
     {
         if (keyword == QLatin1String("NAME")) {
-            Set(keyword.toString());
+            Set(keyword);
             table_.MachineName = value.toString();
             if (TrimSpaces(table_.MachineName.str()) != value)
                 Report(MtlFinding::ValueChanged);
         } else if (keyword == QLatin1String("ATC TYPE")) {
-            Set(keyword.toString());
+            Set(keyword);
             table_.AtcType = -1;
             for (std::size_t i = 0; i < AtcTypeNames.size(); ++i)
                 if (value == AtcTypeNames[i])
@@ -143,17 +144,17 @@ private:
             if (table_.AtcType < 0)
                 Report(MtlFinding::ValueChanged);
         } else if (keyword == QLatin1String("TOOL CHANGE TIME")) {
-            Set(keyword.toString());
+            Set(keyword);
             table_.ToolChangeTime = Number(value);
         } else if (keyword == QLatin1String("MAXIMUM FEEDRATE")) {
-            Set(keyword.toString());
+            Set(keyword);
             table_.MaxFeedAll = Number(value);
         } else if (keyword == QLatin1String("INI")) {
             if (!value.startsWith(kAttachment)) {
                 Report(MtlFinding::UnrecognisedLine);
                 return;
             }
-            Set(keyword.toString());
+            Set(keyword);
             const auto parsed = ParseNumeric(value.sliced(kAttachment.size()).toString());
             const auto number = parsed ? RoundToInt32(*parsed) : std::nullopt;
             if (!number)
@@ -162,10 +163,10 @@ private:
                 KeptWhole(*parsed, *number);
             table_.IniAttachment = number.value_or(0);
         } else if (keyword == QLatin1String("ATTACH CHANGE CODE")) {
-            Set(keyword.toString());
+            Set(keyword);
             table_.AttachChangeCode = value.toString();
         } else if (keyword == QLatin1String("ATTACH DESIGN CODE")) {
-            Set(keyword.toString());
+            Set(keyword);
             table_.AttachDesignCode = value.toString();
         } else if (keyword.startsWith(kAttachment)) {
             ReadAttachment(keyword, value);
