@@ -1,6 +1,8 @@
 // Loading and saving a machine file: a typical 10-slot file against one that
 // fills 32767 slots. Items are file lines, so the per-item times compare
 // directly: near-linear work gives the same time per line for both sizes.
+// Also one attachment line of many items (per-item time again, which stays
+// flat when cutting tokens is linear) and the peak memory of loading a big file.
 #include "model/MtlFile.h"
 #include "model/SlotOrder.h"
 #include "platform/FakeDialogs.h"
@@ -11,8 +13,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <malloc.h>
+
 #include <algorithm>
+#include <fstream>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -132,8 +138,90 @@ void BM_Write(benchmark::State &s)
     s.SetItemsProcessed(s.iterations() * lines);
 }
 
+// One attachment line of range(0) stage items, as a hand-edited file may hold.
+void BM_LongAttachmentLine(benchmark::State &s)
+{
+    const int items = int(s.range(0));
+    QString line = QStringLiteral("ATTACHMENT01 = SQUARE/");
+    line.reserve(items * 7 + 64);
+    for (int i = 0; i < items; ++i)
+        line += QString::number(100 + i % 900) + QStringLiteral(".5,");
+    line += QStringLiteral("ARM");
+    const QStringList lines{QStringLiteral("NAME = LONG"), line};
+    MachineTable table;
+    AttachmentSlots attachments;
+    for (auto _ : s) {
+        bool ok = ParseMtlLines(lines, 10, table, attachments);
+        benchmark::DoNotOptimize(ok);
+    }
+    if (attachments.empty() || attachments[0].AttachName.str().trimmed() != QLatin1String("ARM"))
+        s.SkipWithError("the line was not read to its end");
+    s.counters["line_bytes"] = double(line.size());
+    s.SetItemsProcessed(s.iterations() * items);
+}
+
+// Kilobytes of one "Vm..." line of /proc/self/status, or -1.
+long long StatusKiB(const char *key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string name;
+    long long kib = -1;
+    while (status >> name) {
+        if (name == key) {
+            status >> kib;
+            return kib;
+        }
+        status.ignore(1 << 20, '\n');
+    }
+    return -1;
+}
+
+// Peak resident memory added by one ReadMtlFile of a file of about 16 MiB:
+// every slot of 32767 filled, and as many attachment lines again beyond them.
+void BM_LoadPeakMemory(benchmark::State &s)
+{
+    const QString path = Dir().filePath(QStringLiteral("big.mtl"));
+    QByteArray bytes;
+    {
+        Table t(32767);
+        EncodeCp932(MtlFileText(t.state.machineTable, t.state.Attachments), bytes);
+        const QByteArray more = bytes.mid(bytes.indexOf("ATTACHMENT"));
+        while (bytes.size() + more.size() <= 16 * 1024 * 1024)
+            bytes += more;
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+            s.SkipWithError("cannot write the file");
+            return;
+        }
+    }
+    const double fileBytes = double(bytes.size());
+    bytes = QByteArray();
+
+    Table t(32767);
+    // Freed memory back to the system and the peak reset, so the high-water
+    // mark that follows is this load's own.
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long long before = StatusKiB("VmRSS:");
+    const bool ok = ReadMtlFile(t.state, path);
+    const long long peak = StatusKiB("VmHWM:");
+    if (!ok || before < 0 || peak < before) {
+        s.SkipWithError("load failed or no peak memory figure");
+        return;
+    }
+    for (auto _ : s) {
+        bool again = ReadMtlFile(t.state, path);
+        benchmark::DoNotOptimize(again);
+    }
+    s.counters["file_MiB"] = fileBytes / (1024 * 1024);
+    s.counters["peak_MiB"] = double(peak - before) / 1024;
+    s.counters["peak_per_file_byte"] = double(peak - before) * 1024 / fileBytes;
+}
+
 }  // namespace
 
+BENCHMARK(BM_LongAttachmentLine)->Arg(20000)->Arg(200000)->Arg(850000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadPeakMemory)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadAndSort)->Arg(10)->Arg(1000)->Arg(32767)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Sort)->Arg(10)->Arg(1000)->Arg(32767)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FormatText)->Arg(10)->Arg(1000)->Arg(32767)->Unit(benchmark::kMicrosecond);

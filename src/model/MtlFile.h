@@ -13,6 +13,7 @@ enum class MtlFinding {
     ValueChanged,         // negative value stored as 0, unknown ATC word, text cut to 20
     ItemsDropped,         // attachment stages or items read but not kept or not written back
     Superseded,           // a later line sets the same field
+    ValueRounded,         // saving writes the value rounded: it reads back as another one
 };
 class MtlFindingSink {
 public:

@@ -8,6 +8,8 @@
 
 #include <QHash>
 
+#include <cmath>
+
 namespace {
 
 const QString kAttachment = QStringLiteral("ATTACHMENT");
@@ -26,13 +28,16 @@ public:
     {
         lineNumber_ = lineNumber;
         raw_ = &raw;
-        if (TrimSpaces(raw).isEmpty() || raw.startsWith(QLatin1Char('#')))
+        roundedReported_ = false;
+        if (TrimSpaces(QStringView(raw)).isEmpty() || raw.startsWith(QLatin1Char('#')))
             return;
 
-        QString value = UpperSameLength(raw);
-        const QString key = GetToken(value, QStringLiteral("="));
-        QString rest = key;
-        const QString keyword = GetToken(rest, QStringLiteral("("));
+        // Keys, values and items are views into the one upper-cased line.
+        const QString upper = UpperSameLength(raw);
+        QStringView value(upper);
+        const QStringView key = CutToken(value, u"=");
+        QStringView rest = key;
+        const QStringView keyword = CutToken(rest, u"(");
         int axis = -1;
         if (!rest.isEmpty()) {
             const QChar c = rest.at(0);
@@ -54,20 +59,42 @@ private:
 
     // Remembers which line set a field last, so that mtlcheck can name the
     // lines whose value a later one replaces.
-    void Set(const QString &field)
+    void Set(QStringView field)
     {
         recognised = true;
         if (!sink_)
             return;
-        auto it = lastLine_.find(field);
+        const QString key = field.toString();
+        auto it = lastLine_.find(key);
         if (it != lastLine_.end())
             sink_->Found(it->first, MtlFinding::Superseded, it->second);
-        lastLine_.insert(field, {lineNumber_, *raw_});
+        lastLine_.insert(key, {lineNumber_, *raw_});
     }
 
-    float Number(const QString &text)
+    // Saving keeps three decimals at most; a value whose written text reads
+    // back as another value is changed by saving. Told once per line.
+    float Kept(float value)
     {
-        const auto parsed = ParseNumeric(text);
+        if (sink_ && !roundedReported_ &&
+            ParseSingle(FormatNumber(value, Pattern::Decimal), NAN) != value) {
+            roundedReported_ = true;
+            Report(MtlFinding::ValueRounded);
+        }
+        return value;
+    }
+
+    // Whole numbers are kept rounded, half to even.
+    void KeptWhole(double read, std::int32_t kept)
+    {
+        if (sink_ && !roundedReported_ && read != kept) {
+            roundedReported_ = true;
+            Report(MtlFinding::ValueRounded);
+        }
+    }
+
+    float Number(QStringView text)
+    {
+        const auto parsed = ParseNumeric(text.toString());
         const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
         if (!single) {
             Report(MtlFinding::NotNumeric);
@@ -77,10 +104,10 @@ private:
             Report(MtlFinding::ValueChanged);
             return 0;
         }
-        return *single;
+        return Kept(*single);
     }
 
-    void ReadAxisLine(const QString &keyword, int axis, const QString &value)
+    void ReadAxisLine(QStringView keyword, int axis, QStringView value)
     {
         AxisValues *field = nullptr;
         if (keyword == QLatin1String("STROKE"))
@@ -97,15 +124,15 @@ private:
             Report(MtlFinding::UnrecognisedLine);
             return;
         }
-        Set(keyword + QLatin1Char('(') + AxisNames[std::size_t(axis)]);
+        Set(keyword.toString() + QLatin1Char('(') + AxisNames[std::size_t(axis)]);
         (*field)[std::size_t(axis)] = Number(value);
     }
 
-    void ReadPlainLine(const QString &keyword, const QString &value)
+    void ReadPlainLine(QStringView keyword, QStringView value)
     {
         if (keyword == QLatin1String("NAME")) {
             Set(keyword);
-            table_.MachineName = value;
+            table_.MachineName = value.toString();
             if (TrimSpaces(table_.MachineName.str()) != value)
                 Report(MtlFinding::ValueChanged);
         } else if (keyword == QLatin1String("ATC TYPE")) {
@@ -128,17 +155,19 @@ private:
                 return;
             }
             Set(keyword);
-            const auto parsed = ParseNumeric(value.mid(kAttachment.size()));
+            const auto parsed = ParseNumeric(value.sliced(kAttachment.size()).toString());
             const auto number = parsed ? RoundToInt32(*parsed) : std::nullopt;
             if (!number)
                 Report(MtlFinding::NotNumeric);
+            else
+                KeptWhole(*parsed, *number);
             table_.IniAttachment = number.value_or(0);
         } else if (keyword == QLatin1String("ATTACH CHANGE CODE")) {
             Set(keyword);
-            table_.AttachChangeCode = value;
+            table_.AttachChangeCode = value.toString();
         } else if (keyword == QLatin1String("ATTACH DESIGN CODE")) {
             Set(keyword);
-            table_.AttachDesignCode = value;
+            table_.AttachDesignCode = value.toString();
         } else if (keyword.startsWith(kAttachment)) {
             ReadAttachment(keyword, value);
         } else {
@@ -147,14 +176,14 @@ private:
     }
 
     // "SQUARE" or "UNDEFINE", directly followed by a shape number or not.
-    static bool ReadShape(const QString &token, AttachmentRecord &record)
+    static bool ReadShape(QStringView token, AttachmentRecord &record)
     {
         static const QString words[] = {QStringLiteral("SQUARE"), QStringLiteral("UNDEFINE")};
         for (int type = 1; type <= 2; ++type) {
             const QString &word = words[type - 1];
             if (!token.startsWith(word))
                 continue;
-            const QString digits = token.mid(word.size());
+            const QStringView digits = token.sliced(word.size());
             int number = 1;
             if (!digits.isEmpty()) {
                 if (digits.size() > 5)
@@ -177,18 +206,18 @@ private:
 
     // One stage value; a text that is not numeric reads as 0. Only the last
     // item of the line may be a name, so a word elsewhere is reported.
-    float StageValue(const QString &item, const QString &rest)
+    float StageValue(QStringView item, QStringView rest)
     {
-        const auto parsed = ParseNumeric(item);
+        const auto parsed = ParseNumeric(item.toString());
         const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
         if (!single && !rest.isEmpty())
             Report(MtlFinding::NotNumeric);
-        return single.value_or(0);
+        return Kept(single.value_or(0));
     }
 
-    void ReadAttachment(const QString &keyword, const QString &value)
+    void ReadAttachment(QStringView keyword, QStringView value)
     {
-        const auto parsed = ParseNumeric(keyword.mid(kAttachment.size()));
+        const auto parsed = ParseNumeric(keyword.sliced(kAttachment.size()).toString());
         const auto number = parsed && *parsed >= 1 ? RoundToInt32(*parsed) : std::nullopt;
         if (!number) {
             Report(MtlFinding::BadAttachmentNumber);
@@ -200,31 +229,32 @@ private:
         }
         AttachmentRecord &record = attachments_[std::size_t(slotCount_++)];
         record.Number = *number;
+        KeptWhole(*parsed, *number);
 
-        QString rest = value;
-        const QString shape = GetToken(rest, QStringLiteral("/"));
+        QStringView rest = value;
+        const QStringView shape = CutToken(rest, u"/");
         if (!ReadShape(shape, record))
             Report(MtlFinding::ShapeNotKept);
 
         record.Width.fill(0);
         record.Height.fill(0);
-        QString candidate;
+        QStringView candidate;
         int stagesRead = 0;
         for (int k = 0; k < 5; ++k) {
             if (rest.isEmpty())
                 break;
-            candidate = GetToken(rest, QStringLiteral(","));
+            candidate = CutToken(rest, u",");
             record.Width[std::size_t(k)] = StageValue(candidate, rest);
             stagesRead = k + 1;
             if (record.Width[std::size_t(k)] == 0 || rest.isEmpty())
                 break;
-            candidate = GetToken(rest, QStringLiteral(","));
+            candidate = CutToken(rest, u",");
             record.Height[std::size_t(k)] = StageValue(candidate, rest);
         }
 
         // Items after the stages are dropped; empty items and zeros lose nothing.
-        auto losesSomething = [](const QString &item) {
-            const auto v = ParseNumeric(item);
+        auto losesSomething = [](QStringView item) {
+            const auto v = ParseNumeric(item.toString());
             return !item.isEmpty() && (!v || *v != 0);
         };
         bool dropped = false;
@@ -232,12 +262,12 @@ private:
         while (!rest.isEmpty()) {
             if (candidateFromRest && losesSomething(candidate))
                 dropped = true;
-            candidate = GetToken(rest, QStringLiteral(","));
+            candidate = CutToken(rest, u",");
             candidateFromRest = true;
         }
         record.AttachName = QString();
-        if (!candidate.isEmpty() && !IsNumeric(candidate)) {
-            record.AttachName = candidate;
+        if (!candidate.isEmpty() && !IsNumeric(candidate.toString())) {
+            record.AttachName = candidate.toString();
             if (TrimSpaces(record.AttachName.str()) != candidate)
                 Report(MtlFinding::ValueChanged);
         } else if (candidateFromRest && losesSomething(candidate)) {
@@ -265,6 +295,7 @@ private:
     int slotCount_ = 0;
     int lineNumber_ = 0;
     const QString *raw_ = nullptr;
+    bool roundedReported_ = false;
     QHash<QString, std::pair<int, QString>> lastLine_;
 };
 

@@ -162,26 +162,13 @@ float ParseSingle(const QString &text, float defaultValue)
 namespace {
 
 // Rounds the plain decimal digits "intPart.fracPart" to at most maxDecimals
-// decimals, half to even, carrying into the integer part.
+// decimals, half up on the digits themselves (as the text reads, not as the
+// binary value lies), carrying into the integer part.
 void RoundDecimal(std::string &intPart, std::string &fracPart, int maxDecimals)
 {
     if (int(fracPart.size()) <= maxDecimals)
         return;
-    const char next = fracPart[std::size_t(maxDecimals)];
-    bool roundUp = false;
-    if (next > '5') {
-        roundUp = true;
-    } else if (next == '5') {
-        const bool moreAfter =
-            fracPart.find_first_not_of('0', std::size_t(maxDecimals) + 1) != std::string::npos;
-        if (moreAfter) {
-            roundUp = true;
-        } else {
-            const char last = maxDecimals > 0 ? fracPart[std::size_t(maxDecimals) - 1]
-                                              : (intPart.empty() ? '0' : intPart.back());
-            roundUp = (last - '0') % 2 == 1;
-        }
-    }
+    const bool roundUp = fracPart[std::size_t(maxDecimals)] >= '5';
     fracPart.resize(std::size_t(maxDecimals));
     if (!roundUp)
         return;

@@ -13,7 +13,8 @@ bool IsNumeric(const QString &text);
 
 // Range checks: a value beyond the target type is refused, never wrapped.
 std::optional<float> ToSingle(double value);
-// Half to even, as the whole program rounds.
+// Whole numbers from text round half to even (the file and window formats
+// round their decimals half up: see FormatNumber).
 std::optional<std::int32_t> RoundToInt32(double value);
 std::optional<std::int16_t> RoundToInt16(double value);
 
@@ -36,7 +37,8 @@ inline constexpr NumberPattern Whole{1, 0, false};         // "######0"
 }  // namespace Pattern
 
 // Integral values are written exactly; other values from the shortest text
-// that reads back as the same Single, rounded half to even at the last kept decimal.
+// that reads back as the same Single, whose digits are then rounded half up
+// at the last kept decimal: 2.0005 gives 2.001, however the binary value lies.
 QString FormatNumber(double value, NumberPattern pattern);
 
 // Upper case letter by letter, keeping the length (no "ß" -> "SS").

@@ -61,6 +61,16 @@ check("damaged file" 1 ARGS "${data}/damaged.mtl"
         "damaged.mtl: 2 attachment\\(s\\), 6 finding\\(s\\)\n"
       REJECT "damaged.mtl:(1|2|7|9):")
 
+# Values that saving would write rounded (at most three decimals), by line.
+check("values saving would round" 1 ARGS "${data}/rounded.mtl"
+      EXPECT
+        "rounded.mtl:2: changed: saving rounds a value, it reads back different: STROKE\\(X\\) = 0.0005\n"
+        "rounded.mtl:4: changed: saving rounds a value[^\n]*TOOL CHANGE TIME = 0.0004\n"
+        "rounded.mtl:5: changed: saving rounds a value[^\n]*MAXIMUM FEEDRATE = 2.0005\n"
+        "rounded.mtl:6: changed: saving rounds a value[^\n]*ATTACHMENT01 = SQUARE/120.0005,"
+        "rounded.mtl: 2 attachment\\(s\\), 4 finding\\(s\\)\n"
+      REJECT "rounded.mtl:(1|3|7):")
+
 check("file without a machine line" 2 ARGS "${data}/comments-only.mtl"
       EXPECT "comments-only.mtl: cannot be loaded: no machine line recognised")
 check("missing file" 2 ARGS "${data}/missing.mtl"

@@ -17,7 +17,7 @@ struct Recorder : MtlFindingSink {
     {
         static const char *names[] = {"UnrecognisedLine", "BadAttachmentNumber", "AttachmentOverflow",
                                       "NotNumeric", "ShapeNotKept", "ValueChanged", "ItemsDropped",
-                                      "Superseded"};
+                                      "Superseded", "ValueRounded"};
         kinds << QString::fromLatin1(names[int(kind)]);
         lineNumbers << lineNumber;
     }
@@ -97,7 +97,8 @@ void TstMtlReader::line_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("findings");
 
-    const QString u = "UnrecognisedLine", nn = "NotNumeric", vc = "ValueChanged", blank = Pad20("");
+    const QString u = "UnrecognisedLine", nn = "NotNumeric", vc = "ValueChanged", vr = "ValueRounded",
+                  blank = Pad20("");
     // Machine lines.
     QTest::newRow("name upper-cased") << "name = abc" << true << "name" << Pad20("ABC") << "";
     QTest::newRow("name cut to 20")
@@ -110,10 +111,15 @@ void TstMtlReader::line_data()
     QTest::newRow("stroke negative") << "STROKE(X) = -5" << true << "stroke0" << "0" << vc;
     QTest::newRow("time not numeric still recognised") << "TOOL CHANGE TIME = fast" << true << "time" << "0" << nn;
     QTest::newRow("time leading point") << "TOOL CHANGE TIME = .5" << true << "time" << "0.5" << "";
+    // Saving writes three decimals: told when the written text reads back as another value.
+    QTest::newRow("time saved as 2.001") << "TOOL CHANGE TIME = 2.0005" << true << "time" << "2.0005" << vr;
+    QTest::newRow("stroke saved as 0.") << "STROKE(Y) = 0.0004" << true << "stroke1" << "0.0004" << vr;
+    QTest::newRow("three decimals kept") << "STROKE(Y) = 0.001" << true << "stroke1" << "0.001" << "";
+    QTest::newRow("1e20 kept") << "STROKE(Y) = 1e20" << true << "stroke1" << "1e+20" << "";
     QTest::newRow("time beyond a Single") << "TOOL CHANGE TIME = 1e39" << true << "time" << "0" << nn;
     QTest::newRow("time nan") << "TOOL CHANGE TIME = nan" << true << "time" << "0" << nn;
     QTest::newRow("ini lower case, spaced") << "ini = attachment 7" << true << "ini" << "7" << "";
-    QTest::newRow("ini rounds half to even") << "INI = ATTACHMENT2.5" << true << "ini" << "2" << "";
+    QTest::newRow("ini rounds half to even") << "INI = ATTACHMENT2.5" << true << "ini" << "2" << vr;
     QTest::newRow("ini without ATTACHMENT") << "INI = 3" << false << "ini" << "0" << u;
     QTest::newRow("ini beyond 32 bits") << "INI = ATTACHMENT99999999999" << true << "ini" << "0" << nn;
     QTest::newRow("atc lower case") << "ATC TYPE = wait2" << true << "atc" << "2" << "";
@@ -152,6 +158,9 @@ void TstMtlReader::line_data()
     att("long name cut", a1 + "SQUARE/10,20,A NAME LONGER THAN TWENTY", "1|1|1|10x20|A NAME LONGER THAN T", vc);
     att("nan is a name", a1 + "SQUARE/10,20,nan", "1|1|1|10x20|NAN", "");
     att("empty items", a1 + "SQUARE/10,20,0,,,ARM", "1|1|1|10x20|ARM", "");
+    att("stages rounded, told once", a1 + "SQUARE/10.0005,20,30,40.1234", "1|1|1|10.0005x20,30x40.1234|",
+        "ValueRounded");
+    att("number rounded", "ATTACHMENT1.5 = SQUARE/10,20", "2|1|1|10x20|", "ValueRounded");
     att("number 0", "ATTACHMENT0 = SQUARE/10,20", "0|0|0||", bad);
     att("fraction below 1", "ATTACHMENT0.7 = SQUARE/10,20", "0|0|0||", bad);
     att("no number", "ATTACHMENT = SQUARE/10,20", "0|0|0||", bad);

@@ -1,5 +1,5 @@
 // Numbers and tokens: what counts as numeric, range checks, half-to-even
-// rounding and the number patterns of the file and the window.
+// rounding to whole numbers and the number patterns of the file and the window.
 #include "model/Numbers.h"
 #include "model/Tokens.h"
 
@@ -34,6 +34,8 @@ private slots:
     void parseNumeric();
     void ranges_data();
     void ranges();
+    void formatDecimals_data();
+    void formatDecimals();
     void formatNumber_data();
     void formatNumber();
     void formatReadsBackStable();
@@ -124,39 +126,70 @@ void TstNumbers::ranges()
     QCOMPARE(Show(RoundToInt16(value)), Show(int16));
 }
 
+// The decimal patterns: the shortest text of the Single, its digits rounded
+// half up at the third decimal, whatever side of the half the binary value lies.
+void TstNumbers::formatDecimals_data()
+{
+    QTest::addColumn<float>("value");
+    QTest::addColumn<QString>("decimal");  // "######0.###" and "#####0.###"
+    QTest::addColumn<QString>("noLead");   // "####.###"
+
+    QTest::newRow("500") << 500.0f << "500." << "500.";
+    QTest::newRow("12.5") << 12.5f << "12.5" << "12.5";
+    QTest::newRow("0.25") << 0.25f << "0.25" << ".25";
+    QTest::newRow("0.5") << 0.5f << "0.5" << ".5";
+    QTest::newRow("2.25") << 2.25f << "2.25" << "2.25";
+    QTest::newRow("1.23456") << 1.23456f << "1.235" << "1.235";
+    QTest::newRow("1234.5678") << 1234.5678f << "1234.568" << "1234.568";
+    QTest::newRow("0") << 0.0f << "0." << ".";
+    QTest::newRow("-2") << -2.0f << "-2." << "-2.";
+    QTest::newRow("0.1") << 0.1f << "0.1" << ".1";
+    QTest::newRow("0.0005, a half below in binary") << 0.0005f << "0.001" << ".001";
+    QTest::newRow("2.0005, a half below in binary") << 2.0005f << "2.001" << "2.001";
+    QTest::newRow("3.0015") << 3.0015f << "3.002" << "3.002";
+    QTest::newRow("7.0035") << 7.0035f << "7.004" << "7.004";
+    QTest::newRow("0.0625, an exact half") << 0.0625f << "0.063" << ".063";
+    QTest::newRow("-0.0005") << -0.0005f << "-0.001" << "-.001";
+    QTest::newRow("131072.125: shortest text has two decimals") << 131072.125f << "131072.12"
+                                                                << "131072.12";
+    QTest::newRow("65535.999 is the Single 65536") << 65535.999f << "65536." << "65536.";
+    QTest::newRow("99999.99") << 99999.99f << "99999.99" << "99999.99";
+    QTest::newRow("16777217 is the Single 16777216") << 16777217.0f << "16777216." << "16777216.";
+    QTest::newRow("carry into the integer") << 9.9996f << "10." << "10.";
+    QTest::newRow("rounds to zero") << 0.0004f << "0." << ".";
+    QTest::newRow("rounds to zero, minus goes") << -0.0004f << "0." << ".";
+    QTest::newRow("-FLT_MAX, no exponent form") << -FLT_MAX << "-340282346638528859811704183484516925440."
+                                                << "-340282346638528859811704183484516925440.";
+    QTest::newRow("nan does not crash") << float(NAN) << "0." << ".";
+}
+
+void TstNumbers::formatDecimals()
+{
+    QFETCH(float, value);
+    QFETCH(QString, decimal);
+    QFETCH(QString, noLead);
+    QCOMPARE(FormatNumber(value, Pattern::Decimal), decimal);
+    QCOMPARE(FormatNumber(value, Pattern::DecimalNoLead), noLead);
+}
+
+// The whole-number patterns, given integers and doubles: written exactly.
 void TstNumbers::formatNumber_data()
 {
     QTest::addColumn<double>("value");
     QTest::addColumn<NumberPattern>("pattern");
     QTest::addColumn<QString>("expected");
 
-    const NumberPattern dec = Pattern::Decimal, noLead = Pattern::DecimalNoLead,
-                        two = Pattern::TwoDigits, digits = Pattern::Digits, whole = Pattern::Whole;
-    QTest::newRow("500 -> 500.") << 500.0 << dec << "500.";
-    QTest::newRow("0.25") << 0.25 << dec << "0.25";
-    QTest::newRow("1234.5678 as Single") << double(1234.5678f) << dec << "1234.568";
-    QTest::newRow("no lead: 0.5") << 0.5 << noLead << ".5";
+    const NumberPattern two = Pattern::TwoDigits, digits = Pattern::Digits, whole = Pattern::Whole;
     QTest::newRow("#00: 3") << 3.0 << two << "03";
+    QTest::newRow("#00: 12") << 12.0 << two << "12";
     QTest::newRow("#00: 123") << 123.0 << two << "123";
+    QTest::newRow("###: 2") << 2.0 << digits << "2";
     QTest::newRow("###: 15") << 15.0 << digits << "15";
     QTest::newRow("######0: 0") << 0.0 << whole << "0";
-    // Singles come out as the shortest text that reads back the same.
-    QTest::newRow("0.1 as Single") << double(0.1f) << dec << "0.1";
-    // Half to even at the last kept decimal.
-    QTest::newRow("tie down to even") << 0.0625 << dec << "0.062";
-    QTest::newRow("tie up to even") << 0.0375 << dec << "0.038";
-    QTest::newRow("above tie") << 0.06251 << dec << "0.063";
-    QTest::newRow("carry into integer") << 9.9996 << dec << "10.";
-    QTest::newRow("rounds to zero") << 0.0004 << dec << "0.";
-    QTest::newRow("rounds to zero, no lead") << 0.0004 << noLead << ".";
-    QTest::newRow("whole: half to even down") << 2.5 << whole << "2";
-    QTest::newRow("whole: half to even up") << 3.5 << whole << "4";
-    // A result of zeros loses its minus; no exponent forms.
+    QTest::newRow("######0: -2") << -2.0 << whole << "-2";
     QTest::newRow("negative integral") << -3.0 << two << "-03";
-    QTest::newRow("negative rounds to zero") << -0.0001 << dec << "0.";
-    QTest::newRow("FLT_MAX") << double(FLT_MAX) << dec << "340282346638528859811704183484516925440.";
+    QTest::newRow("int32 max is no Single") << 2147483647.0 << whole << "2147483647";
     QTest::newRow("beyond 2^53") << 0x1p60 << whole << "1152921504606846976";
-    QTest::newRow("nan does not crash") << double(NAN) << dec << "0.";
 }
 
 void TstNumbers::formatNumber()

@@ -97,6 +97,8 @@ QString Describe(MtlFinding kind, int attachMaxCount)
         return QStringLiteral("changed: attachment stages or items are not kept");
     case MtlFinding::Superseded:
         return QStringLiteral("ignored: a later line sets the same value");
+    case MtlFinding::ValueRounded:
+        return QStringLiteral("changed: saving rounds a value, it reads back different");
     }
     return QString();
 }

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QProcess>
 
+#include <cfloat>
 #include <cstdio>
 
 namespace {
@@ -50,8 +51,14 @@ frmMain::frmMain(AppState &state, QWidget *parent)
          {&txtStroke, &txtMaxFeedXYZ, &txtMaxAcceleXYZ, &txtRapidFeedXYZ, &txtRapidAcceleXYZ})
         for (QLineEdit *box : *array)
             numberBoxes << box;
-    for (QLineEdit *box : numberBoxes)
+    // The decimal boxes hold the longest text of any Single (-FLT_MAX, 41
+    // characters), so that no value is cut on display and read back cut.
+    const int longestNumber = int(FormatNumber(-FLT_MAX, Pattern::Decimal).size());
+    for (QLineEdit *box : numberBoxes) {
         box->setAttribute(Qt::WA_InputMethodEnabled, false);
+        if (box != ui->txtAttachInit)
+            box->setMaxLength(longestNumber);
+    }
 
     // Field commits: Validate, then LostFocus, when the focus leaves a field.
     fieldEvents_.Watch(ui->txtCngTime, [this](bool &c) { txtCngTime_Validate(c); });

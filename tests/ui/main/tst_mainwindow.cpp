@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include <algorithm>
+#include <cfloat>
 
 namespace {
 
@@ -34,6 +35,8 @@ private slots:
     void load();
     void numericCommit_data();
     void numericCommit();
+    void bigValueIsNeverCut_data();
+    void bigValueIsNeverCut();
     void refusedFieldBlocksButtons_data();
     void refusedFieldBlocksButtons();
     void saveWritesEveryEditAndReadsBack();
@@ -196,6 +199,38 @@ void TestMainWindow::numericCommit()
     QCOMPARE(Numbers(h.state.machineTable), expected);
     QVERIFY(h.focus() != h.edit(box));
     QCOMPARE(h.fake.boxes.size(), 1);
+}
+
+// The text of a big value fits its box: tabbing through the box again reads
+// back the same value, not a cut one.
+void TestMainWindow::bigValueIsNeverCut_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<float>("value");
+    QTest::newRow("1e20") << "txtStroke_0" << "1e20" << "100000002004087734272." << 1e20f;
+    QTest::newRow("-FLT_MAX") << "txtRapidAcceleXYZ_2" << "-3.4028235e38"
+                              << "-340282346638528859811704183484516925440." << -FLT_MAX;
+}
+
+void TestMainWindow::bigValueIsNeverCut()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(float, value);
+    Harness h;
+    QVERIFY(h.ready);
+    h.type(box, typed);
+    const QList<float> stored = Numbers(h.state.machineTable);
+    QCOMPARE(stored[kNumberBoxes.indexOf(box)], value);
+    QCOMPARE(h.text(box), shown);
+    QTest::keyClick(h.focus(), Qt::Key_Backtab);
+    QCOMPARE(h.focus(), h.edit(box));
+    QTest::keyClick(h.focus(), Qt::Key_Tab);
+    QCOMPARE(Numbers(h.state.machineTable), stored);
+    QCOMPARE(h.text(box), shown);
 }
 
 void TestMainWindow::refusedFieldBlocksButtons_data()
