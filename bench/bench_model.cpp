@@ -203,14 +203,14 @@ void BM_LoadPeakMemory(benchmark::State &s)
     malloc_trim(0);
     std::ofstream("/proc/self/clear_refs") << "5";
     const long long before = StatusKiB("VmRSS:");
-    const bool ok = ReadMtlFile(t.state, path);
+    const bool ok = ReadMtlFile(t.state, path).loaded;
     const long long peak = StatusKiB("VmHWM:");
     if (!ok || before < 0 || peak < before) {
         s.SkipWithError("load failed or no peak memory figure");
         return;
     }
     for (auto _ : s) {
-        bool again = ReadMtlFile(t.state, path);
+        bool again = ReadMtlFile(t.state, path).loaded;
         benchmark::DoNotOptimize(again);
     }
     s.counters["file_MiB"] = fileBytes / (1024 * 1024);

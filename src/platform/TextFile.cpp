@@ -23,7 +23,7 @@ bool IsLeadByte(unsigned char b)
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-QString DecodeCp932(const QByteArray &bytes)
+QString DecodeCp932(QByteArrayView bytes)
 {
     // ICU drops a lead byte at the end and turns some invalid bytes into
     // U+001A, which would write back as a different byte. So the structure is
@@ -80,33 +80,42 @@ bool EncodeCp932(const QString &text, QByteArray &out)
     return flush(text.size());
 }
 
-QList<QByteArray> SplitLines(const QByteArray &bytes)
+namespace {
+
+// Calls line(view) for every line. CR and LF are never trail bytes, so the
+// raw bytes can be cut safely.
+template <typename F>
+void ForEachLine(QByteArrayView bytes, F line)
 {
-    // CR and LF are never trail bytes, so the raw bytes can be cut safely.
-    QList<QByteArray> lines;
     const qsizetype n = bytes.size();
     qsizetype start = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char c = bytes.at(i);
         if (c != '\r' && c != '\n')
             continue;
-        lines.append(bytes.mid(start, i - start));
+        line(bytes.sliced(start, i - start));
         if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
             ++i;
         start = i + 1;
     }
     if (start < n)
-        lines.append(bytes.mid(start));
+        line(bytes.sliced(start));
+}
+
+}  // namespace
+
+QList<QByteArray> SplitLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    ForEachLine(bytes, [&lines](QByteArrayView line) { lines.append(line.toByteArray()); });
     return lines;
 }
 
+// Straight from the file's bytes: no copy of each raw line on the way.
 QStringList DecodeLines(const QByteArray &bytes)
 {
-    const QList<QByteArray> raw = SplitLines(bytes);
     QStringList lines;
-    lines.reserve(raw.size());
-    for (const QByteArray &line : raw)
-        lines.append(DecodeCp932(line));
+    ForEachLine(bytes, [&lines](QByteArrayView line) { lines.append(DecodeCp932(line)); });
     return lines;
 }
 

@@ -9,7 +9,7 @@ bool IsLeadByte(unsigned char b);
 
 // Decodes windows-31j. Bytes that are not valid windows-31j become U+FFFD,
 // so they can never be written back unnoticed.
-QString DecodeCp932(const QByteArray &bytes);
+QString DecodeCp932(QByteArrayView bytes);
 // Encodes into windows-31j; false when a character has no windows-31j form.
 bool EncodeCp932(const QString &text, QByteArray &out);
 
