@@ -72,7 +72,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
 
     connect(ui->txtFileName, &QLineEdit::textChanged, this, [this] { txtFileName_Change(); });
     connect(ui->cmbAtcType, &QComboBox::currentIndexChanged, this, [this] { cmbAtcType_Click(); });
-    connect(ui->lstAttach, &QListWidget::currentRowChanged, this, [this] { lstAttach_Click(); });
+    connect(ui->lstAttach, &QListWidget::itemSelectionChanged, this, [this] { lstAttach_Click(); });
     connect(ui->framFile, &DropFrame::filesDropped, this,
             [this](const QStringList &files) { framFile_OLEDragDrop(files); });
 
@@ -452,7 +452,7 @@ void frmMain::OpenEditor(std::int32_t position, std::int32_t number)
 
 int frmMain::SelectedSlot()
 {
-    const int slot = RowSlot(ui->lstAttach->currentRow());
+    const int slot = RowSlot(ui->lstAttach->SelectedRow());
     if (slot < 0)
         state_.Warn(58);
     return slot;
@@ -517,9 +517,11 @@ void frmMain::btnDel_Click()
 
 void frmMain::lstAttach_Click()
 {
-    const int slot = RowSlot(ui->lstAttach->currentRow());
-    if (slot < 0 || slot >= state_.AttachMaxCount)
+    const int slot = RowSlot(ui->lstAttach->SelectedRow());
+    if (slot < 0 || slot >= state_.AttachMaxCount) {
+        ui->pictView->Clear();  // only a selected attachment is shown
         return;
+    }
     CopyAttachment(state_.EditAttachment, state_.Attachments[slot]);
     AttachDraw(state_.EditAttachment, *ui->pictView);
 }
