@@ -25,8 +25,8 @@ Q_DECLARE_METATYPE(MsgAnswer)
 // are left out and read as empty text.
 inline QByteArray TestMessageFile()
 {
-    QByteArray bytes = "MAX_INDEX = 61\r\n";
-    for (int i = 0; i <= 61; ++i)
+    QByteArray bytes = "MAX_INDEX = 68\r\n";
+    for (int i = 0; i <= 68; ++i)
         if (i != 18 && i != 19 && i != 33 && !(i >= 44 && i <= 46) && i != 48 && i != 49)
             bytes += "GSTR(" + QByteArray::number(i) + ") = \"M" + QByteArray::number(i) + "\"\r\n";
     return bytes;

@@ -316,7 +316,7 @@ void TestAttachList::replaceFile()
         QCOMPARE(h.fake.openRequests.size(), 1);
         const OpenFileRequest r = h.fake.openRequests.value(0);
         QCOMPARE((QStringList{r.title, r.filter, r.defaultExtension, r.fileName, r.directory}),
-                 (QStringList{"M39", "M43(.mtl)|*.mtl|M40|*.*", ".mtl", "a.mtl", h.AppPath()}));
+                 (QStringList{"M39", "M68(.mtl)|*.mtl|M40|*.*", ".mtl", "a.mtl", h.AppPath()}));
     }
     QCOMPARE(h.text("txtFileName"), h.dir.filePath(loaded));
     QCOMPARE(h.fake.texts(), answer == MsgAnswer::Ok    ? QStringList()
