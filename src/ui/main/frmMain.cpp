@@ -14,8 +14,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QProcess>
+#include <QShortcut>
 
 #include <cstdio>
 
@@ -91,6 +93,14 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     connect(ui->btnEdit, &QPushButton::clicked, this, act(&frmMain::btnEdit_Click));
     connect(ui->btnDel, &QPushButton::clicked, this, act(&frmMain::btnDel_Click));
     connect(ui->lstAttach, &QListWidget::itemDoubleClicked, this, act(&frmMain::btnEdit_Click));
+    // The keys press the buttons themselves, so they commit the field first too.
+    for (const auto &[keys, button] : {std::pair{Qt::CTRL | Qt::Key_S, ui->btnEntry},
+                                       std::pair{Qt::CTRL | Qt::Key_O, ui->cmdFile},
+                                       std::pair{Qt::CTRL | Qt::Key_Q, ui->btnEnd}}) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
+        button->setToolTip(shortcut->key().toString(QKeySequence::NativeText));
+    }
 
     openEditor = [this] {
         if (!editor_)
@@ -125,8 +135,9 @@ void frmMain::SetFileName(const QString &name)
 void frmMain::Form_Load()
 {
     const MessageTable &m = state_.messages;
-    setWindowTitle(m(0) + QStringLiteral("  Ver") + kVersionText + QStringLiteral("    ") + m(1) +
-                   QStringLiteral("    ") + m(2));
+    caption_ = m(0) + QStringLiteral("  Ver") + kVersionText + QStringLiteral("    ") + m(1) +
+               QStringLiteral("    ") + m(2);
+    UpdateTitle();
 
     const std::pair<QWidget *, int> captions[] = {
         {ui->cmdFile, 3},  {ui->btnEntry, 4}, {ui->btnEnd, 5},   {ui->Label1, 6},
@@ -164,6 +175,21 @@ void frmMain::Form_Load()
     ui->txtFileName->clear();
     ShowMachineTable();
     displaying_ = false;
+}
+
+void frmMain::SetDataChanged(bool changed)
+{
+    dataChanged_ = changed;
+    setWindowModified(changed);
+}
+
+void frmMain::UpdateTitle()
+{
+    // An explicit title hides the file path in Qt, so the name goes in by hand.
+    const QString name = ui->txtFileName->text().trimmed();
+    setWindowFilePath(name);
+    setWindowTitle(name.isEmpty() ? caption_ + QStringLiteral("[*]")
+                                  : QFileInfo(name).fileName() + QStringLiteral("[*] - ") + caption_);
 }
 
 void frmMain::Form_Unload()
@@ -227,7 +253,7 @@ void frmMain::ShowMachineTable()
 
 void frmMain::AttachDefChange()
 {
-    dataChanged_ = true;
+    SetDataChanged(true);
     ShowMachineTable();
 }
 
@@ -240,6 +266,7 @@ int frmMain::RowSlot(int row) const
 
 void frmMain::txtFileName_Change()
 {
+    UpdateTitle();
     const QString name = ui->txtFileName->text().trimmed();
     if (name.isEmpty())
         return;
@@ -250,6 +277,7 @@ void frmMain::txtFileName_Change()
     // Also after a missing file: the window must not show values the table
     // no longer holds, or the next save would drop them unseen.
     ShowMachineTable();
+    SetDataChanged(false);  // the window shows the file as it is
 }
 
 bool frmMain::CanSave(const QString &name) const
@@ -270,7 +298,7 @@ void frmMain::Save()
     if (!CanSave(name))
         return;
     if (WriteMtlFile(state_, name)) {
-        dataChanged_ = false;
+        SetDataChanged(false);
         state_.dialogs.MsgBox(state_.messages(57), MsgButtons::Ok, MsgIcon::Information);
     }
 }
@@ -328,7 +356,7 @@ void frmMain::CommitNumber(QLineEdit *box, float &field, bool &Cancel)
     const float value = NumValidate(box, Cancel);
     if (!Cancel) {
         field = value;
-        dataChanged_ = true;
+        SetDataChanged(true);
     }
 }
 
@@ -372,7 +400,7 @@ void frmMain::txtMachineName_LostFocus()
     if (displaying_)
         return;
     state_.machineTable.MachineName = ui->txtMachineName->text().trimmed();
-    dataChanged_ = true;
+    SetDataChanged(true);
 }
 
 void frmMain::cmbAtcType_Click()
@@ -380,7 +408,7 @@ void frmMain::cmbAtcType_Click()
     if (displaying_)
         return;
     state_.machineTable.AtcType = std::int16_t(ui->cmbAtcType->currentIndex());
-    dataChanged_ = true;
+    SetDataChanged(true);
 }
 
 void frmMain::txtAttachInit_Validate(bool &Cancel)
@@ -409,7 +437,7 @@ void frmMain::txtAttachInit_LostFocus()
     const std::optional<std::int32_t> number = value ? RoundToInt32(*value) : std::nullopt;
     if (number) {
         state_.machineTable.IniAttachment = *number;
-        dataChanged_ = true;
+        SetDataChanged(true);
         // Numbers below 1 name no attachment: nothing to register.
         if (*number < 1 || FindAttachment(state_.Attachments, *number) >= 0)
             return;

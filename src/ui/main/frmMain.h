@@ -58,6 +58,10 @@ protected:
 private:
     void Form_Load();
     void Form_Unload();
+    // The only writer of dataChanged_: the title's unsaved-changes mark follows it.
+    void SetDataChanged(bool changed);
+    // The file's name, the mark's place and the product caption, in the title.
+    void UpdateTitle();
     void ShowMachineTable();
     void ConfirmSave(bool &Cancel);
     void Save();
@@ -104,6 +108,7 @@ private:
 
     QString initFile_;
     QString initDir_;
+    QString caption_;  // the product caption from the message table
     bool dataChanged_ = false;
     bool displaying_ = false;
     bool loaded_ = false;

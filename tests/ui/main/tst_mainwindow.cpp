@@ -3,6 +3,7 @@
 #include "MainWindowHarness.h"
 
 #include <QLabel>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -37,6 +38,7 @@ private slots:
     void refusedFieldBlocksButtons_data();
     void refusedFieldBlocksButtons();
     void saveWritesEveryEditAndReadsBack();
+    void saveKeyAndTitle();
     void leaving_data();
     void leaving();
 };
@@ -45,7 +47,7 @@ void TestMainWindow::startUp()
 {
     Harness h;
     QVERIFY(h.ready);
-    QCOMPARE(h.window->windowTitle(), "M0  Ver1.05    M1    M2");
+    QCOMPARE(h.window->windowHandle()->title(), "M0  Ver1.05    M1    M2");
     // Add and Delete keep their design captions: messages 18 and 19 are empty.
     const QStringList captions = QString(
         "cmdFile=M3 btnEntry=M4 btnEnd=M5 btnEdit=M26 btnAdd=追加 btnDel=削除 Label1=M6 Label2=M7 "
@@ -275,6 +277,29 @@ void TestMainWindow::saveWritesEveryEditAndReadsBack()
     fields[17] = "MILL 9 ABCDEFGHIJK  ";  // trimmed and padded
     QCOMPARE(again.fields(), fields);
     QCOMPARE(again.listLines(), h.listLines());
+}
+
+// Ctrl+S saves as the button does, the field still being typed in committed
+// first. The title names the file and marks unsaved edits until a save or a load.
+void TestMainWindow::saveKeyAndTitle()
+{
+    Harness h;
+    QVERIFY(h.ready);
+    const QString path = h.CopySample("sample.mtl", true);
+    auto title = [&h] { return h.window->windowHandle()->title(); };
+    const QString caption = " - M0  Ver1.05    M1    M2";
+    QCOMPARE(title(), "sample.mtl" + caption);
+    h.type("txtStroke_0", "12");
+    QCOMPARE(title(), "sample.mtl*" + caption);
+    h.type("txtStroke_1", "77", false);
+    QTest::keyClick(h.focus(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(h.fake.texts(), QStringList{"M57"});
+    QVERIFY(ReadBytes(path).contains("\r\nSTROKE(X) = 12.\r\nSTROKE(Y) = 77.\r\n"));
+    QCOMPARE(title(), "sample.mtl" + caption);
+    h.type("txtStroke_1", "78");
+    QCOMPARE(title(), "sample.mtl*" + caption);
+    h.CopySample("other.mtl", true);
+    QCOMPARE(title(), "other.mtl" + caption);
 }
 
 void TestMainWindow::leaving_data()
