@@ -102,6 +102,23 @@ frmMain::frmMain(AppState &state, QWidget *parent)
         button->setToolTip(shortcut->key().toString(QKeySequence::NativeText));
     }
 
+    // Labels lead to their fields.
+    const std::pair<QLabel *, QWidget *> buddies[] = {
+        {ui->Label1, ui->txtMachineName},   {ui->Label18, txtStroke[0]},
+        {ui->Label19, txtStroke[0]},        {ui->Label20, txtStroke[1]},
+        {ui->Label22, txtStroke[2]},        {ui->Label2, ui->cmbAtcType},
+        {ui->Label3, ui->txtCngTime},       {ui->Label4, ui->txtCngTime},
+        {ui->Label7, ui->txtMaxFeedAll},    {ui->Label5, ui->txtMaxFeedAll},
+        {ui->Label21, txtMaxFeedXYZ[0]},    {ui->Label6, txtMaxFeedXYZ[0]},
+        {ui->Label17, txtMaxAcceleXYZ[0]},  {ui->Label10, txtRapidFeedXYZ[0]},
+        {ui->Label8, txtRapidAcceleXYZ[0]}, {ui->Label9, txtMaxFeedXYZ[0]},
+        {ui->Label11, txtMaxFeedXYZ[1]},    {ui->Label13, txtMaxFeedXYZ[2]},
+        {ui->Label12, ui->txtAttachInit},   {ui->Label23, ui->txtAttachInit},
+        {ui->Label16, ui->lstAttach},
+    };
+    for (const auto &[label, field] : buddies)
+        label->setBuddy(field);
+
     openEditor = [this] {
         if (!editor_)
             editor_ = new frmEditor(state_, [this] { AttachDefChange(); }, this);
@@ -160,6 +177,7 @@ void frmMain::Form_Load()
         if (!m(number).isEmpty())
             button->setText(m(number));
     }
+    SetAccessibleNames();
     // Labels fit their captions; the note keeps its width and wraps.
     for (QLabel *label : findChildren<QLabel *>()) {
         if (label == ui->Label24)
@@ -175,6 +193,31 @@ void frmMain::Form_Load()
     ui->txtFileName->clear();
     ShowMachineTable();
     displaying_ = false;
+}
+
+// Screen readers name each field by the captions around it: a grid box by its
+// column heading and its axis.
+void frmMain::SetAccessibleNames()
+{
+    const MessageTable &m = state_.messages;
+    auto both = [](const QString &first, const QString &second) { return first + u' ' + second; };
+    const QString axis[3] = {m(13), m(15), m(17)};
+    for (int i = 0; i < 3; ++i) {
+        txtStroke[i]->setAccessibleName(both(m(22), axis[i]));
+        txtMaxFeedXYZ[i]->setAccessibleName(both(m(10), axis[i]));
+        txtMaxAcceleXYZ[i]->setAccessibleName(both(m(21), axis[i]));
+        txtRapidFeedXYZ[i]->setAccessibleName(both(m(14), axis[i]));
+        txtRapidAcceleXYZ[i]->setAccessibleName(both(m(12), axis[i]));
+    }
+    ui->txtMachineName->setAccessibleName(m(6));
+    ui->cmbAtcType->setAccessibleName(m(7));
+    ui->txtCngTime->setAccessibleName(both(m(8), m(9)));
+    ui->txtMaxFeedAll->setAccessibleName(both(m(11), m(10)));
+    ui->txtAttachInit->setAccessibleName(m(24));
+    ui->lstAttach->setAccessibleName(m(20));
+    ui->txtFileName->setAccessibleName(m(3));
+    for (QAbstractButton *button : findChildren<QAbstractButton *>())
+        button->setAccessibleName(button->text());
 }
 
 void frmMain::SetDataChanged(bool changed)
@@ -222,7 +265,11 @@ void frmMain::ShowMachineTable()
     const bool wasDisplaying = displaying_;
     displaying_ = true;
     const MachineTable &t = state_.machineTable;
-    ui->txtMachineName->setText(t.MachineName.str());
+    // The fixed field's padding would block typing at the name's end.
+    QString name = t.MachineName.str();
+    while (name.endsWith(u' '))
+        name.chop(1);
+    ui->txtMachineName->setText(name);
     ui->cmbAtcType->setCurrentIndex(t.AtcType >= 0 && t.AtcType <= 2 ? t.AtcType : -1);
     ui->txtCngTime->setText(FormatNumber(t.ToolChangeTime, Pattern::Decimal));
     ui->txtMaxFeedAll->setText(FormatNumber(t.MaxFeedAll, Pattern::Decimal));

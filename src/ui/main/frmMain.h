@@ -62,6 +62,7 @@ private:
     void SetDataChanged(bool changed);
     // The file's name, the mark's place and the product caption, in the title.
     void UpdateTitle();
+    void SetAccessibleNames();
     void ShowMachineTable();
     void ConfirmSave(bool &Cancel);
     void Save();

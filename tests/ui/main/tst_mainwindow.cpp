@@ -21,7 +21,7 @@ QList<float> Numbers(const MachineTable &t)
 // The fields of an empty table.
 QStringList Cleared()
 {
-    return QStringList(17, "0.") << QString(20, ' ') << "0" << "";
+    return QStringList(17, "0.") << "" << "0" << "";
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ void TestMainWindow::load_data()
     QTest::newRow("example") << ReadBytes(QM_SOURCE_DIR "/examples/sample.mtl")
                              << QStringList{"850.", "500.", "510.", "2.5", "12000.", "10000.", "10000.",
                                             "8000.", "0.3", "0.3", "0.25", "36000.", "36000.", "30000.",
-                                            "0.6", "0.6", "0.5", "立形マシニングセンタ VM5      ", "1", "WAIT"}
+                                            "0.6", "0.6", "0.5", "立形マシニングセンタ VM5", "1", "WAIT"}
                              << QStringList{kLine1, kLine2, kLine5};
     // Every number its own value, so that a value in the wrong box shows.
     QByteArrayList keys{"STROKE(X)", "STROKE(Y)", "STROKE(Z)", "TOOL CHANGE TIME", "MAXIMUM FEEDRATE"};
@@ -125,7 +125,7 @@ void TestMainWindow::load_data()
         ownFields << QString::number(i + 1) + ".5";
     }
     QTest::newRow("every box its own value, WAIT2")
-        << own << (ownFields << "ABC" + QString(17, ' ') << "3" << "WAIT2") << QStringList();
+        << own << (ownFields << "ABC" << "3" << "WAIT2") << QStringList();
     QTest::newRow("missing file clears the previous one") << QByteArray() << Cleared() << QStringList();
 }
 
@@ -274,7 +274,7 @@ void TestMainWindow::saveWritesEveryEditAndReadsBack()
     QVERIFY(again.ready);
     again.window->SetFileName(path);
     QStringList fields = h.fields();
-    fields[17] = "MILL 9 ABCDEFGHIJK  ";  // trimmed and padded
+    fields[17] = "MILL 9 ABCDEFGHIJK";  // trimmed, and shown without the padding
     QCOMPARE(again.fields(), fields);
     QCOMPARE(again.listLines(), h.listLines());
 }
