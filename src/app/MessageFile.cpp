@@ -59,6 +59,16 @@ QString EntryText(const QString &line)
     return text;
 }
 
+// "LANGUAGE = ja": names the language of the texts. It has no GSTR index, so
+// a loader that does not know it skips it like any other line.
+std::optional<QString> LanguageLine(const QString &line)
+{
+    const qsizetype eq = line.indexOf(u'=');
+    if (eq < 0 || StripSpaces(line.left(eq)).compare(QLatin1String("LANGUAGE"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return EntryText(line).trimmed();
+}
+
 void ShowBuiltIn(AppState &state, const QString &text)
 {
     state.dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, kProgramTitle);
@@ -91,8 +101,11 @@ MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
     MessageTable loaded;
     qsizetype i = 0;
     bool overflow = false;
+    QString language;
     for (; i < lines.size(); ++i) {
         const QString line = StripSpaces(StripComment(DecodeCp932(lines.at(i))));
+        if (const std::optional<QString> named = LanguageLine(line))
+            language = *named;
         if (!line.contains(QLatin1String("MAX_INDEX"), Qt::CaseInsensitive))
             continue;
         const std::optional<std::int16_t> maxIndex = ToIndex(GetValuePart(line), overflow);
@@ -114,7 +127,10 @@ MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
             return MessageFileResult::Failed;
         if (index && *index >= 0 && *index <= loaded.MaxIndex())
             loaded.Set(*index, EntryText(line));
+        else if (const std::optional<QString> named = LanguageLine(line))
+            language = *named;
     }
+    loaded.SetLanguage(language);
     table = loaded;
     return MessageFileResult::Ok;
 }

@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "MessageFile.h"
+#include "QtTranslation.h"
 #include "Settings.h"
 #include "model/Numbers.h"
 #include "platform/FileSystem.h"
@@ -61,6 +62,7 @@ std::unique_ptr<MainWindowPort> Main(
 {
     if (!InitApplication(state, appPath))
         return nullptr;
+    InstallQtTranslation(state.messages.Language());
     state.settings.CommandLine = commandLine.trimmed();
     std::unique_ptr<MainWindowPort> window = createWindow(state);
     if (!window)

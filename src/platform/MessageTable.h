@@ -25,9 +25,20 @@ public:
     }
     std::int16_t MaxIndex() const { return maxIndex_; }
     bool Loaded() const { return !texts_.isEmpty(); }
-    void Clear() { texts_.clear(); maxIndex_ = -1; }
+    void Clear() { texts_.clear(); maxIndex_ = -1; language_ = kDesignLanguage; }
+
+    // The language the texts are written in, as a locale name ("ja", "en"),
+    // from the file's LANGUAGE line; Japanese, the design language, without one.
+    // Qt's own texts (standard buttons, context menus) follow it.
+    const QString &Language() const { return language_; }
+    void SetLanguage(const QString &language)
+    {
+        language_ = language.isEmpty() ? kDesignLanguage : language;
+    }
+    static inline const QString kDesignLanguage = QStringLiteral("ja");
 
 private:
     QStringList texts_;
     std::int16_t maxIndex_ = -1;
+    QString language_ = kDesignLanguage;
 };

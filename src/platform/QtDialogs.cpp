@@ -9,9 +9,31 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
+
+// Puts the focus back on the control the user was in once a modal box has
+// closed. A window manager would re-activate the window below; without one
+// (a bare X display, a kiosk) nobody does, and no window has the focus.
+class KeepFocus {
+public:
+    KeepFocus() : widget_(QApplication::focusWidget()) {}
+    ~KeepFocus()
+    {
+        if (!widget_ || !widget_->isVisible())
+            return;
+        widget_->window()->activateWindow();
+        // The reason tells field checks that the user did not leave the field.
+        widget_->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    KeepFocus(const KeepFocus &) = delete;
+    KeepFocus &operator=(const KeepFocus &) = delete;
+
+private:
+    QPointer<QWidget> widget_;
+};
 
 QString TitleOr(const QString &title)
 {
@@ -52,6 +74,7 @@ public:
         if (!files.isEmpty()) {
             const QFileInfo info(files.first());
             if (!info.isDir() && !QFileInfo(info.absolutePath()).isDir()) {
+                KeepFocus keep;
                 QMessageBox::warning(
                     this, windowTitle(),
                     QCoreApplication::translate(
@@ -86,6 +109,7 @@ MsgAnswer QtDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIcon ico
         escape = MsgAnswer::Cancel;
         break;
     }
+    KeepFocus keep;
     // Centred on the window that is in front, like the platform's boxes.
     QMessageBox box(ToQt(icon), TitleOr(title), text, qtButtons, QApplication::activeWindow());
     if (qtButtons.testFlag(ToQt(defaultButton)))
@@ -103,6 +127,7 @@ MsgAnswer QtDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIcon ico
 QString QtDialogs::InputBox(const QString &prompt, const QString &title,
                             const QString &defaultText)
 {
+    KeepFocus keep;
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(TitleOr(title));
@@ -115,6 +140,7 @@ QString QtDialogs::InputBox(const QString &prompt, const QString &title,
 
 QString QtDialogs::OpenFile(const OpenFileRequest &request)
 {
+    KeepFocus keep;
     PathMustExistDialog dialog(QApplication::activeWindow(), TitleOr(request.title),
                                request.directory);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

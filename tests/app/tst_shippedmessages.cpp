@@ -35,14 +35,16 @@ void TestShippedMessages::file_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("asciiOnly");
-    QTest::newRow("japanese") << "resources/Quillmark.mes" << false;
-    QTest::newRow("english") << "resources/lang/en/Quillmark.mes" << true;
+    QTest::addColumn<QString>("language");
+    QTest::newRow("japanese") << "resources/Quillmark.mes" << false << "ja";
+    QTest::newRow("english") << "resources/lang/en/Quillmark.mes" << true << "en";
 }
 
 void TestShippedMessages::file()
 {
     QFETCH(QString, path);
     QFETCH(bool, asciiOnly);
+    QFETCH(QString, language);
     const QByteArray bytes = Shipped(path);
     QVERIFY(!bytes.isEmpty());
 
@@ -63,6 +65,7 @@ void TestShippedMessages::file()
     MessageTable table;
     QCOMPARE(ParseMessageFile(bytes, table), MessageFileResult::Ok);
     QCOMPARE(int(table.MaxIndex()), 68);
+    QCOMPARE(table.Language(), language);  // Qt's buttons and menus follow it
     for (int n : NumbersInUse())
         QVERIFY2(!table(n).trimmed().isEmpty(), qPrintable(QStringLiteral("message %1").arg(n)));
     // Joined into one message after the digits 16777215.

@@ -191,6 +191,30 @@ private slots:
         QVERIFY(folder.dialogs.boxes.isEmpty());
     }
 
+    // Qt's own texts follow the message file's language, Japanese by default.
+    void qtTranslation_data()
+    {
+        QTest::addColumn<QByteArray>("messages");
+        QTest::addColumn<QString>("yes");
+        const QString ja = QStringLiteral("はい(&Y)");
+        QTest::newRow("no LANGUAGE line") << QByteArray("MAX_INDEX = 61\r\n") << ja;
+        QTest::newRow("before MAX_INDEX, quoted")
+            << QByteArray("language = \"en\"\r\nMAX_INDEX = 61\r\n") << QStringLiteral("&Yes");
+        QTest::newRow("the later line")
+            << QByteArray("LANGUAGE = en\r\nMAX_INDEX = 61\r\nLANGUAGE = ja # design\r\n") << ja;
+    }
+
+    void qtTranslation()
+    {
+        QFETCH(QByteArray, messages);
+        QFETCH(QString, yes);
+        ProgramFolder folder(kNoFile, messages);
+        QStringList seen;
+        QVERIFY(Main(folder.state, folder.path(), QString(),
+                     [&](AppState &) { return std::make_unique<FakeWindow>(seen); }));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
+    }
+
     void mainEndsWithoutWindow()
     {
         ProgramFolder folder(kNoFile, kNoFile);  // no message file

@@ -67,6 +67,12 @@ private slots:
     void msgBox()
     {
         QFETCH(BoxCase, box);
+        // The field the user was in has the focus again afterwards, also where
+        // no window manager hands it back.
+        QLineEdit field;
+        field.show();
+        field.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&field));
         QVariantList seen;
         WhenModal<QMessageBox>([&](QMessageBox *shown) {
             seen << shown->text() << shown->windowTitle() << int(shown->icon()) << int(shown->standardButtons())
@@ -75,6 +81,7 @@ private slots:
         });
         QtDialogs dialogs;
         QCOMPARE(dialogs.MsgBox("text 1", box.buttons, box.icon, box.defaultButton, box.title), box.answer);
+        QTRY_COMPARE(QApplication::focusWidget(), &field);
         QCOMPARE(seen, (QVariantList{"text 1", box.title.isEmpty() ? QStringLiteral("Quillmark") : box.title,
                                      int(box.qtIcon), int(box.qtButtons), int(box.qtDefault)}));
     }

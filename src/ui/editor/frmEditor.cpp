@@ -19,6 +19,9 @@ namespace {
 const QColor kViewBack(0xE0, 0xE0, 0xE0);
 const QColor kOffBack(0xC0, 0xC0, 0xC0);
 const QColor kOnBack(0xFF, 0xFF, 0xFF);
+// Dark grey on the grey of a disabled box: 5.7:1, readable, and still
+// plainly not the black on white of a box that takes input.
+const QColor kOffText(0x40, 0x40, 0x40);
 // Shown before message 47: the largest number the hand-over once carried.
 const QString kTooLargePrefix = QStringLiteral("16777215");
 constexpr int kNotAKeyPress = -2;
@@ -45,6 +48,7 @@ void SetBackground(QLineEdit &box, const QColor &color)
     QPalette pal = box.palette();
     for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         pal.setColor(g, QPalette::Base, color);
+    pal.setColor(QPalette::Disabled, QPalette::Text, kOffText);
     box.setPalette(pal);
 }
 }  // namespace
@@ -63,6 +67,12 @@ frmEditor::frmEditor(AppState &state, std::function<void()> attachDefChange, QWi
     txtWidth = {ui->txtWidth_0, ui->txtWidth_1, ui->txtWidth_2, ui->txtWidth_3, ui->txtWidth_4};
     txtHight = {ui->txtHight_0, ui->txtHight_1, ui->txtHight_2, ui->txtHight_3, ui->txtHight_4};
     Label2 = {ui->Label2_0, ui->Label2_1, ui->Label2_2, ui->Label2_3, ui->Label2_4};
+
+    ui->Label1->setBuddy(ui->txtAttachNo);
+    ui->Label4->setBuddy(txtWidth[0]);
+    ui->Label5->setBuddy(txtHight[0]);
+    for (int i = 0; i < 5; ++i)
+        Label2[i]->setBuddy(txtWidth[i]);
 
     fieldEvents_ = new FieldEvents(this);
     ui->txtAttachNo->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -127,6 +137,14 @@ void frmEditor::Load()
     ui->btnClose->setText(m(36));
     ui->btnEntry->setText(m(37));
     ui->btnShow->setText(m(38));
+    // Screen readers name each box by its captions.
+    ui->txtAttachNo->setAccessibleName(m(30));
+    for (int i = 0; i < 5; ++i) {
+        txtWidth[i]->setAccessibleName(Label2[i]->text() + u' ' + m(34));
+        txtHight[i]->setAccessibleName(Label2[i]->text() + u' ' + m(35));
+    }
+    for (QPushButton *button : {ui->btnShow, ui->btnEntry, ui->btnClose})
+        button->setAccessibleName(button->text());
 
     ResetControls();
     displaying_ = true;

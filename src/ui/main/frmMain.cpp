@@ -14,8 +14,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QProcess>
+#include <QShortcut>
 
 #include <cfloat>
 #include <cstdio>
@@ -79,7 +81,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
 
     connect(ui->txtFileName, &QLineEdit::textChanged, this, [this] { txtFileName_Change(); });
     connect(ui->cmbAtcType, &QComboBox::currentIndexChanged, this, [this] { cmbAtcType_Click(); });
-    connect(ui->lstAttach, &QListWidget::currentRowChanged, this, [this] { lstAttach_Click(); });
+    connect(ui->lstAttach, &QListWidget::itemSelectionChanged, this, [this] { lstAttach_Click(); });
     connect(ui->framFile, &DropFrame::filesDropped, this,
             [this](const QStringList &files) { framFile_OLEDragDrop(files); });
 
@@ -98,6 +100,31 @@ frmMain::frmMain(AppState &state, QWidget *parent)
     connect(ui->btnEdit, &QPushButton::clicked, this, act(&frmMain::btnEdit_Click));
     connect(ui->btnDel, &QPushButton::clicked, this, act(&frmMain::btnDel_Click));
     connect(ui->lstAttach, &QListWidget::itemDoubleClicked, this, act(&frmMain::btnEdit_Click));
+    // The keys press the buttons themselves, so they commit the field first too.
+    for (const auto &[keys, button] : {std::pair{Qt::CTRL | Qt::Key_S, ui->btnEntry},
+                                       std::pair{Qt::CTRL | Qt::Key_O, ui->cmdFile},
+                                       std::pair{Qt::CTRL | Qt::Key_Q, ui->btnEnd}}) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
+        button->setToolTip(shortcut->key().toString(QKeySequence::NativeText));
+    }
+
+    // Labels lead to their fields.
+    const std::pair<QLabel *, QWidget *> buddies[] = {
+        {ui->Label1, ui->txtMachineName},   {ui->Label18, txtStroke[0]},
+        {ui->Label19, txtStroke[0]},        {ui->Label20, txtStroke[1]},
+        {ui->Label22, txtStroke[2]},        {ui->Label2, ui->cmbAtcType},
+        {ui->Label3, ui->txtCngTime},       {ui->Label4, ui->txtCngTime},
+        {ui->Label7, ui->txtMaxFeedAll},    {ui->Label5, ui->txtMaxFeedAll},
+        {ui->Label21, txtMaxFeedXYZ[0]},    {ui->Label6, txtMaxFeedXYZ[0]},
+        {ui->Label17, txtMaxAcceleXYZ[0]},  {ui->Label10, txtRapidFeedXYZ[0]},
+        {ui->Label8, txtRapidAcceleXYZ[0]}, {ui->Label9, txtMaxFeedXYZ[0]},
+        {ui->Label11, txtMaxFeedXYZ[1]},    {ui->Label13, txtMaxFeedXYZ[2]},
+        {ui->Label12, ui->txtAttachInit},   {ui->Label23, ui->txtAttachInit},
+        {ui->Label16, ui->lstAttach},
+    };
+    for (const auto &[label, field] : buddies)
+        label->setBuddy(field);
 
     openEditor = [this] {
         if (!editor_)
@@ -133,8 +160,9 @@ void frmMain::SetFileName(const QString &name)
 void frmMain::Form_Load()
 {
     const MessageTable &m = state_.messages;
-    setWindowTitle(m(0) + QStringLiteral("  Ver") + kVersionText + QStringLiteral("    ") + m(1) +
-                   QStringLiteral("    ") + m(2));
+    caption_ = m(0) + QStringLiteral("  Ver") + kVersionText + QStringLiteral("    ") + m(1) +
+               QStringLiteral("    ") + m(2);
+    UpdateTitle();
 
     const std::pair<QWidget *, int> captions[] = {
         {ui->cmdFile, 3},  {ui->btnEntry, 4}, {ui->btnEnd, 5},   {ui->Label1, 6},
@@ -157,6 +185,7 @@ void frmMain::Form_Load()
         if (!m(number).isEmpty())
             button->setText(m(number));
     }
+    SetAccessibleNames();
     // Labels fit their captions; the note keeps its width and wraps.
     for (QLabel *label : findChildren<QLabel *>()) {
         if (label == ui->Label24)
@@ -172,6 +201,46 @@ void frmMain::Form_Load()
     ui->txtFileName->clear();
     ShowMachineTable();
     displaying_ = false;
+}
+
+// Screen readers name each field by the captions around it: a grid box by its
+// column heading and its axis.
+void frmMain::SetAccessibleNames()
+{
+    const MessageTable &m = state_.messages;
+    auto both = [](const QString &first, const QString &second) { return first + u' ' + second; };
+    const QString axis[3] = {m(13), m(15), m(17)};
+    for (int i = 0; i < 3; ++i) {
+        txtStroke[i]->setAccessibleName(both(m(22), axis[i]));
+        txtMaxFeedXYZ[i]->setAccessibleName(both(m(10), axis[i]));
+        txtMaxAcceleXYZ[i]->setAccessibleName(both(m(21), axis[i]));
+        txtRapidFeedXYZ[i]->setAccessibleName(both(m(14), axis[i]));
+        txtRapidAcceleXYZ[i]->setAccessibleName(both(m(12), axis[i]));
+    }
+    ui->txtMachineName->setAccessibleName(m(6));
+    ui->cmbAtcType->setAccessibleName(m(7));
+    ui->txtCngTime->setAccessibleName(both(m(8), m(9)));
+    ui->txtMaxFeedAll->setAccessibleName(both(m(11), m(10)));
+    ui->txtAttachInit->setAccessibleName(m(24));
+    ui->lstAttach->setAccessibleName(m(20));
+    ui->txtFileName->setAccessibleName(m(3));
+    for (QAbstractButton *button : findChildren<QAbstractButton *>())
+        button->setAccessibleName(button->text());
+}
+
+void frmMain::SetDataChanged(bool changed)
+{
+    current_.SetChanged(changed);
+    setWindowModified(changed);
+}
+
+void frmMain::UpdateTitle()
+{
+    // An explicit title hides the file path in Qt, so the name goes in by hand.
+    const QString &name = current_.Name();
+    setWindowFilePath(name);
+    setWindowTitle(name.isEmpty() ? caption_ + QStringLiteral("[*]")
+                                  : QFileInfo(name).fileName() + QStringLiteral("[*] - ") + caption_);
 }
 
 void frmMain::Form_Unload()
@@ -216,7 +285,11 @@ void frmMain::ShowMachineTable()
     const bool wasDisplaying = displaying_;
     displaying_ = true;
     const MachineTable &t = state_.machineTable;
-    ui->txtMachineName->setText(t.MachineName.str());
+    // The fixed field's padding would block typing at the name's end.
+    QString name = t.MachineName.str();
+    while (name.endsWith(u' '))
+        name.chop(1);
+    ui->txtMachineName->setText(name);
     ui->cmbAtcType->setCurrentIndex(t.AtcType >= 0 && t.AtcType <= 2 ? t.AtcType : -1);
     ui->txtCngTime->setText(FormatNumber(t.ToolChangeTime, Pattern::Decimal));
     ui->txtMaxFeedAll->setText(FormatNumber(t.MaxFeedAll, Pattern::Decimal));
@@ -263,6 +336,7 @@ void frmMain::txtFileName_Change()
     const QString name = ui->txtFileName->text().trimmed();
     if (name.isEmpty()) {
         current_.Clear();
+        UpdateTitle();
         return;
     }
     ClearMachineTable(state_.machineTable);
@@ -280,15 +354,11 @@ void frmMain::txtFileName_Change()
     } else {
         current_.SetMissing(name);
     }
-    SetDataChanged(false);
+    UpdateTitle();
     // Also after a missing file: the window must not show values the table
     // no longer holds, or the next save would drop them unseen.
     ShowMachineTable();
-}
-
-void frmMain::SetDataChanged(bool changed)
-{
-    current_.SetChanged(changed);
+    SetDataChanged(false);  // the window shows the file as it is
 }
 
 void frmMain::ShowFileProblem(int message, const QString &reason, const QString &backupLeft)
@@ -527,7 +597,7 @@ void frmMain::OpenEditor(std::int32_t position, std::int32_t number)
 
 int frmMain::SelectedSlot()
 {
-    const int slot = RowSlot(ui->lstAttach->currentRow());
+    const int slot = RowSlot(ui->lstAttach->SelectedRow());
     if (slot < 0)
         state_.Warn(58);
     return slot;
@@ -592,9 +662,11 @@ void frmMain::btnDel_Click()
 
 void frmMain::lstAttach_Click()
 {
-    const int slot = RowSlot(ui->lstAttach->currentRow());
-    if (slot < 0 || slot >= state_.AttachMaxCount)
+    const int slot = RowSlot(ui->lstAttach->SelectedRow());
+    if (slot < 0 || slot >= state_.AttachMaxCount) {
+        ui->pictView->Clear();  // only a selected attachment is shown
         return;
+    }
     CopyAttachment(state_.EditAttachment, state_.Attachments[slot]);
     AttachDraw(state_.EditAttachment, *ui->pictView);
 }

@@ -60,13 +60,17 @@ protected:
 private:
     void Form_Load();
     void Form_Unload();
+    // The only writer of dataChanged_: the title's unsaved-changes mark follows it.
+    void SetDataChanged(bool changed);
+    // The file's name, the mark's place and the product caption, in the title.
+    void UpdateTitle();
+    void SetAccessibleNames();
     void ShowMachineTable();
     void ConfirmSave(bool &Cancel);
     void Save();
     bool CanSave(const QString &name) const;
     // Asks before a save replaces a file that is not what the window loaded.
     bool ConfirmOverwrite(const QString &name);
-    void SetDataChanged(bool changed);
     // Message 59, 60, 61 or 67, with the OS's reason and a backup left behind.
     void ShowFileProblem(int message, const QString &reason, const QString &backupLeft);
     // Tells once per run that the settings file could not be read or written.
@@ -115,6 +119,7 @@ private:
     QString initDir_;
     CurrentFile current_;
     bool settingsReported_ = false;
+    QString caption_;  // the product caption from the message table
     bool displaying_ = false;
     bool loaded_ = false;
     bool ending_ = false;    // the end button has asked already

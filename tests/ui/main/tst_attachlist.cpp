@@ -148,13 +148,13 @@ void TestAttachList::selectEditDelete_data()
     const QStringList none, noRow{"M58"}, initial{"ATTACHMENT01M53"};
     QTest::newRow("edit, last row") << SelectRow{"btnEdit", 2, MsgAnswer::Ok, none, kAll, 5};
     QTest::newRow("double click, first row") << SelectRow{"double", 0, MsgAnswer::Ok, none, kAll, 1};
-    QTest::newRow("edit, nothing selected") << SelectRow{"btnEdit", -1, MsgAnswer::Ok, noRow, kAll, 0};
+    QTest::newRow("edit, tabbed in, nothing selected") << SelectRow{"btnEdit", -1, MsgAnswer::Ok, noRow, kAll, 0};
     QTest::newRow("delete the initial one, Yes")
         << SelectRow{"btnDel", 0, MsgAnswer::Yes, initial, {kLine2, kLine5}, 0};
     QTest::newRow("delete the initial one, No") << SelectRow{"btnDel", 0, MsgAnswer::No, initial, kAll, 0};
     QTest::newRow("delete another, Yes")
         << SelectRow{"btnDel", 2, MsgAnswer::Yes, {"ATTACHMENT05M51"}, {kLine1, kLine2}, 0};
-    QTest::newRow("delete, nothing selected") << SelectRow{"btnDel", -1, MsgAnswer::Ok, noRow, kAll, 0};
+    QTest::newRow("delete, tabbed in, nothing selected") << SelectRow{"btnDel", -1, MsgAnswer::Ok, noRow, kAll, 0};
 }
 
 void TestAttachList::selectEditDelete()
@@ -173,6 +173,8 @@ void TestAttachList::selectEditDelete()
         QCOMPARE(h.state.EditAttachment.Number, (QList<int>{1, 2, 5}[row]));
         QVERIFY(DarkPixels(view->Picture()) > 50);
         QVERIFY(!h.window->DataChanged());
+    } else {  // tabbing into the list selects nothing
+        list->setFocus(Qt::TabFocusReason);
     }
     h.fake.answers << answer;
     if (action == "double")

@@ -3,6 +3,7 @@
 #include "MainWindowHarness.h"
 
 #include <QLabel>
+#include <QWindow>
 
 #include <algorithm>
 #include <cfloat>
@@ -21,7 +22,7 @@ QList<float> Numbers(const MachineTable &t)
 // The fields of an empty table.
 QStringList Cleared()
 {
-    return QStringList(17, "0.") << QString(20, ' ') << "0" << "";
+    return QStringList(17, "0.") << "" << "0" << "";
 }
 
 }  // namespace
@@ -40,6 +41,7 @@ private slots:
     void refusedFieldBlocksButtons_data();
     void refusedFieldBlocksButtons();
     void saveWritesEveryEditAndReadsBack();
+    void saveKeyAndTitle();
     void leaving_data();
     void leaving();
     void saveOverwritesOnlyWhatWasLoaded_data();
@@ -51,7 +53,7 @@ void TestMainWindow::startUp()
 {
     Harness h;
     QVERIFY(h.ready);
-    QCOMPARE(h.window->windowTitle(), "M0  Ver1.05    M1    M2");
+    QCOMPARE(h.window->windowHandle()->title(), "M0  Ver1.05    M1    M2");
     // Add and Delete keep their design captions: messages 18 and 19 are empty.
     const QStringList captions = QString(
         "cmdFile=M3 btnEntry=M4 btnEnd=M5 btnEdit=M26 btnAdd=追加 btnDel=削除 Label1=M6 Label2=M7 "
@@ -116,7 +118,7 @@ void TestMainWindow::load_data()
     QTest::newRow("example") << ReadBytes(QM_SOURCE_DIR "/examples/sample.mtl")
                              << QStringList{"850.", "500.", "510.", "2.5", "12000.", "10000.", "10000.",
                                             "8000.", "0.3", "0.3", "0.25", "36000.", "36000.", "30000.",
-                                            "0.6", "0.6", "0.5", "立形マシニングセンタ VM5      ", "1", "WAIT"}
+                                            "0.6", "0.6", "0.5", "立形マシニングセンタ VM5", "1", "WAIT"}
                              << QStringList{kLine1, kLine2, kLine5};
     // Every number its own value, so that a value in the wrong box shows.
     QByteArrayList keys{"STROKE(X)", "STROKE(Y)", "STROKE(Z)", "TOOL CHANGE TIME", "MAXIMUM FEEDRATE"};
@@ -129,7 +131,7 @@ void TestMainWindow::load_data()
         ownFields << QString::number(i + 1) + ".5";
     }
     QTest::newRow("every box its own value, WAIT2")
-        << own << (ownFields << "ABC" + QString(17, ' ') << "3" << "WAIT2") << QStringList();
+        << own << (ownFields << "ABC" << "3" << "WAIT2") << QStringList();
     QTest::newRow("missing file clears the previous one") << QByteArray() << Cleared() << QStringList();
 }
 
@@ -310,9 +312,32 @@ void TestMainWindow::saveWritesEveryEditAndReadsBack()
     QVERIFY(again.ready);
     again.window->SetFileName(path);
     QStringList fields = h.fields();
-    fields[17] = "MILL 9 ABCDEFGHIJK  ";  // trimmed and padded
+    fields[17] = "MILL 9 ABCDEFGHIJK";  // trimmed, and shown without the padding
     QCOMPARE(again.fields(), fields);
     QCOMPARE(again.listLines(), h.listLines());
+}
+
+// Ctrl+S saves as the button does, the field still being typed in committed
+// first. The title names the file and marks unsaved edits until a save or a load.
+void TestMainWindow::saveKeyAndTitle()
+{
+    Harness h;
+    QVERIFY(h.ready);
+    const QString path = h.CopySample("sample.mtl", true);
+    auto title = [&h] { return h.window->windowHandle()->title(); };
+    const QString caption = " - M0  Ver1.05    M1    M2";
+    QCOMPARE(title(), "sample.mtl" + caption);
+    h.type("txtStroke_0", "12");
+    QCOMPARE(title(), "sample.mtl*" + caption);
+    h.type("txtStroke_1", "77", false);
+    QTest::keyClick(h.focus(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(h.fake.texts(), QStringList{"M57"});
+    QVERIFY(ReadBytes(path).contains("\r\nSTROKE(X) = 12.\r\nSTROKE(Y) = 77.\r\n"));
+    QCOMPARE(title(), "sample.mtl" + caption);
+    h.type("txtStroke_1", "78");
+    QCOMPARE(title(), "sample.mtl*" + caption);
+    h.CopySample("other.mtl", true);
+    QCOMPARE(title(), "other.mtl" + caption);
 }
 
 void TestMainWindow::leaving_data()
