@@ -60,7 +60,7 @@ protected:
 private:
     void Form_Load();
     void Form_Unload();
-    // The only writer of dataChanged_: the title's unsaved-changes mark follows it.
+    // The only writer of the changed flag: the title's unsaved-changes mark follows it.
     void SetDataChanged(bool changed);
     // The file's name, the mark's place and the product caption, in the title.
     void UpdateTitle();
