@@ -39,7 +39,8 @@ LoadResult ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink 
 // of them, cleared first) and returns whether a machine line was recognised.
 bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &table,
                    AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
-// True when the file name itself ends in ".MTL" in any case.
+// True when the name ends in ".MTL" in any case: the one test of an MTL file
+// name, for the reader, the command line and a drop.
 bool HasMtlExtension(const QString &fileName);
 
 // The line of slot index, or empty text when the slot is not to be listed or written.

@@ -303,13 +303,7 @@ private:
 
 bool HasMtlExtension(const QString &fileName)
 {
-    qsizetype start = fileName.size();
-    while (start > 0 && !IsPathSeparator(fileName.at(start - 1)))
-        --start;
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    if (dot < start)
-        return false;
-    return fileName.mid(dot).compare(QLatin1String(".MTL"), Qt::CaseInsensitive) == 0;
+    return fileName.endsWith(QLatin1String(".MTL"), Qt::CaseInsensitive);
 }
 
 bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &table,

@@ -108,20 +108,16 @@ void frmEditor::OpenModal()
     exec();
 }
 
-void frmEditor::ResetControls()
+void frmEditor::ShowStages(bool on)
 {
-    // The controls outlive a closing; put back what the design gives them.
-    ui->btnShow->setVisible(true);
-    ui->btnEntry->setEnabled(true);
-    ui->pctbView->setEnabled(true);
-    ui->pctbView->SetBackColor(kViewBack);
+    ui->btnShow->setVisible(!on);
+    ui->btnEntry->setEnabled(on);
+    ui->pctbView->setEnabled(on);
+    ui->pctbView->SetBackColor(on ? kViewBack : kOffBack);
     for (int i = 0; i < 5; ++i) {
-        for (QLineEdit *box : {txtWidth[i], txtHight[i]}) {
-            box->setEnabled(true);
-            box->setPalette(QPalette());
-        }
+        textEnable(*txtWidth[i], on);
+        textEnable(*txtHight[i], on);
     }
-    ui->pctbView->setFocus();
 }
 
 void frmEditor::Load()
@@ -146,11 +142,12 @@ void frmEditor::Load()
     for (QPushButton *button : {ui->btnShow, ui->btnEntry, ui->btnClose})
         button->setAccessibleName(button->text());
 
-    ResetControls();
+    // The controls outlive a closing; put back what the design gives them.
+    ShowStages(true);
+    ui->pctbView->setFocus();
     displaying_ = true;
     editIndex_ = -1;
     ui->txtAttachNo->setText(QStringLiteral("0"));
-    ui->btnShow->setVisible(false);
     for (int i = 0; i < 5; ++i) {
         txtWidth[i]->setText(QStringLiteral("0"));
         txtHight[i]->setText(QStringLiteral("0"));
@@ -191,20 +188,12 @@ void frmEditor::btnShow_Click()
     if (slot < 0 || slot >= slotCount) {
         // Every slot holds a complete record: nothing to load, nowhere to write.
         state_.Warn(43);
-        NumberChangedState();
+        ShowStages(false);
         ui->txtAttachNo->setFocus();
         return;
     }
     editIndex_ = slot;
-
-    ui->btnShow->setVisible(false);
-    ui->btnEntry->setEnabled(true);
-    ui->pctbView->setEnabled(true);
-    ui->pctbView->SetBackColor(kViewBack);
-    for (int i = 0; i < 5; ++i) {
-        textEnable(*txtWidth[i], true);
-        textEnable(*txtHight[i], true);
-    }
+    ShowStages(true);
 
     CopyAttachment(state_.EditAttachment, state_.Attachments[slot]);
     state_.EditAttachment.Number = n;
@@ -231,23 +220,11 @@ void frmEditor::textEnable(QLineEdit &txtBox, bool OnOff)
     SetBackground(txtBox, OnOff ? kOnBack : kOffBack);
 }
 
-void frmEditor::NumberChangedState()
-{
-    ui->btnShow->setVisible(true);
-    ui->btnEntry->setEnabled(false);
-    ui->pctbView->setEnabled(false);
-    ui->pctbView->SetBackColor(kOffBack);
-    for (int i = 0; i < 5; ++i) {
-        textEnable(*txtWidth[i], false);
-        textEnable(*txtHight[i], false);
-    }
-}
-
 void frmEditor::txtAttachNo_Change()
 {
     if (displaying_)
         return;
-    NumberChangedState();
+    ShowStages(false);
 }
 
 bool frmEditor::KeyAsciiCheck(const QLineEdit &txtb, int KeyAscii) const

@@ -50,8 +50,9 @@ protected:
 private:
     void AttachShow();
     void textEnable(QLineEdit &txtBox, bool OnOff);
-    void ResetControls();
-    void NumberChangedState();
+    // Stage boxes, Entry and picture usable (a number is shown) or not (the
+    // number was changed and Show must load it first).
+    void ShowStages(bool on);
     void txtAttachNo_Change();
     void txtStage_Change(QLineEdit *box, std::array<float, 5> &stage, int Index);
     void txtStage_LostFocus(QLineEdit *box);

@@ -699,11 +699,15 @@ void frmMain::cmdFile_Click()
     const QString chosen = FileChoice(initFile_, initDir_, state_.messages(68), QStringLiteral(".mtl"));
     if (chosen.isEmpty() || chosen == current)
         return;
+    LoadAfterAsking(chosen);
+}
+
+void frmMain::LoadAfterAsking(const QString &name)
+{
     bool cancel = false;
     ConfirmSave(cancel);
-    if (cancel)
-        return;
-    ui->txtFileName->setText(chosen);
+    if (!cancel)
+        ui->txtFileName->setText(name);
 }
 
 void frmMain::framFile_OLEDragDrop(const QStringList &files)
@@ -711,16 +715,9 @@ void frmMain::framFile_OLEDragDrop(const QStringList &files)
     if (files.isEmpty())
         return;
     const QString name = files.first();
-    if (!name.trimmed().endsWith(QStringLiteral(".MTL"), Qt::CaseInsensitive))
-        return;
     // A drop replaces the table like the file button, so it asks the same.
-    if (!fieldEvents_.Commit())
-        return;
-    bool cancel = false;
-    ConfirmSave(cancel);
-    if (cancel)
-        return;
-    ui->txtFileName->setText(name);
+    if (HasMtlExtension(name.trimmed()) && fieldEvents_.Commit())
+        LoadAfterAsking(name);
 }
 
 void frmMain::btnEnd_Click()

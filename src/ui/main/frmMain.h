@@ -85,6 +85,9 @@ private:
     void cmdFile_Click();
     void btnEnd_Click();
     void framFile_OLEDragDrop(const QStringList &files);
+    // Puts name into the file name field, which loads it, once unsaved edits
+    // have been saved or given up.
+    void LoadAfterAsking(const QString &name);
 
     void txtCngTime_Validate(bool &Cancel);
     void txtMaxFeedAll_Validate(bool &Cancel);
