@@ -41,4 +41,4 @@ QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachment
 bool WriteMtlFile(AppState &state, const QString &fileName);
 
 // The version text of the editor mark line and the window title.
-inline const QString kVersionText = QStringLiteral("1.05");
+inline const QString kVersionText = QStringLiteral(QUILLMARK_VERSION);
