@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("quillmark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.quillmark.Quillmark"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLMARK_APP_ID));
     QString commandLine;
     if (const std::optional<int> exitStatus = ReadCommandLine(argc, argv, commandLine))
         return *exitStatus;
