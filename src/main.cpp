@@ -1,4 +1,5 @@
 // The program's entry: start-up, then the main window's event loop.
+#include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "model/AppState.h"
 #include "platform/FileLayer.h"
@@ -10,8 +11,35 @@
 #include <QApplication>
 #include <QStringList>
 
+namespace {
+
+// The one command line the file name comes from: the arguments after the
+// options, joined by single blanks. Empty with the exit status when the
+// program ends here (--help, --version, a bad option).
+std::optional<int> ReadCommandLine(int argc, char *argv[], QString &commandLine)
+{
+    // A core application only: no display is needed to answer --help.
+    QCoreApplication core(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Edits an MTL machine definition file."));
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The MTL file to open."),
+                                 QStringLiteral("[FILE.mtl]"));
+    const std::optional<int> exitStatus = ParseCommandLine(parser, core.arguments());
+    commandLine = parser.positionalArguments().join(QLatin1Char(' '));
+    return exitStatus;
+}
+
+}  // namespace
+
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("quillmark"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLMARK_APP_ID));
+    QString commandLine;
+    if (const std::optional<int> exitStatus = ReadCommandLine(argc, argv, commandLine))
+        return *exitStatus;
+
     QApplication app(argc, argv);
     RegisterFontSubstitutes();
 
@@ -19,8 +47,6 @@ int main(int argc, char *argv[])
     PosixFileLayer files;
     AppState state(dialogs, files);
 
-    // The arguments stand for the one command line the file name comes from.
-    const QString commandLine = app.arguments().mid(1).join(QLatin1Char(' '));
     std::unique_ptr<MainWindowPort> window =
         Main(state, AppPath(), commandLine,
              [](AppState &s) { return std::unique_ptr<MainWindowPort>(new frmMain(s)); });

@@ -105,7 +105,10 @@ int main(int argc, char **argv)
     selfPath = QCoreApplication::applicationFilePath();
     QTemporaryDir dir;
     const QString source = QStringLiteral(QM_SOURCE_DIR);
-    if (!QFile::copy(source + "/resources/Quillmark.mes", dir.filePath("Quillmark.mes")) ||
+    // An empty settings file beside the program keeps the user's own out of the run.
+    QFile ini(dir.filePath("Quillmark.ini"));
+    if (!ini.open(QIODevice::WriteOnly) ||
+        !QFile::copy(source + "/resources/Quillmark.mes", dir.filePath("Quillmark.mes")) ||
         !QFile::copy(source + "/examples/sample.mtl", dir.filePath("sample.mtl"))) {
         std::fprintf(stderr, "bench_startup: set-up failed\n");
         return 1;

@@ -135,9 +135,8 @@ MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
     return MessageFileResult::Ok;
 }
 
-bool LoadMessageTable(AppState &state)
+bool LoadMessageTable(AppState &state, const QString &path)
 {
-    const QString path = state.settings.AppPath + QStringLiteral("Quillmark.mes");
     if (!FileExists(path)) {
         ShowBuiltIn(state, kMessageFileMissing);
         return false;

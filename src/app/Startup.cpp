@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "AppFiles.h"
 #include "MessageFile.h"
 #include "QtTranslation.h"
 #include "Settings.h"
@@ -7,8 +8,8 @@
 #include "platform/FileSystem.h"
 
 namespace {
-
 constexpr std::int16_t kDefaultAttachMaxCount = 10;
+}  // namespace
 
 // Below one slot the table could hold nothing, and slots are counted in 16
 // bits: other numbers are brought into that range. Text that is not a number
@@ -26,15 +27,16 @@ std::int16_t AttachCountFrom(const QString &text)
     return count ? *count : kDefaultAttachMaxCount;
 }
 
-}  // namespace
-
 bool InitApplication(AppState &state, const QString &appPath)
 {
     QString path = appPath.isEmpty() ? QStringLiteral("./") : appPath;
     if (!IsPathSeparator(path.back()))
         path += u'/';
     state.settings.AppPath = path;
-    SetIniPath(state, path + QStringLiteral("Quillmark.ini"));
+    const AppFiles files = FindAppFiles(path);
+    // When it cannot be made, the writes below fail unreported and the defaults apply.
+    MakeSettingsFolder(files);
+    SetIniPath(state, files.settings);
 
     state.settings.OpenEditorOnEnd =
         !ReadIniValue(state, QStringLiteral("Config"), QStringLiteral("Check")).isEmpty();
@@ -45,7 +47,7 @@ bool InitApplication(AppState &state, const QString &appPath)
                                       QStringLiteral("ATTACH MAX COUNT"), QStringLiteral("10"));
     state.SizeAttachments(AttachCountFrom(count));
     ClearMachineTable(state.machineTable);
-    return LoadMessageTable(state);
+    return LoadMessageTable(state, files.messages);
 }
 
 QString CommandLineMtlFile(const QString &commandLine)

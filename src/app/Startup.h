@@ -5,9 +5,14 @@
 #include <functional>
 #include <memory>
 
-// Reads the settings, sizes the slots, clears the table and loads the
-// message table. False when the program must end (the reason has been shown).
+// Reads the settings, sizes the slots, clears the table and loads the message
+// table, each file where FindAppFiles finds it. False when the program must
+// end (the reason has been shown).
 bool InitApplication(AppState &state, const QString &appPath);
+
+// The slot count that a text of "ATTACH MAX COUNT" gives: numbers rounded
+// and brought into 1..32767, anything else 10. mtlcheck counts the same way.
+std::int16_t AttachCountFrom(const QString &text);
 
 // The MTL file that a command line names: the whole trimmed line when its
 // last four characters are ".MTL" in any case, else empty text.

@@ -63,4 +63,4 @@ SaveResult WriteMtlFile(AppState &state, const QString &fileName);
 QByteArray ContentHash(const QByteArray &bytes);
 
 // The version text of the editor mark line and the window title.
-inline const QString kVersionText = QStringLiteral("1.05");
+inline const QString kVersionText = QStringLiteral(QUILLMARK_VERSION);

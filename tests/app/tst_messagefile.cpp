@@ -155,8 +155,7 @@ void TestMessageFile::load()
     FakeDialogs dialogs;
     PosixFileLayer files;
     AppState state(dialogs, files);
-    state.settings.AppPath = dir.path() + u'/';
-    QCOMPARE(LoadMessageTable(state), message.isEmpty());
+    QCOMPARE(LoadMessageTable(state, path), message.isEmpty());
     QCOMPARE(state.messages(1), message.isEmpty() ? QStringLiteral("one") : QString());
     QCOMPARE(state.messages.Loaded(), message.isEmpty());
     QCOMPARE(dialogs.texts(), message.isEmpty() ? QStringList() : QStringList{message});

@@ -1,3 +1,4 @@
+#include "app/AppFiles.h"
 #include "app/MessageFile.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
@@ -24,19 +25,26 @@ void WriteFile(const QString &path, const QByteArray &bytes)
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
-// A program folder with a message file (unless told otherwise), a settings
-// file when given, and a state with scripted dialogs.
+// A program folder bin/ with a message file (unless told otherwise) and a
+// settings file when given, beside the user's folders config/ and data*/,
+// and a state with scripted dialogs.
 struct ProgramFolder {
     QTemporaryDir dir;
     FakeDialogs dialogs;
     PosixFileLayer files;
     AppState state{dialogs, files};
-    QString path() const { return dir.path() + u'/'; }
+    QString path() const { return dir.filePath(QStringLiteral("bin/")); }
     QString ini() const { return path() + QStringLiteral("Quillmark.ini"); }
+    QString userIni() const { return dir.filePath(QStringLiteral("config/quillmark/Quillmark.ini")); }
 
     explicit ProgramFolder(const QByteArray &settings = kNoFile,
                            const QByteArray &messages = "MAX_INDEX = 61\r\nGSTR(0) = \"Q\"\r\n")
     {
+        qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data0")).toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", (dir.filePath(QStringLiteral("data1")) + u':' +
+                                  dir.filePath(QStringLiteral("data2"))).toLocal8Bit());
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("bin")));
         if (messages != kNoFile)
             WriteFile(path() + QStringLiteral("Quillmark.mes"), messages);
         if (settings != kNoFile)
@@ -142,17 +150,51 @@ private slots:
         QVERIFY(state.machineTable.AtcType == -1 && state.machineTable.MaxFeedAll == 0.0f);  // table cleared
         QCOMPARE(state.messages(0), QStringLiteral("Q"));
         QVERIFY(folder.dialogs.boxes.isEmpty());
-        QCOMPARE(ReadAll(folder.ini()), after);
+        // One settings file: beside the program when there, else the user's.
+        const bool portable = before != kNoFile;
+        QCOMPARE(ReadAll(portable ? folder.ini() : folder.userIni()), after);
+        QCOMPARE(ReadAll(portable ? folder.userIni() : folder.ini()), kNoFile);
     }
 
-    void settingsFileIsAFolder()
+    void findAppFiles_data()
     {
-        ProgramFolder odd;
-        QVERIFY(QDir(odd.path()).mkdir(QStringLiteral("Quillmark.ini")));
-        QVERIFY(InitApplication(odd.state, odd.path()));
-        QCOMPARE(odd.state.settings.TextEditorPath, kDefaultTextEditor);
-        QCOMPARE(int(odd.state.AttachMaxCount), 10);
-        QVERIFY(QFileInfo(odd.ini()).isDir());
+        QTest::addColumn<QStringList>("present");  // files made below the folder
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("messages");
+
+        const QString iniBeside = "bin/Quillmark.ini", userIni = "config/quillmark/Quillmark.ini";
+        const QString mesBeside = "bin/Quillmark.mes", mesShare = "share/quillmark/Quillmark.mes";
+        const QString mesHome = "data0/quillmark/Quillmark.mes", mes1 = "data1/quillmark/Quillmark.mes",
+                      mes2 = "data2/quillmark/Quillmark.mes";
+        QTest::newRow("portable") << QStringList{iniBeside, userIni, mesBeside, mesShare, mesHome}
+                                  << iniBeside << mesBeside;
+        QTest::newRow("installed") << QStringList{mesShare, mes1} << userIni << mesShare;
+        QTest::newRow("user's data folder first") << QStringList{mesHome, mes1} << userIni << mesHome;
+        QTest::newRow("data folders in order") << QStringList{mes2, mes1} << userIni << mes1;
+        QTest::newRow("last data folder") << QStringList{mes2} << userIni << mes2;
+        QTest::newRow("none: the name beside") << QStringList{} << userIni << mesBeside;
+        QTest::newRow("folders of those names") << QStringList{iniBeside + "/", mesBeside + "/", mes2}
+                                                << userIni << mes2;
+    }
+
+    void findAppFiles()
+    {
+        QFETCH(QStringList, present);
+        QFETCH(QString, settings);
+        QFETCH(QString, messages);
+
+        ProgramFolder folder(kNoFile, kNoFile);
+        const QDir root(folder.dir.path());
+        for (const QString &name : present) {
+            QVERIFY(root.mkpath(name.endsWith(u'/') ? name : QFileInfo(name).path()));
+            if (!name.endsWith(u'/'))
+                WriteFile(root.filePath(name), "x");
+        }
+        const QStringList before = QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const AppFiles files = FindAppFiles(folder.path());
+        QCOMPARE(QDir::cleanPath(files.settings), root.filePath(settings));
+        QCOMPARE(QDir::cleanPath(files.messages), root.filePath(messages));
+        QCOMPARE(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);  // made nothing
     }
 
     void commandLine_data()
@@ -177,7 +219,7 @@ private slots:
         ProgramFolder folder(QByteArray("[Config]\r\nCheck=1\r\n"));
         QStringList seen;
         // The program folder, given without its separator, gets one.
-        auto window = Main(folder.state, folder.dir.path(), commandLine, [&](AppState &s) {
+        auto window = Main(folder.state, folder.path().chopped(1), commandLine, [&](AppState &s) {
             // The window is created once, after start-up has run.
             seen << QStringLiteral("slots:%1").arg(s.Attachments.size());
             return std::make_unique<FakeWindow>(seen);
@@ -225,7 +267,7 @@ private slots:
         QCOMPARE(folder.dialogs.texts(), QStringList{kMessageFileMissing});
         QVERIFY(folder.state.settings.CommandLine.isEmpty());
         // The settings are read, and their defaults written, before the message file is checked.
-        QVERIFY(ReadAll(folder.ini()).contains("ATTACH MAX COUNT=10"));
+        QVERIFY(ReadAll(folder.userIni()).contains("ATTACH MAX COUNT=10"));
     }
 };
 

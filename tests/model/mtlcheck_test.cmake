@@ -4,8 +4,9 @@ cmake_minimum_required(VERSION 3.22)
 
 set(data "${SOURCE}/tests/data/mtlcheck")
 set(sample "${SOURCE}/examples/sample.mtl")
-# A copy of the tool in a folder of its own, so that a Quillmark.ini left
-# beside the real build output cannot change the slot count.
+# A copy of the tool in a folder of its own, and a configuration folder of
+# its own, so that no settings file of the build or the user changes the slot count.
+set(ENV{XDG_CONFIG_HOME} "${WORK}/config")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/bin" "${WORK}/ini")
 file(COPY "${MTLCHECK}" DESTINATION "${WORK}/bin")
@@ -87,19 +88,28 @@ check("worst file decides: failed" 2 ARGS "${data}/damaged.mtl" "${data}/missing
 check("attach-max from the option" 1 ARGS --attach-max 2 "${sample}"
       EXPECT "sample.mtl:27: ignored: more attachment lines than the 2 slots: ATTACHMENT05"
              "sample.mtl: 2 attachment\\(s\\), 1 finding\\(s\\)")
-file(WRITE "${WORK}/ini/Quillmark.ini" "[Config]\r\nATTACH MAX COUNT=20\r\n[Comfig]\r\nATTACH MAX COUNT=1\r\n")
+# Counted as the editor counts: 0 gives one slot. The settings file beside
+# the tool wins over the user's; without one, the user's is read.
+file(WRITE "${WORK}/ini/Quillmark.ini" "[Config]\r\nATTACH MAX COUNT=20\r\n[Comfig]\r\nATTACH MAX COUNT=0\r\n")
+file(WRITE "${WORK}/config/quillmark/Quillmark.ini" "[Comfig]\r\nATTACH MAX COUNT=2\r\n")
 file(SHA256 "${WORK}/ini/Quillmark.ini" ini_before)
 check("attach-max from Quillmark.ini beside the tool" 1 TOOL "${WORK}/ini/${tool_name}"
       ARGS "${sample}" EXPECT "sample.mtl: 1 attachment\\(s\\), 2 finding\\(s\\)")
 check("the option beats the ini" 0 TOOL "${WORK}/ini/${tool_name}"
       ARGS --attach-max 10 "${sample}" EXPECT "sample.mtl: 3 attachment")
+check("attach-max from the user's Quillmark.ini" 1 ARGS "${sample}" EXPECT "sample.mtl: 2 attachment")
 file(SHA256 "${WORK}/ini/Quillmark.ini" ini_after)
 if(NOT ini_after STREQUAL ini_before)
   message(STATUS "FAIL: mtlcheck changed Quillmark.ini")
   math(EXPR failures "${failures} + 1")
 endif()
+file(REMOVE_RECURSE "${WORK}/config")
 
-check("bad slot count" 2 ARGS --attach-max 0 "${sample}")
+check("slot count 0 is one slot" 1 ARGS --attach-max 0 "${sample}" EXPECT "sample.mtl: 1 attachment")
+# No display is needed: help and version on standard output.
+unset(ENV{DISPLAY})
+check("help" 0 ARGS --help EXPECT "Usage: .*--attach-max")
+check("version" 0 ARGS --version EXPECT "^mtlcheck ${VERSION}\n$")
 check("slot count not a number" 2 ARGS --attach-max ten "${sample}")
 check("no file" 2)
 check("unknown option" 2 ARGS --frobnicate "${sample}")

@@ -1,14 +1,17 @@
 // mtlcheck: reads MTL files exactly as the editor does and lists every line
 // that the editor would ignore or change, or prints what saving would write.
+#include "app/AppFiles.h"
+#include "app/CommandLine.h"
+#include "app/Startup.h"
 #include "model/AppState.h"
 #include "model/MtlFile.h"
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
+#include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/TextFile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -103,24 +106,6 @@ QString Describe(MtlFinding kind, int attachMaxCount)
     return QString();
 }
 
-int Usage(const QString &problem)
-{
-    if (!problem.isEmpty())
-        Print(stderr, QStringLiteral("mtlcheck: ") + problem + QLatin1Char('\n'));
-    Print(stderr, QStringLiteral("usage: mtlcheck [--attach-max N] FILE...\n"
-                                 "       mtlcheck [--attach-max N] --print FILE\n"));
-    return kFailed;
-}
-
-std::optional<std::int16_t> SlotCount(const QString &text)
-{
-    const auto v = ParseNumeric(text);
-    const auto n = v ? RoundToInt16(*v) : std::nullopt;
-    if (!n || *n < 1)
-        return std::nullopt;
-    return n;
-}
-
 int CheckFile(AppState &state, const QString &name)
 {
     CollectingSink sink;
@@ -188,51 +173,48 @@ int PrintFile(AppState &state, const QString &name)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    QCoreApplication::setApplicationName(QStringLiteral("mtlcheck"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lists what loading each MTL file would drop or change, or prints\n"
+                       "the bytes that saving would write.\n"
+                       "Exit status: 0 clean, 1 something dropped or changed, 2 a file\n"
+                       "cannot be loaded or the command line is wrong."));
+    const QCommandLineOption attachMax(QStringLiteral("attach-max"),
+                                       QStringLiteral("Number of attachment slots (default: the "
+                                                      "editor's \"ATTACH MAX COUNT\")."),
+                                       QStringLiteral("N"));
+    const QCommandLineOption printOption(QStringLiteral("print"),
+                                         QStringLiteral("Print what saving would write."));
+    parser.addOption(attachMax);
+    parser.addOption(printOption);
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("The MTL files."),
+                                 QStringLiteral("FILE..."));
+    if (const std::optional<int> exitStatus = ParseCommandLine(parser, app.arguments()))
+        return *exitStatus;
 
-    bool print = false;
-    std::optional<std::int16_t> slotCount;
-    QStringList files;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args.at(i);
-        if (a == QLatin1String("--print")) {
-            print = true;
-        } else if (a == QLatin1String("--attach-max")) {
-            if (i + 1 >= args.size())
-                return Usage(QStringLiteral("--attach-max needs a number"));
-            slotCount = SlotCount(args.at(++i));
-            if (!slotCount)
-                return Usage(QStringLiteral("--attach-max needs a number from 1 to 32767"));
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            Usage(QString());
-            return kClean;
-        } else if (a == QLatin1String("--")) {
-            files << args.mid(i + 1);
-            break;
-        } else if (a.startsWith(QLatin1String("--"))) {
-            return Usage(QStringLiteral("unknown option ") + a);
-        } else {
-            files << a;
-        }
-    }
+    const bool print = parser.isSet(printOption);
+    const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
-        return Usage(QStringLiteral("no file named"));
+        return UsageError(parser, QStringLiteral("no file named"));
     if (print && files.size() != 1)
-        return Usage(QStringLiteral("--print takes exactly one file"));
+        return UsageError(parser, QStringLiteral("--print takes exactly one file"));
 
-    if (!slotCount) {
-        // The editor's own setting, read only: the tool never writes the file.
-        const QString ini = QDir(QCoreApplication::applicationDirPath())
-                                .filePath(QStringLiteral("Quillmark.ini"));
-        slotCount = SlotCount(ProfileRead(ini, QStringLiteral("Comfig"),
-                                      QStringLiteral("ATTACH MAX COUNT")));
+    // The editor's count from the editor's settings file, counted as the
+    // editor counts it; read only, the tool never writes the file.
+    QString count = ProfileRead(FindAppFiles(AppPath()).settings, QStringLiteral("Comfig"),
+                                QStringLiteral("ATTACH MAX COUNT"));
+    if (parser.isSet(attachMax)) {
+        count = parser.value(attachMax);
+        if (!ParseNumeric(count))
+            return UsageError(parser, QStringLiteral("--attach-max needs a number"));
     }
 
     NoDialogs dialogs;
     PosixFileLayer fileLayer;
     AppState state(dialogs, fileLayer);
-    state.SizeAttachments(slotCount.value_or(10));
+    state.SizeAttachments(AttachCountFrom(count));
 
     if (print)
         return PrintFile(state, files.first());

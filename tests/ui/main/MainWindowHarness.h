@@ -75,8 +75,10 @@ struct Harness {
                      const QByteArray &mes = TestMessageFile())
         : state(dialogs ? *dialogs : static_cast<Dialogs &>(fake), files)
     {
+        // A settings file beside the program, empty when none is given, keeps
+        // the program in this folder (the user's own stays untouched).
         if (!dir.isValid() || !WriteBytes(AppPath() + "Quillmark.mes", mes) ||
-            (!ini.isEmpty() && !WriteBytes(AppPath() + "Quillmark.ini", ini)) ||
+            !WriteBytes(AppPath() + "Quillmark.ini", ini) ||
             !InitApplication(state, AppPath()))
             return;
         window = std::make_unique<frmMain>(state);

@@ -18,7 +18,9 @@ done
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-# A program folder of its own, so the settings file lands here.
+# A program folder of its own, without a settings file: the program keeps
+# its settings in the user's configuration folder, here a folder of our own.
+export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$work/bin" "$work/data"
 cp "$program" "$work/bin/quillmark"
 cp "$source_dir/resources/Quillmark.mes" "$work/bin/"
@@ -91,5 +93,6 @@ if [ -e "$work/data/sample.mtlbak" ]; then
   echo "the backup file was left behind" >&2
   exit 1
 fi
-grep -q "Init Dir" "$work/bin/Quillmark.ini" || { echo "settings not written at the end" >&2; exit 1; }
+grep -q "Init Dir" "$work/config/quillmark/Quillmark.ini" || { echo "settings not written at the end" >&2; exit 1; }
+[ ! -e "$work/bin/Quillmark.ini" ] || { echo "settings written beside the program" >&2; exit 1; }
 echo "saved bytes match"
