@@ -4,6 +4,7 @@
 #include "MessageFile.h"
 #include "QtTranslation.h"
 #include "Settings.h"
+#include "model/MtlFile.h"
 #include "model/Numbers.h"
 #include "platform/FileSystem.h"
 
@@ -53,9 +54,7 @@ bool InitApplication(AppState &state, const QString &appPath)
 QString CommandLineMtlFile(const QString &commandLine)
 {
     const QString name = commandLine.trimmed();
-    if (name.size() >= 4 && name.right(4).toUpper() == QLatin1String(".MTL"))
-        return name;
-    return QString();
+    return HasMtlExtension(name) ? name : QString();
 }
 
 std::unique_ptr<MainWindowPort> Main(

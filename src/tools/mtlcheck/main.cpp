@@ -8,7 +8,7 @@
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "platform/FileSystem.h"
-#include "platform/Profile.h"
+#include "app/Settings.h"
 #include "platform/TextFile.h"
 
 #include <QCoreApplication>
@@ -203,17 +203,17 @@ int main(int argc, char *argv[])
 
     // The editor's count from the editor's settings file, counted as the
     // editor counts it; read only, the tool never writes the file.
-    QString count = ProfileRead(FindAppFiles(AppPath()).settings, QStringLiteral("Comfig"),
-                                QStringLiteral("ATTACH MAX COUNT"));
+    NoDialogs dialogs;
+    PosixFileLayer fileLayer;
+    AppState state(dialogs, fileLayer);
+    SetIniPath(state, FindAppFiles(AppPath()).settings);
+    QString count = ReadIniValue(state, QStringLiteral("Comfig"), QStringLiteral("ATTACH MAX COUNT"));
     if (parser.isSet(attachMax)) {
         count = parser.value(attachMax);
         if (!ParseNumeric(count))
             return UsageError(parser, QStringLiteral("--attach-max needs a number"));
     }
 
-    NoDialogs dialogs;
-    PosixFileLayer fileLayer;
-    AppState state(dialogs, fileLayer);
     state.SizeAttachments(AttachCountFrom(count));
 
     if (print)
