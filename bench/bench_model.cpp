@@ -5,7 +5,7 @@
 // flat when cutting tokens is linear) and the peak memory of loading a big file.
 #include "model/MtlFile.h"
 #include "model/SlotOrder.h"
-#include "platform/FakeDialogs.h"
+#include "FakeDialogs.h"
 #include "platform/TextFile.h"
 
 #include <benchmark/benchmark.h>
@@ -25,7 +25,7 @@ namespace {
 struct Table {
     FakeDialogs dialogs;
     PosixFileLayer files;
-    AppState state{dialogs, files};
+    AppState state{files};
     explicit Table(int count)
     {
         state.messages.Create(61);

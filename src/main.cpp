@@ -45,11 +45,12 @@ int main(int argc, char *argv[])
 
     QtDialogs dialogs;
     PosixFileLayer files;
-    AppState state(dialogs, files);
+    AppState state(files);
 
     std::unique_ptr<MainWindowPort> window =
-        Main(state, AppPath(), commandLine,
-             [](AppState &s) { return std::unique_ptr<MainWindowPort>(new frmMain(s)); });
+        Main(state, dialogs, AppPath(), commandLine, [&dialogs](AppState &s) {
+            return std::unique_ptr<MainWindowPort>(new frmMain(s, dialogs));
+        });
     if (!window)
         return 0;
     return app.exec();

@@ -1,6 +1,6 @@
 // What one keystroke in a stage box costs: the text changes, the value is
 // stored into the working copy and the outline is redrawn into the picture box.
-#include "platform/FakeDialogs.h"
+#include "FakeDialogs.h"
 #include "ui/editor/OutlineDraw.h"
 #include "ui/editor/PictureBox.h"
 #include "ui/editor/frmEditor.h"
@@ -18,7 +18,7 @@ namespace {
 struct Fixture {
     FakeDialogs dialogs;
     PosixFileLayer files;
-    AppState state{dialogs, files};
+    AppState state{files};
     QWidget owner;
     std::unique_ptr<frmEditor> editor;
 
@@ -32,7 +32,7 @@ struct Fixture {
         r.ShapeType = 1;
         r.Width = {10, 20, 20, 30, 40};
         r.Height = {5, 5, 5, 10, 2};
-        editor = std::make_unique<frmEditor>(state, [] {}, &owner);
+        editor = std::make_unique<frmEditor>(state, dialogs, [] {}, &owner);
         state.EditAttachPos = 1;
         state.EditAttachNo = 12;
         editor->Load();

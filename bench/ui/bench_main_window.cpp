@@ -2,7 +2,7 @@
 // and loading such a file (read, sort, show) through the file name field.
 #include "app/Startup.h"
 #include "model/MtlFile.h"
-#include "platform/FakeDialogs.h"
+#include "FakeDialogs.h"
 #include "ui/main/frmMain.h"
 
 #include <benchmark/benchmark.h>
@@ -25,7 +25,7 @@ struct Fixture {
     QTemporaryDir dir;
     FakeDialogs dialogs;
     PosixFileLayer files;
-    AppState state{dialogs, files};
+    AppState state{files};
     std::unique_ptr<frmMain> window;
     QString fileA, fileB;  // two copies: the field reloads only on a new text
 
@@ -39,9 +39,9 @@ struct Fixture {
         mes.close();
         ini.write("[Comfig]\r\nATTACH MAX COUNT=" + QByteArray::number(kSlots) + "\r\n");
         ini.close();
-        if (!InitApplication(state, dir.path() + "/") || state.AttachMaxCount != kSlots)
+        if (!InitApplication(state, dialogs, dir.path() + "/") || state.AttachMaxCount != kSlots)
             return false;
-        window = std::make_unique<frmMain>(state);
+        window = std::make_unique<frmMain>(state, dialogs);
         window->ShowWindow();
         if (!QTest::qWaitForWindowExposed(window.get()))
             return false;

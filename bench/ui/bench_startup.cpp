@@ -44,10 +44,11 @@ int ChildProgram(int argc, char **argv, const QString &dir)
     RegisterFontSubstitutes();
     QtDialogs dialogs;
     PosixFileLayer files;
-    AppState state(dialogs, files);
+    AppState state(files);
     std::unique_ptr<MainWindowPort> window =
-        Main(state, dir + "/", dir + "/sample.mtl",
-             [](AppState &s) { return std::unique_ptr<MainWindowPort>(new frmMain(s)); });
+        Main(state, dialogs, dir + "/", dir + "/sample.mtl", [&dialogs](AppState &s) {
+            return std::unique_ptr<MainWindowPort>(new frmMain(s, dialogs));
+        });
     auto *widget = dynamic_cast<QWidget *>(window.get());
     return widget ? ReportShown(widget) : 1;
 }

@@ -69,9 +69,9 @@ std::optional<QString> LanguageLine(const QString &line)
     return EntryText(line).trimmed();
 }
 
-void ShowBuiltIn(AppState &state, const QString &text)
+void ShowBuiltIn(Dialogs &dialogs, const QString &text)
 {
-    state.dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, kProgramTitle);
+    dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, kProgramTitle);
 }
 
 }  // namespace
@@ -135,22 +135,19 @@ MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
     return MessageFileResult::Ok;
 }
 
-bool LoadMessageTable(AppState &state, const QString &path)
+bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
 {
     if (!FileExists(path)) {
-        ShowBuiltIn(state, kMessageFileMissing);
+        ShowBuiltIn(dialogs, kMessageFileMissing);
         return false;
     }
-    QFile file(path);
+    // Far above any real message file.
+    constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
     QByteArray bytes;
-    bool read = file.open(QIODevice::ReadOnly);
-    if (read) {
-        bytes = file.readAll();
-        read = file.error() == QFileDevice::NoError;
-    }
     MessageTable table;
-    if (!read || ParseMessageFile(bytes, table) != MessageFileResult::Ok) {
-        ShowBuiltIn(state, kMessageFileBad);
+    if (ReadFileBytes(path, kMaxBytes, bytes) != ReadResult::Ok ||
+        ParseMessageFile(bytes, table) != MessageFileResult::Ok) {
+        ShowBuiltIn(dialogs, kMessageFileBad);
         return false;
     }
     state.messages = table;

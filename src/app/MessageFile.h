@@ -1,10 +1,11 @@
 #pragma once
 // The message file Quillmark.mes.
 #include "model/AppState.h"
+#include "platform/Dialogs.h"
 
 // Loads state.messages from the file at path. On a missing or bad file shows
 // one of the two built-in messages and returns false.
-bool LoadMessageTable(AppState &state, const QString &path);
+bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path);
 // The parsing itself, on the file's bytes, for tests and fuzzing.
 enum class MessageFileResult { Ok, NoMaxIndex, Failed };
 MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table);

@@ -28,7 +28,7 @@ std::int16_t AttachCountFrom(const QString &text)
     return count ? *count : kDefaultAttachMaxCount;
 }
 
-bool InitApplication(AppState &state, const QString &appPath)
+bool InitApplication(AppState &state, Dialogs &dialogs, const QString &appPath)
 {
     QString path = appPath.isEmpty() ? QStringLiteral("./") : appPath;
     if (!IsPathSeparator(path.back()))
@@ -48,7 +48,7 @@ bool InitApplication(AppState &state, const QString &appPath)
                                       QStringLiteral("ATTACH MAX COUNT"), QStringLiteral("10"));
     state.SizeAttachments(AttachCountFrom(count));
     ClearMachineTable(state.machineTable);
-    return LoadMessageTable(state, files.messages);
+    return LoadMessageTable(state, dialogs, files.messages);
 }
 
 QString CommandLineMtlFile(const QString &commandLine)
@@ -58,10 +58,10 @@ QString CommandLineMtlFile(const QString &commandLine)
 }
 
 std::unique_ptr<MainWindowPort> Main(
-    AppState &state, const QString &appPath, const QString &commandLine,
+    AppState &state, Dialogs &dialogs, const QString &appPath, const QString &commandLine,
     const std::function<std::unique_ptr<MainWindowPort>(AppState &)> &createWindow)
 {
-    if (!InitApplication(state, appPath))
+    if (!InitApplication(state, dialogs, appPath))
         return nullptr;
     InstallQtTranslation(state.messages.Language());
     state.settings.CommandLine = commandLine.trimmed();

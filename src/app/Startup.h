@@ -1,6 +1,7 @@
 #pragma once
 // Start-up: settings, slots and message table, then the main window.
 #include "model/AppState.h"
+#include "platform/Dialogs.h"
 
 #include <functional>
 #include <memory>
@@ -8,7 +9,7 @@
 // Reads the settings, sizes the slots, clears the table and loads the message
 // table, each file where FindAppFiles finds it. False when the program must
 // end (the reason has been shown).
-bool InitApplication(AppState &state, const QString &appPath);
+bool InitApplication(AppState &state, Dialogs &dialogs, const QString &appPath);
 
 // The slot count that a text of "ATTACH MAX COUNT" gives: numbers rounded
 // and brought into 1..32767, anything else 10. mtlcheck counts the same way.
@@ -29,5 +30,5 @@ public:
 // The entry procedure. Returns the window it created, or nothing when start-up
 // ended the program. commandLine is the arguments joined by single blanks.
 std::unique_ptr<MainWindowPort> Main(
-    AppState &state, const QString &appPath, const QString &commandLine,
+    AppState &state, Dialogs &dialogs, const QString &appPath, const QString &commandLine,
     const std::function<std::unique_ptr<MainWindowPort>(AppState &)> &createWindow);

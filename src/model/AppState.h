@@ -1,7 +1,6 @@
 #pragma once
 // The program-wide state: created once by Main, passed by reference.
 #include "MachineTable.h"
-#include "platform/Dialogs.h"
 #include "platform/FileLayer.h"
 #include "platform/MessageTable.h"
 
@@ -18,7 +17,7 @@ struct AppSettings {
 };
 
 struct AppState {
-    AppState(Dialogs &dialogs, FileLayer &files) : dialogs(dialogs), files(files) {}
+    explicit AppState(FileLayer &files) : files(files) {}
 
     MachineTable machineTable;
     AttachmentSlots Attachments;     // exactly AttachMaxCount slots
@@ -29,7 +28,6 @@ struct AppState {
     AppSettings settings;
     MessageTable messages;
 
-    Dialogs &dialogs;
     FileLayer &files;
 
     // Creates the slots, all free.
@@ -37,10 +35,5 @@ struct AppState {
     {
         AttachMaxCount = count;
         Attachments.assign(count, AttachmentRecord());
-    }
-    // Shows message n as a warning or notice (OK button).
-    void Warn(int n, const QString &prefix = QString())
-    {
-        dialogs.MsgBox(prefix + messages(n), MsgButtons::Ok, MsgIcon::Exclamation);
     }
 };

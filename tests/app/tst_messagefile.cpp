@@ -1,5 +1,5 @@
 #include "app/MessageFile.h"
-#include "platform/FakeDialogs.h"
+#include "FakeDialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -154,8 +154,8 @@ void TestMessageFile::load()
 
     FakeDialogs dialogs;
     PosixFileLayer files;
-    AppState state(dialogs, files);
-    QCOMPARE(LoadMessageTable(state, path), message.isEmpty());
+    AppState state(files);
+    QCOMPARE(LoadMessageTable(state, dialogs, path), message.isEmpty());
     QCOMPARE(state.messages(1), message.isEmpty() ? QStringLiteral("one") : QString());
     QCOMPARE(state.messages.Loaded(), message.isEmpty());
     QCOMPARE(dialogs.texts(), message.isEmpty() ? QStringList() : QStringList{message});

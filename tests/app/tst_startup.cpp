@@ -2,7 +2,7 @@
 #include "app/MessageFile.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
-#include "platform/FakeDialogs.h"
+#include "FakeDialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +32,7 @@ struct ProgramFolder {
     QTemporaryDir dir;
     FakeDialogs dialogs;
     PosixFileLayer files;
-    AppState state{dialogs, files};
+    AppState state{files};
     QString path() const { return dir.filePath(QStringLiteral("bin/")); }
     QString ini() const { return path() + QStringLiteral("Quillmark.ini"); }
     QString userIni() const { return dir.filePath(QStringLiteral("config/quillmark/Quillmark.ini")); }
@@ -142,7 +142,7 @@ private slots:
         state.machineTable.MaxFeedAll = 5;
         state.settings.OpenEditorOnEnd = !openEditor;
 
-        QVERIFY(InitApplication(state, folder.path()));
+        QVERIFY(InitApplication(state, folder.dialogs, folder.path()));
         QCOMPARE(state.settings.OpenEditorOnEnd, openEditor);
         QCOMPARE(state.settings.TextEditorPath, editor);
         QCOMPARE(int(state.AttachMaxCount), slotCount);
@@ -219,7 +219,7 @@ private slots:
         ProgramFolder folder(QByteArray("[Config]\r\nCheck=1\r\n"));
         QStringList seen;
         // The program folder, given without its separator, gets one.
-        auto window = Main(folder.state, folder.path().chopped(1), commandLine, [&](AppState &s) {
+        auto window = Main(folder.state, folder.dialogs, folder.path().chopped(1), commandLine, [&](AppState &s) {
             // The window is created once, after start-up has run.
             seen << QStringLiteral("slots:%1").arg(s.Attachments.size());
             return std::make_unique<FakeWindow>(seen);
@@ -252,7 +252,7 @@ private slots:
         QFETCH(QString, yes);
         ProgramFolder folder(kNoFile, messages);
         QStringList seen;
-        QVERIFY(Main(folder.state, folder.path(), QString(),
+        QVERIFY(Main(folder.state, folder.dialogs, folder.path(), QString(),
                      [&](AppState &) { return std::make_unique<FakeWindow>(seen); }));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
     }
@@ -261,7 +261,7 @@ private slots:
     {
         ProgramFolder folder(kNoFile, kNoFile);  // no message file
         QStringList seen;
-        auto window = Main(folder.state, folder.path(), "/data/a.mtl",
+        auto window = Main(folder.state, folder.dialogs, folder.path(), "/data/a.mtl",
                            [&](AppState &) { return std::make_unique<FakeWindow>(seen); });
         QVERIFY(!window);
         QCOMPARE(folder.dialogs.texts(), QStringList{kMessageFileMissing});

@@ -1,7 +1,7 @@
 // The MTL reader: every kind of line, what the checker is told, and the
 // all-or-nothing load of whole files.
 #include "model/MtlFile.h"
-#include "platform/FakeDialogs.h"
+#include "FakeDialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,7 +56,7 @@ QString Pad20(const QString &s) { return s.leftJustified(20, ' '); }
 struct Fixture {
     FakeDialogs dialogs;
     PosixFileLayer files;
-    AppState state{dialogs, files};
+    AppState state{files};
     explicit Fixture(int count)
     {
         state.messages.Create(61);

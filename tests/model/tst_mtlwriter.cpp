@@ -3,7 +3,7 @@
 #include "model/MtlFile.h"
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
-#include "platform/FakeDialogs.h"
+#include "FakeDialogs.h"
 #include "platform/TextFile.h"
 
 #include <QDir>
@@ -36,7 +36,7 @@ QStringList Entries(const QString &folder)
 struct Fixture {
     FakeDialogs dialogs;
     PosixFileLayer files;
-    AppState state{dialogs, files};
+    AppState state{files};
     explicit Fixture(int count = 10)
     {
         state.messages.Create(61);

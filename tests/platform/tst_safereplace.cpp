@@ -2,7 +2,7 @@
 // the process killed there leaves the complete old or new bytes under the
 // name; links, hard links and modes are kept; nothing is written through a
 // link planted at the backup name.
-#include "../common/FaultyFiles.h"
+#include "FaultyFiles.h"
 #include "platform/SafeReplace.h"
 
 #include <QDir>

@@ -37,20 +37,6 @@ QString Printable(const QString &text)
     return out;
 }
 
-// Nothing of the model shows a box; the state only wants a dialogs seam.
-class NoDialogs : public Dialogs {
-public:
-    MsgAnswer MsgBox(const QString &, MsgButtons, MsgIcon, MsgAnswer defaultButton,
-                     const QString &) override
-    {
-        return defaultButton;
-    }
-    using Dialogs::MsgBox;
-    QString InputBox(const QString &, const QString &, const QString &) override { return {}; }
-    QString OpenFile(const OpenFileRequest &) override { return {}; }
-    void Beep() override {}
-};
-
 // Why a file could not be loaded, as the editor's message would say it.
 QString LoadProblem(const LoadResult &result)
 {
@@ -203,9 +189,8 @@ int main(int argc, char *argv[])
 
     // The editor's count from the editor's settings file, counted as the
     // editor counts it; read only, the tool never writes the file.
-    NoDialogs dialogs;
     PosixFileLayer fileLayer;
-    AppState state(dialogs, fileLayer);
+    AppState state(fileLayer);
     SetIniPath(state, FindAppFiles(AppPath()).settings);
     QString count = ReadIniValue(state, QStringLiteral("Comfig"), QStringLiteral("ATTACH MAX COUNT"));
     if (parser.isSet(attachMax)) {

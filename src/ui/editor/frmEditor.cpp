@@ -5,6 +5,7 @@
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "ui/common/FieldEvents.h"
+#include "ui/common/Warn.h"
 #include "ui_frmEditor.h"
 
 #include <QKeyEvent>
@@ -22,8 +23,6 @@ const QColor kOnBack(0xFF, 0xFF, 0xFF);
 // Dark grey on the grey of a disabled box: 5.7:1, readable, and still
 // plainly not the black on white of a box that takes input.
 const QColor kOffText(0x40, 0x40, 0x40);
-// Shown before message 47: the largest number the hand-over once carried.
-const QString kTooLargePrefix = QStringLiteral("16777215");
 constexpr int kNotAKeyPress = -2;
 
 // The character code a key press would hand to a KeyPress handler, or
@@ -53,8 +52,9 @@ void SetBackground(QLineEdit &box, const QColor &color)
 }
 }  // namespace
 
-frmEditor::frmEditor(AppState &state, std::function<void()> attachDefChange, QWidget *parent)
-    : QDialog(parent), state_(state), attachDefChange_(std::move(attachDefChange)),
+frmEditor::frmEditor(AppState &state, Dialogs &dialogs, std::function<void()> attachDefChange,
+                     QWidget *parent)
+    : QDialog(parent), state_(state), dialogs_(dialogs), attachDefChange_(std::move(attachDefChange)),
       ui(std::make_unique<Ui::frmEditor>())
 {
     ui->setupUi(this);
@@ -175,7 +175,7 @@ void frmEditor::btnShow_Click()
     const std::optional<double> value = ParseNumeric(ui->txtAttachNo->text().trimmed());
     const std::optional<std::int32_t> number = value ? RoundToInt32(*value) : std::nullopt;
     if (!number) {
-        state_.Warn(47, kTooLargePrefix);
+        Warn(dialogs_, state_.messages, 47, kTooLargePrefix);
         ui->txtAttachNo->setFocus();
         return;
     }
@@ -187,7 +187,7 @@ void frmEditor::btnShow_Click()
         slot = CountAttachments(state_.Attachments);
     if (slot < 0 || slot >= slotCount) {
         // Every slot holds a complete record: nothing to load, nowhere to write.
-        state_.Warn(43);
+        Warn(dialogs_, state_.messages, 43);
         ShowStages(false);
         ui->txtAttachNo->setFocus();
         return;
@@ -246,7 +246,7 @@ bool frmEditor::eventFilter(QObject *watched, QEvent *event)
         if (stageBox) {
             const int code = KeyAsciiOf(*static_cast<QKeyEvent *>(event));
             if (code != kNotAKeyPress && !KeyAsciiCheck(*box, code)) {
-                state_.dialogs.Beep();
+                dialogs_.Beep();
                 return true;  // the key is discarded
             }
         }
@@ -315,7 +315,7 @@ void frmEditor::btnClose_Click()
 {
     if (dataChanged_) {
         const MsgAnswer answer =
-            state_.dialogs.MsgBox(state_.messages(41), MsgButtons::YesNoCancel,
+            dialogs_.MsgBox(state_.messages(41), MsgButtons::YesNoCancel,
                                   MsgIcon::Information, MsgAnswer::Yes, kProgramTitle);
         if (answer == MsgAnswer::Cancel)
             return;

@@ -2,6 +2,7 @@
 // The modal attachment editor. Created once and kept for the whole run: its
 // DataChanged survives from one opening to the next.
 #include "model/AppState.h"
+#include "platform/Dialogs.h"
 
 #include <QDialog>
 #include <array>
@@ -21,7 +22,8 @@ class frmEditor : public QDialog {
     Q_OBJECT
 public:
     // attachDefChange is the main window's AttachDefChange.
-    frmEditor(AppState &state, std::function<void()> attachDefChange, QWidget *parent);
+    frmEditor(AppState &state, Dialogs &dialogs, std::function<void()> attachDefChange,
+              QWidget *parent);
     ~frmEditor() override;
 
     // Loads the window for state.EditAttachPos / EditAttachNo, shows it modally
@@ -59,6 +61,7 @@ private:
     void CloseWindow();
 
     AppState &state_;
+    Dialogs &dialogs_;
     std::function<void()> attachDefChange_;
     std::unique_ptr<Ui::frmEditor> ui;
     FieldEvents *fieldEvents_ = nullptr;

@@ -7,6 +7,7 @@
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "platform/FileSystem.h"
+#include "ui/common/Warn.h"
 #include "ui/editor/OutlineDraw.h"
 #include "ui/editor/frmEditor.h"
 
@@ -28,8 +29,8 @@ const QString kInitDirKey = QStringLiteral("Init Dir");
 const QString kInitFileKey = QStringLiteral("Init File");
 }  // namespace
 
-frmMain::frmMain(AppState &state, QWidget *parent)
-    : QWidget(parent), state_(state), ui(new Ui::frmMain), fieldEvents_(this)
+frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
+    : QWidget(parent), state_(state), dialogs_(dialogs), ui(new Ui::frmMain), fieldEvents_(this)
 {
     ui->setupUi(this);
     setFixedSize(size());
@@ -128,7 +129,7 @@ frmMain::frmMain(AppState &state, QWidget *parent)
 
     openEditor = [this] {
         if (!editor_)
-            editor_ = new frmEditor(state_, [this] { AttachDefChange(); }, this);
+            editor_ = new frmEditor(state_, dialogs_, [this] { AttachDefChange(); }, this);
         editor_->OpenModal();
     };
     startEditor = [](const QString &program, const QStringList &arguments) {
@@ -256,7 +257,7 @@ void frmMain::ReportSettingsProblem()
     if (settingsReported_ || (s.IniUsable && !s.IniWriteFailed))
         return;
     settingsReported_ = true;
-    state_.dialogs.MsgBox(state_.messages(s.IniUsable ? 66 : 65) + QLatin1Char('\n') +
+    dialogs_.MsgBox(state_.messages(s.IniUsable ? 66 : 65) + QLatin1Char('\n') +
                               QDir::toNativeSeparators(s.IniPath),
                           MsgButtons::Ok, MsgIcon::Exclamation);
 }
@@ -368,7 +369,7 @@ void frmMain::ShowFileProblem(int message, const QString &reason, const QString 
         text += QLatin1Char('\n') + reason;
     if (!backupLeft.isEmpty())
         text += QLatin1Char('\n') + QDir::toNativeSeparators(backupLeft);
-    state_.dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
+    dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 bool frmMain::CanSave(const QString &name) const
@@ -398,7 +399,7 @@ bool frmMain::ConfirmOverwrite(const QString &name)
         break;
     }
     return question == 0 ||
-           state_.dialogs.MsgBox(state_.messages(question), MsgButtons::YesNo, MsgIcon::Question,
+           dialogs_.MsgBox(state_.messages(question), MsgButtons::YesNo, MsgIcon::Question,
                                  MsgAnswer::No, kProgramTitle) == MsgAnswer::Yes;
 }
 
@@ -418,7 +419,7 @@ void frmMain::Save()
     if (!result.backupLeft.isEmpty())
         text += QLatin1Char('\n') + state_.messages(64) + QLatin1Char('\n') +
                 QDir::toNativeSeparators(result.backupLeft);
-    state_.dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Information);
+    dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Information);
 }
 
 void frmMain::btnEntry_Click()
@@ -433,7 +434,7 @@ void frmMain::ConfirmSave(bool &Cancel)
         return;
     if (!CanSave(current_.Name()))
         return;  // nowhere to save: the edits are given up
-    const MsgAnswer answer = state_.dialogs.MsgBox(state_.messages(41), MsgButtons::YesNoCancel,
+    const MsgAnswer answer = dialogs_.MsgBox(state_.messages(41), MsgButtons::YesNoCancel,
                                                    MsgIcon::Information);
     if (answer == MsgAnswer::Cancel) {
         Cancel = true;
@@ -455,7 +456,7 @@ float frmMain::NumValidate(QLineEdit *txtb, bool &Cancel)
     const std::optional<double> parsed = ParseNumeric(text);
     const std::optional<float> value = parsed ? ToSingle(*parsed) : std::nullopt;
     if (!value) {
-        state_.Warn(42);
+        Warn(dialogs_, state_.messages, 42);
         Cancel = true;
         return 0;
     }
@@ -534,7 +535,7 @@ void frmMain::txtAttachInit_Validate(bool &Cancel)
     if (const std::optional<double> value = ParseNumeric(text)) {
         // The number must fit the table's 32-bit field.
         if (!RoundToInt32(*value)) {
-            state_.Warn(42);
+            Warn(dialogs_, state_.messages, 42);
             Cancel = true;
         }
         return;
@@ -543,7 +544,7 @@ void frmMain::txtAttachInit_Validate(bool &Cancel)
         ui->txtAttachInit->setText(QStringLiteral("0"));
         return;
     }
-    state_.Warn(42);
+    Warn(dialogs_, state_.messages, 42);
     Cancel = true;
 }
 
@@ -559,7 +560,7 @@ void frmMain::txtAttachInit_LostFocus()
         if (*number < 1 || FindAttachment(state_.Attachments, *number) >= 0)
             return;
         const MsgAnswer answer =
-            state_.dialogs.MsgBox(state_.messages(30) + text + state_.messages(52),
+            dialogs_.MsgBox(state_.messages(30) + text + state_.messages(52),
                                   MsgButtons::YesNo, MsgIcon::Question);
         if (answer != MsgAnswer::Yes)
             return;
@@ -567,7 +568,7 @@ void frmMain::txtAttachInit_LostFocus()
         if (count < state_.AttachMaxCount) {
             OpenEditor(count + 1, *number);
         } else {
-            state_.dialogs.MsgBox(state_.messages(54) + QStringLiteral("\r\n") +
+            dialogs_.MsgBox(state_.messages(54) + QStringLiteral("\r\n") +
                                       state_.messages(55) + QStringLiteral("\r\n") +
                                       state_.messages(56),
                                   MsgButtons::Ok, MsgIcon::Exclamation);
@@ -576,7 +577,7 @@ void frmMain::txtAttachInit_LostFocus()
         state_.machineTable.IniAttachment = 0;
         ui->txtAttachInit->setText(QStringLiteral("0"));
     } else {
-        state_.dialogs.Beep();
+        dialogs_.Beep();
         ui->txtAttachInit->setFocus();
     }
 }
@@ -599,7 +600,7 @@ int frmMain::SelectedSlot()
 {
     const int slot = RowSlot(ui->lstAttach->SelectedRow());
     if (slot < 0)
-        state_.Warn(58);
+        Warn(dialogs_, state_.messages, 58);
     return slot;
 }
 
@@ -607,13 +608,13 @@ void frmMain::btnAdd_Click()
 {
     const int count = CountAttachments(state_.Attachments);
     if (count >= state_.AttachMaxCount) {
-        state_.Warn(43);
+        Warn(dialogs_, state_.messages, 43);
         return;
     }
     std::int32_t number = 0;
     for (;;) {
         const QString answer =
-            state_.dialogs.InputBox(state_.messages(50), state_.messages(30), QString());
+            dialogs_.InputBox(state_.messages(50), state_.messages(30), QString());
         const std::optional<double> value =
             answer.contains(QLatin1Char('-')) || answer.contains(QLatin1Char('.'))
                 ? std::nullopt
@@ -621,12 +622,12 @@ void frmMain::btnAdd_Click()
         if (!value) {
             if (answer.isEmpty())
                 return;
-            state_.Warn(42);
+            Warn(dialogs_, state_.messages, 42);
             continue;
         }
         const std::optional<std::int32_t> whole = RoundToInt32(*value);
         if (!whole) {
-            state_.Warn(47, QStringLiteral("16777215"));
+            Warn(dialogs_, state_.messages, 47, kTooLargePrefix);
             continue;
         }
         number = *whole;
@@ -652,7 +653,7 @@ void frmMain::btnDel_Click()
     AttachmentRecord &record = state_.Attachments[slot];
     const QString key = QStringLiteral("ATTACHMENT") + FormatNumber(record.Number, Pattern::TwoDigits);
     const int question = record.Number == state_.machineTable.IniAttachment ? 53 : 51;
-    if (state_.dialogs.MsgBox(key + state_.messages(question), MsgButtons::YesNo,
+    if (dialogs_.MsgBox(key + state_.messages(question), MsgButtons::YesNo,
                               MsgIcon::Question) != MsgAnswer::Yes)
         return;
     record.Number = 0;
@@ -685,7 +686,7 @@ QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
     request.defaultExtension = Suffix;
     request.fileName = InitFileName;
     request.directory = InitDirectry;
-    const QString path = state_.dialogs.OpenFile(request);
+    const QString path = dialogs_.OpenFile(request);
     if (path.isEmpty())
         return QString();
     InitFileName = QFileInfo(path).fileName();

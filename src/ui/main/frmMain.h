@@ -4,6 +4,7 @@
 #include "app/Startup.h"
 #include "model/AppState.h"
 #include "model/CurrentFile.h"
+#include "platform/Dialogs.h"
 #include "ui/common/FieldEvents.h"
 
 #include <QStringList>
@@ -22,7 +23,7 @@ class frmMain;
 class frmMain : public QWidget, public MainWindowPort {
     Q_OBJECT
 public:
-    explicit frmMain(AppState &state, QWidget *parent = nullptr);
+    frmMain(AppState &state, Dialogs &dialogs, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // MainWindowPort: the load runs once, before the window is first shown.
@@ -108,6 +109,7 @@ private:
     void lstAttach_Click();
 
     AppState &state_;
+    Dialogs &dialogs_;
     Ui::frmMain *ui;
     FieldEvents fieldEvents_;
     frmEditor *editor_ = nullptr;  // created on first need, kept for the run

@@ -1,5 +1,5 @@
 // The attachment editor driven through its real widgets, with scripted dialogs.
-#include "platform/FakeDialogs.h"
+#include "FakeDialogs.h"
 #include "ui/editor/PictureBox.h"
 #include "ui/editor/frmEditor.h"
 
@@ -42,7 +42,7 @@ bool HasBlack(const QImage &image)
 struct Harness {
     FakeDialogs dialogs;
     PosixFileLayer files;
-    AppState state{dialogs, files};
+    AppState state{files};
     int defChanges = 0;
     QWidget owner;
     std::unique_ptr<frmEditor> editor;
@@ -55,7 +55,7 @@ struct Harness {
             state.messages.Set(n, QStringLiteral("M%1").arg(n));
         state.Attachments[0] = Record(3, {4}, {2});
         state.Attachments[1] = Record(12, {10, 20}, {5, 5}, QStringLiteral("ABC"), 2);
-        editor = std::make_unique<frmEditor>(state, [this] { ++defChanges; }, &owner);
+        editor = std::make_unique<frmEditor>(state, dialogs, [this] { ++defChanges; }, &owner);
     }
 
     // Loads for the hand-over values and shows the window with the focus in it.

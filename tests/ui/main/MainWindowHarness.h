@@ -3,8 +3,8 @@
 // editor, external editor and program end replaced by recorders.
 #include "app/Settings.h"
 #include "app/Startup.h"
-#include "platform/FakeDialogs.h"
-#include "../../common/FaultyFiles.h"
+#include "FakeDialogs.h"
+#include "FaultyFiles.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
@@ -61,7 +61,8 @@ struct Harness {
     QTemporaryDir dir;
     FakeDialogs fake;
     FaultyFiles files;
-    AppState state;
+    AppState state{files};
+    Dialogs &dialogs;
     std::unique_ptr<frmMain> window;
     bool ready = false;
     std::function<void()> realEditor;  // the window's own editor opener
@@ -71,17 +72,17 @@ struct Harness {
     int ends = 0;
 
     // ini: the settings file's text before start-up; dialogs: real dialogs; mes: the message file.
-    explicit Harness(const QByteArray &ini = QByteArray(), Dialogs *dialogs = nullptr,
+    explicit Harness(const QByteArray &ini = QByteArray(), Dialogs *real = nullptr,
                      const QByteArray &mes = TestMessageFile())
-        : state(dialogs ? *dialogs : static_cast<Dialogs &>(fake), files)
+        : dialogs(real ? *real : static_cast<Dialogs &>(fake))
     {
         // A settings file beside the program, empty when none is given, keeps
         // the program in this folder (the user's own stays untouched).
         if (!dir.isValid() || !WriteBytes(AppPath() + "Quillmark.mes", mes) ||
             !WriteBytes(AppPath() + "Quillmark.ini", ini) ||
-            !InitApplication(state, AppPath()))
+            !InitApplication(state, dialogs, AppPath()))
             return;
-        window = std::make_unique<frmMain>(state);
+        window = std::make_unique<frmMain>(state, dialogs);
         realEditor = window->openEditor;
         window->openEditor = [this] {
             ++editorRuns;

@@ -1,7 +1,7 @@
 #pragma once
 // Scripted stand-in for the dialogs seam: records what would have been shown
 // and answers from queues. Used by the tests and by nothing else.
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 #include <QList>
 #include <QQueue>
