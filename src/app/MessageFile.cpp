@@ -1,26 +1,14 @@
 #include "MessageFile.h"
 
 #include "model/Numbers.h"
+#include "model/Tokens.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 
-#include <QFile>
 
 #include <optional>
 
 namespace {
-
-// Only the space character: a tab is part of the text.
-QString StripSpaces(const QString &text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start) == u' ')
-        ++start;
-    while (end > start && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(start, end - start);
-}
 
 // A number of the file converted to 16 bits; nothing when it is not numeric.
 // Numeric but beyond 16 bits sets overflow: the whole file is then refused.
@@ -64,7 +52,7 @@ QString EntryText(const QString &line)
 std::optional<QString> LanguageLine(const QString &line)
 {
     const qsizetype eq = line.indexOf(u'=');
-    if (eq < 0 || StripSpaces(line.left(eq)).compare(QLatin1String("LANGUAGE"), Qt::CaseInsensitive) != 0)
+    if (eq < 0 || TrimSpaces(line.left(eq)).compare(QLatin1String("LANGUAGE"), Qt::CaseInsensitive) != 0)
         return std::nullopt;
     return EntryText(line).trimmed();
 }
@@ -85,7 +73,7 @@ QString StripComment(const QString &line)
 QString GetValuePart(const QString &line)
 {
     const qsizetype eq = line.indexOf(u'=');
-    return eq < 0 ? QString() : StripSpaces(line.mid(eq + 1));
+    return eq < 0 ? QString() : TrimSpaces(line.mid(eq + 1));
 }
 
 int GetGstrIndex(const QString &line)
@@ -103,7 +91,7 @@ MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
     bool overflow = false;
     QString language;
     for (; i < lines.size(); ++i) {
-        const QString line = StripSpaces(StripComment(DecodeCp932(lines.at(i))));
+        const QString line = TrimSpaces(StripComment(DecodeCp932(lines.at(i))));
         if (const std::optional<QString> named = LanguageLine(line))
             language = *named;
         if (!line.contains(QLatin1String("MAX_INDEX"), Qt::CaseInsensitive))
@@ -121,7 +109,7 @@ MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
     if (!loaded.Loaded())
         return MessageFileResult::NoMaxIndex;
     for (++i; i < lines.size(); ++i) {
-        const QString line = StripSpaces(StripComment(DecodeCp932(lines.at(i))));
+        const QString line = TrimSpaces(StripComment(DecodeCp932(lines.at(i))));
         const std::optional<std::int16_t> index = GstrIndex(line, overflow);
         if (overflow)
             return MessageFileResult::Failed;
