@@ -30,19 +30,18 @@ int DarkPixels(const QImage &image)
     return n;
 }
 
-// Runs check on the first visible modal window of class T once it is up.
+// Runs check on the first visible modal window of class T once it is up,
+// looking again every 20 ms, at most left more times.
 template <class T>
-void WhenModal(std::function<void(T *)> check)
+void WhenModal(std::function<void(T *)> check, int left = 250)
 {
-    auto poll = std::make_shared<std::function<void(int)>>();
-    *poll = [check, poll](int left) {
+    QTimer::singleShot(left == 250 ? 0 : 20, [check, left] {
         for (QWidget *top : QApplication::topLevelWidgets())
             if (auto *t = qobject_cast<T *>(top); t && t->isVisible())
                 return check(t);
         if (left > 0)
-            QTimer::singleShot(20, [poll, left] { (*poll)(left - 1); });
-    };
-    QTimer::singleShot(0, [poll] { (*poll)(250); });
+            WhenModal<T>(check, left - 1);
+    });
 }
 
 // The real editor, where the user enters width and height 25 and closes.
