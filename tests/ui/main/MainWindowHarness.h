@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "FakeDialogs.h"
 #include "FaultyFiles.h"
+#include "TestFiles.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
@@ -30,18 +31,6 @@ inline QByteArray TestMessageFile()
         if (i != 18 && i != 19 && i != 33 && !(i >= 44 && i <= 46) && i != 48 && i != 49)
             bytes += "GSTR(" + QByteArray::number(i) + ") = \"M" + QByteArray::number(i) + "\"\r\n";
     return bytes;
-}
-
-inline QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline bool WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 // The example file's attachment lines, as listed.
