@@ -195,7 +195,12 @@ void frmMain::Form_Load()
             label->adjustSize();
     }
 
-    initDir_ = GetIniValue(state_, kConfig, kInitDirKey, state_.settings.AppPath);
+    // An installed program's folder holds no MTL files: there the dialog
+    // starts in the user's home; a portable copy keeps its own folder.
+    const QString &appPath = state_.settings.AppPath;
+    const bool portable = state_.settings.IniPath == appPath + QStringLiteral("Quillmark.ini");
+    initDir_ = GetIniValue(state_, kConfig, kInitDirKey,
+                           portable ? appPath : QDir::homePath() + QLatin1Char('/'));
     initFile_ = GetIniValue(state_, kConfig, kInitFileKey, QString());
 
     displaying_ = true;
