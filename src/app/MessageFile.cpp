@@ -138,6 +138,19 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
         ShowBuiltIn(dialogs, kMessageFileBad);
         return false;
     }
+    // A message file made for an older version lacks the newer numbers; a
+    // question must never come up without its text.
+    static const std::pair<int, const char *> kNewer[] = {
+        {62, "The file has been changed by another program since it was loaded. Overwrite it?"},
+        {63, "This file could not be loaded. Overwrite it with an empty machine table?"},
+        {64, "The file has been saved, but its backup could not be removed:"},
+        {65, "The settings file cannot be read. Default settings are used and the file is left unchanged."},
+        {66, "The settings file could not be written."},
+        {67, "The file is too large to load (limit 16 MiB)."},
+        {68, "MTL file"},
+    };
+    for (const auto &[number, text] : kNewer)
+        table.SetMissing(number, QString::fromLatin1(text));
     state.messages = table;
     return true;
 }

@@ -19,6 +19,15 @@ public:
         if (index >= 0 && index < texts_.size())
             texts_[index] = text;
     }
+    // Gives an entry the file left empty a text of the program's own, also
+    // beyond the file's MAX_INDEX.
+    void SetMissing(int index, const QString &text)
+    {
+        while (index >= texts_.size())
+            texts_.append(QString());
+        if (index >= 0 && texts_.at(index).isEmpty())
+            texts_[index] = text;
+    }
     QString operator()(int index) const
     {
         return index >= 0 && index < texts_.size() ? texts_.at(index) : QString();
