@@ -209,6 +209,7 @@ private slots:
         if (!started) return;
         QCOMPARE(f.log, QStringList({"slots:10", "show"}) + (file ? QStringList{shown} : QStringList()));
         QVERIFY(set.OpenEditorOnEnd != file && set.CommandLine == commandLine.trimmed());
+        QVERIFY(!f.state.messages(62).isEmpty() && !f.state.messages(68).isEmpty());  // numbers newer than the file
         QVERIFY(file || QCoreApplication::translate("QPlatformTheme", "&Yes") == shown);
     }
 };
