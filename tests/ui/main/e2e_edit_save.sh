@@ -15,11 +15,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
   # No window manager gives the window the focus; it starts on the file button, four Tabs before the name.
   xdotool search --onlyvisible --name "^sample\.mtl - " windowfocus --sync key Tab Tab Tab Tab ctrl+a type "MILL 7"
   xdotool key Tab ctrl+a type 900
-  xdotool key Tab
-  wait_for "^sample\.mtl\* - "
+  xdotool key Tab && wait_for "^sample\.mtl\* - "
   xdotool key ctrl+s && wait_for "^Quillmark$" && xdotool key Return  # the notice
-  wait_for "^sample\.mtl - "
-  xdotool key ctrl+q
+  wait_for "^sample\.mtl - " && xdotool key ctrl+q
   timeout 20 tail --pid="$pid" -s 0.1 -f /dev/null || { echo "the program did not end" >&2; exit 1; }
 ' bash "$work"
 LC_ALL=C sed -e 's/^NAME = .*/NAME = MILL 7              \r/' -e 's/^STROKE(X) = .*/STROKE(X) = 900.\r/' \
