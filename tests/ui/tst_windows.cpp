@@ -492,11 +492,11 @@ void TestWindows::scenario_data()
         "5; click btnEntry; " + untouched + "; echanged: 1; changed: 0; type txtWidth_0 10; click btnEntry; index: 2; "
         + untouched + " | 7 1/1 10,20 5,3; echanged: 0; changed: 1; visible frmEditor: true");
     const QString edit = e + "open 3 7; type txtWidth_0 10; type txtHight_0 5; key Tab; answer ";
-    row("editor: Close: Cancel stays, No closes, the mark survives reopening; Yes enters, even if the number changed"
-        , edit + "Cancel No No Yes; click btnClose; visible frmEditor: true; click btnClose; visible frmEditor: false; "
-        + untouched + "; open 3 7; echanged: 1; text txtWidth_0: 0.; click btnClose; said: M41 ynci, M41 ynci, M41 "
-        "ynci; open 3 7; type txtWidth_0 10; type txtHight_0 5; type txtAttachNo 99; click btnClose; said: M41 ynci, "
-        "M41 ynci, M41 ynci, M41 ynci; visible frmEditor: false; " + untouched + " | 7 1/1 10 5; echanged: 0");
+    row("editor: Close: Cancel stays, No closes, the mark stays; Yes enters", edit + "Cancel No No Yes; click "
+        "btnClose; visible frmEditor: true; click btnClose; visible frmEditor: false; " + untouched + "; open 3 7; "
+        "echanged: 1; text txtWidth_0: 0.; click btnClose; said: M41 ynci, M41 ynci, M41 ynci; open 3 7; type "
+        "txtWidth_0 10; type txtHight_0 5; type txtAttachNo 99; click btnClose; said: M41 ynci, M41 ynci, M41 ynci, "
+        "M41 ynci; visible frmEditor: false; " + untouched + " | 7 1/1 10 5; echanged: 0");
     row("editor: looking only, the close box, Escape and Return ask nothing", e + "open 3 7; focus txtWidth_0; key "
         "Tab; click btnClose; visible frmEditor: false; open 3 7; type txtWidth_0 10; focus txtAttachNo; key Esc; "
         "focus txtHight_0; key Return Esc; visible frmEditor: true; close; visible frmEditor: false; echanged: 1; " +
