@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The real program under Xvfb, by keyboard, waiting on window titles (at most 20 s each): edit the machine name
+# and stroke X of a copy of the example, save, end; compare the bytes. Args: QUILLMARK_BINARY SOURCE_DIR.
+set -euo pipefail
+command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "skipped: no xvfb-run or xdotool"; exit 77; }
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp "$1" "$2/resources/Quillmark.mes" "$2/examples/sample.mtl" "$work/"  # a program folder of its own
+: >"$work/Quillmark.ini"
+unset QT_QPA_PLATFORM  # the test runner's offscreen platform
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
+  wait_for() { timeout 20 xdotool search --sync --onlyvisible --name "$1" >/dev/null || { echo "no $1" >&2; exit 1; }; }
+  "$1/quillmark" "$1/sample.mtl" & pid=$!
+  wait_for "^sample\.mtl - "
+  # No window manager gives the window the focus; it starts on the file button, four Tabs before the name.
+  xdotool search --onlyvisible --name "^sample\.mtl - " windowfocus --sync key Tab Tab Tab Tab ctrl+a type "MILL 7"
+  xdotool key Tab ctrl+a type 900
+  xdotool key Tab && wait_for "^sample\.mtl\* - "
+  xdotool key ctrl+s && wait_for "^Quillmark$" && xdotool key Return  # the notice
+  wait_for "^sample\.mtl - " && xdotool key ctrl+q
+  timeout 20 tail --pid="$pid" -s 0.1 -f /dev/null || { echo "the program did not end" >&2; exit 1; }
+' bash "$work"
+LC_ALL=C sed -e 's/^NAME = .*/NAME = MILL 7              \r/' -e 's/^STROKE(X) = .*/STROKE(X) = 900.\r/' \
+  "$2/examples/sample.mtl" | cmp - "$work/sample.mtl"
+[ ! -e "$work/sample.mtlbak" ] || { echo "the backup was left behind" >&2; exit 1; }
+grep -q "Init Dir" "$work/Quillmark.ini" || { echo "settings not written at the end" >&2; exit 1; }

@@ -1,0 +1,511 @@
+// The main window and the attachment editor driven as a user drives them (temporary program folder, scripted
+// dialogs), and their outline drawing. A scenario is steps split by ";": an action ("fill txtStroke_1 12") or a check
+// ("text txtStroke_1: 12."); "@" is the program folder. Boxes, beeps and events beyond a script's checks fail it.
+#include "FakeDialogs.h"
+#include "FaultyFiles.h"
+#include "TestFiles.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "ui/editor/OutlineDraw.h"
+#include "ui/editor/PictureBox.h"
+#include "ui/editor/frmEditor.h"
+#include "ui/main/frmMain.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <cmath>
+
+namespace {
+const QString kSample = QStringLiteral(QM_SOURCE_DIR "/examples/sample.mtl");
+const QStringList kAnswers{"Ok", "Yes", "No", "Cancel"};
+const QStringList kBoxes = QString("txtStroke_0 txtStroke_1 txtStroke_2 txtCngTime txtMaxFeedAll txtMaxFeedXYZ_0 "
+    "txtMaxFeedXYZ_1 txtMaxFeedXYZ_2 txtMaxAcceleXYZ_0 txtMaxAcceleXYZ_1 txtMaxAcceleXYZ_2 txtRapidFeedXYZ_0 "
+    "txtRapidFeedXYZ_1 txtRapidFeedXYZ_2 txtRapidAcceleXYZ_0 txtRapidAcceleXYZ_1 txtRapidAcceleXYZ_2").split(' ');
+
+template <class Items, class Text> QString Join(const Items &items, Text text, const char *separator = ",")
+{
+    QStringList all;  // a null text leaves its item out
+    for (const auto &item : items)
+        if (const QString t = text(item); !t.isNull())
+            all << t;
+    return all.join(separator);
+}
+
+QString Record(const AttachmentRecord &r)  // "number type/shape widths heights name", stages to the last not 0
+{
+    auto stages = [](const std::array<float, 5> &s) {
+        return Join(s, [](float v) { return QString::number(v); }).remove(QRegularExpression("(,0)*$"));
+    };
+    return QString("%1 %2/%3 %4 %5 %6").arg(QString::number(r.Number), QString::number(r.ShapeType),
+        QString::number(r.ShapeNumber), stages(r.Width), stages(r.Height), r.AttachName.str()).trimmed();
+}
+
+double Luminance(const QColor &c)  // relative, plus the 0.05 of a contrast ratio
+{
+    auto f = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * f(c.redF()) + 0.7152 * f(c.greenF()) + 0.0722 * f(c.blueF()) + 0.05;
+}
+
+struct Recorder : Canvas {  // lines as text, so that a comparison shows the first wrong one
+    QSize size;
+    QStringList lines;
+    int WidthTwips() const override { return size.width(); }
+    int HeightTwips() const override { return size.height(); }
+    void Clear() override { lines << "clear"; }
+    void Line(float a, float b, float c, float d) override { lines << QString::asprintf("%g %g %g %g", a, b, c, d); }
+};
+
+bool Activate(QWidget *w) { return w->show(), QApplication::setActiveWindow(w), QTest::qWaitForWindowActive(w); }
+
+struct Harness {
+    QTemporaryDir dir;
+    FakeDialogs fake;
+    FaultyFiles files;
+    AppState state{files};
+    QByteArray ini;
+    std::unique_ptr<frmMain> win;
+    frmEditor *editor = nullptr;  // an editor of our own on the main window
+    std::function<void()> realEditor, editorScript;
+    QStringList events;  // editor runs, external editor starts, program ends
+    int linesSeen = 0;
+
+    Harness(const QByteArray &ini, const QByteArray &mes) : ini(ini)
+    {
+        // A settings file beside the program keeps the user's own untouched.
+        if (!WriteBytes(path("Quillmark.mes"), mes) || !WriteBytes(path("Quillmark.ini"), ini) ||
+            !InitApplication(state, fake, path("")))
+            return;
+        win = std::make_unique<frmMain>(state, fake);
+        realEditor = std::exchange(win->openEditor, [this] {
+            events << QString("editor %1 at %2").arg(state.EditAttachNo).arg(state.EditAttachPos);
+            editorScript ? editorScript() : void();
+        });
+        win->startEditor = [this](const QString &program, const QStringList &arguments) {
+            events << "start " + program + '|' + arguments.join('|') + '|' + ReadIniValue(state, "Config", "Init Dir");
+            return false;  // the program ends all the same
+        };
+        win->endProgram = [this] { events << "end"; };
+        win->ShowWindow();
+        win.reset(Activate(win.get()) ? win.release() : nullptr);
+    }
+    QString path(const QString &name) const { return name.startsWith('/') ? name : dir.path() + '/' + name; }
+    QWidget *root() const { return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : win.get(); }
+    QWidget *widget(const QString &name) const
+    {
+        return name == "frmEditor" ? editor : name == "frmMain" ? win.get() : root()->findChild<QWidget *>(name);
+    }
+    QListWidget *list() const { return win->findChild<QListWidget *>("lstAttach"); }
+    QPoint rowAt(const QString &row) const { return list()->visualItemRect(list()->item(row.toInt())).center(); }
+
+    bool act(const QString &verb, const QString &arg)
+    {
+        if (verb == "fill")  // type and leave with Tab
+            return act("type", arg) && act("key", "Tab");
+        const QString name = arg.section(' ', 0, 0), rest = arg.section(' ', 1), file = arg.isEmpty() ? "" : path(arg);
+        const QString copy = path(arg.isEmpty() ? "sample.mtl" : arg);
+        auto *box = qobject_cast<QLineEdit *>(widget(name));
+        bool ok = true;
+        const std::map<QString, std::function<void()>> verbs{
+            {"load", [&] { QFile::remove(copy), QFile::copy(kSample, copy), win->SetFileName(copy); }},  // the example
+            {"setfile", [&] { win->SetFileName(file); }},
+            {"write", [&] { QDir().mkpath(QFileInfo(path(name)).path()), WriteBytes(path(name), rest.toUtf8()); }},
+            {"type", [&] { box->setFocus(Qt::TabFocusReason), box->clear(), QTest::keyClicks(box, rest); }},
+            {"set", [&] { box->setFocus(Qt::TabFocusReason), box->setText(rest); }},
+            {"focus", [&] { widget(arg)->setFocus(Qt::TabFocusReason); }},
+            {"key", [&] {
+                 for (const QKeySequence k : arg.split(' '))
+                     QTest::keyClick(QApplication::focusWidget(), k[0].key(), k[0].keyboardModifiers());
+             }},
+            {"click", [&] { QTest::mouseClick(widget(arg), Qt::LeftButton); }},
+            {"pick", [&] { QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rowAt(arg)); }},
+            {"dclick", [&] { QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, rowAt(arg)); }},
+            {"answer", [&] { for (const QString &a : arg.split(' ')) fake.answers << MsgAnswer(kAnswers.indexOf(a)); }},
+            {"input", [&] { fake.inputAnswers << arg.split('/'); }},
+            {"choose", [&] { fake.fileAnswers << file; }},
+            {"drop", [&] {  // files, or "text" and a text
+                 QMimeData mime;
+                 const bool text = arg.startsWith("text ");
+                 for (const QString &f : arg.split(','))
+                     text ? mime.setText(f) : mime.setUrls(mime.urls() << QUrl::fromLocalFile(path(f)));
+                 QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+                 QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+                 QApplication::sendEvent(widget("framFile"), &enter);
+                 QApplication::sendEvent(widget("framFile"), &drop);
+                 events << (enter.isAccepted() ? QStringList() : QStringList{"drag refused"});
+             }},
+            {"close", [&] { QCoreApplication::processEvents(), root()->close(); }},
+            {"real", [&] {  // the main window's own editor, modal: width and height 25, Entry, Close
+                 editorScript = [this] {
+                     QTimer::singleShot(0, [this] {
+                         act("set", "txtWidth_0 25"), act("set", "txtHight_0 25");
+                         act("click", "btnEntry"), act("click", "btnClose");
+                     });
+                     realEditor();
+                 };
+             }},
+            {"disk", [&] { files.Arm(1, arg == "fails" ? FaultyFiles::Mode::FromThenOn : FaultyFiles::Mode::None); }},
+            {"setini", [&] { WriteIniValue(state, "Config", arg.section('=', 0, 0), arg.section('=', 1)); }},
+            {"open", [&] {  // the editor for a position and a number
+                 if (!editor)
+                     editor = new frmEditor(state, fake, [w = win.get()] { w->AttachDefChange(); }, win.get());
+                 state.EditAttachPos = name.toInt(), state.EditAttachNo = rest.toInt();
+                 editor->Load();
+                 ok = Activate(editor);
+             }}};
+        verbs.count(verb) ? verbs.at(verb)() : void(ok = false);
+        return ok;
+    }
+
+    QString observe(const QString &name, const QString &arg)
+    {
+        auto yes = [](bool b) { return QString::number(int(b)); };
+        auto number = [](double v) { return QString::number(v); };
+        auto *view = root()->findChild<PictureBox *>(root() == win.get() ? "pictView" : "pctbView");
+        auto items = [&] { return list()->findItems("", Qt::MatchContains); };
+        const std::map<QString, std::function<QString()>> checks{
+            {"said", [&] {  // texts up to a reason, with buttons, icon and any unusual default button
+                 return Join(fake.boxes, [](const FakeDialogs::Box &b) {
+                     const MsgAnswer usual = b.buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
+                     return QString(b.text).replace("\r\n", "/").section('\n', 0, 0) + ' ' +
+                            QStringList{"ok", "yn", "ync"}[int(b.buttons)] + "x?!i"[int(b.icon)] +
+                            (b.defaultButton == usual ? "" : "/" + kAnswers[int(b.defaultButton)]);
+                 }, ", ");
+             }},
+            {"fields", [&] {  // the number boxes, name, initial attachment, ATC type
+                 return Join(kBoxes + QStringList{"txtMachineName", "txtAttachInit", "cmbAtcType"}, [&](auto &box) {
+                     return QString("%1").arg(widget(box)->property(box[0] == 'c' ? "currentText" : "text").toString());
+                 });
+             }},
+            {"stages", [&] {  // the ten stage boxes alike, or "mixed"; disabled text readable
+                 QStringList all;
+                 for (QLineEdit *b : editor->findChildren<QLineEdit *>(QRegularExpression("^txt(Width|Hight)_"))) {
+                     const QPalette p = b->palette();  // disabled text against its background: 4.5:1 at least
+                     const double r = Luminance(p.color(QPalette::Disabled, QPalette::Text)) /
+                                      Luminance(p.color(QPalette::Disabled, QPalette::Base));
+                     all << yes(b->isEnabled()) + ' ' + p.color(QPalette::Base).name() +
+                                (std::max(r, 1 / r) < 4.5 ? " unreadable" : "");
+                 }
+                 all.removeDuplicates();
+                 return all.size() == 1 ? all[0] : "mixed";
+             }},
+            {"file", [&] {  // the value on the key's line, "-" without one
+                 const QByteArray key = arg.section(' ', 1).toLatin1() + " = ";
+                 for (const QByteArray &line : ReadBytes(path(arg.section(' ', 0, 0))).split('\n'))
+                     if (line.startsWith(key))
+                         return QString::fromLatin1(line.mid(key.size()).chopped(1));
+                 return QString("-");
+             }},
+            {"japanese", [&] {  // the title and widgets that show Japanese
+                 return Join(win->findChildren<QWidget *>() + QList<QWidget *>{win.get()}, [&](QWidget *c) {
+                     const QString text = c->property(c == win.get() ? "windowTitle" : "text").toString();
+                     return text.contains(QRegularExpression("[\\x{3000}-\\x{ffff}]")) ? c->objectName() : QString();
+                 });
+             }},
+            {"drawn", [&, p = view->Picture()] {  // anything on the picture's background; "drawn box": where
+                 QRect r;
+                 for (int y = 0; y < p.height(); ++y)
+                     for (int x = 0; x < p.width(); ++x)
+                         r |= p.pixelColor(x, y) == view->BackColor() ? QRect() : QRect(x, y, 1, 1);
+                 const QString box = QString::asprintf("%d,%d %dx%d", r.x(), r.y(), r.width(), r.height());
+                 return arg.isEmpty() ? yes(!r.isNull()) : box;
+             }},
+            {"rows", [&] { return Join(items(), [](auto *i) { return i->text().section(' ', 0, 0).mid(10); }); }},
+            {"slots", [&] {
+                 return Join(state.Attachments, [](auto &r) { return r.Number ? Record(r) : QString(); }, " | ");
+             }},
+            {"inputs", [&] {  // prompt, title and default text of each
+                 return Join(fake.inputs, [](auto &i) { return i.prompt + '|' + i.title + '|' + i.defaultText; }, ", ");
+             }},
+            {"request", [&, r = fake.openRequests.value(0)] {
+                 return QStringList{r.title, r.filter, r.defaultExtension, r.fileName, r.directory}.join(' ');
+             }},
+            {"ini", [&] { return ReadIniValue(state, "Config", arg); }},
+            {"ime", [&] {  // line edits with an input method
+                 return Join(root()->findChildren<QLineEdit *>(), [](QLineEdit *e) {
+                     return e->testAttribute(Qt::WA_InputMethodEnabled) ? e->objectName() : QString(); });
+             }},
+            {"ime", [&] {  // line edits with an input method
+                 return Join(root()->findChildren<QLineEdit *>(), [](QLineEdit *e) {
+                     return e->testAttribute(Qt::WA_InputMethodEnabled) ? e->objectName() : QString(); });
+             }},
+            {"painted", [&] { return view->grab().toImage().pixelColor(2, 2).name(); }},
+            {"redrawn", [&] { return yes(std::exchange(linesSeen, view->LinesDrawn()) < view->LinesDrawn()); }},
+            {"events", [&] { return events.join(", "); }},
+            {"beeps", [&] { return number(fake.beeps); }},
+            {"changed", [&] { return yes(win->DataChanged()); }},
+            {"echanged", [&] { return yes(editor->DataChanged()); }},
+            {"focus", [&] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : ""; }},
+            {"initial", [&] { return number(state.machineTable.IniAttachment); }},
+            {"line", [&] { return list()->item(arg.toInt()) ? list()->item(arg.toInt())->text() : "none"; }},
+            {"row", [&] { return number(list()->currentRow()); }},
+            {"index", [&] { return number(editor->EditIndex()); }},
+            {"work", [&] { return Record(state.EditAttachment); }},
+            {"stored", [&, &w = state.EditAttachment] {
+                 return number((arg.startsWith("txtWidth") ? w.Width : w.Height)[arg.right(1).toInt()]);
+             }},
+            {"settings", [&] { return ReadBytes(path("Quillmark.ini")) == ini ? "as given" : "changed"; }},
+            {"title", [&] { return win->windowHandle()->title(); }}};
+        if (checks.count(name))
+            return checks.at(name)();
+        // Else a property of a widget: text, enabled, visible.
+        QWidget *w = widget(arg);
+        return w && w->property(name.toLatin1()).isValid() ? w->property(name.toLatin1()).toString() : "no such check";
+    }
+};
+}  // namespace
+
+class TestWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void outline_data()
+    {
+        QTest::addColumn<QList<float>>("widths");
+        QTest::addColumn<QList<float>>("heights");
+        QTest::addColumn<QList<double>>("outline");  // box, centre, each stage's half width, heights from the base up
+        auto row = [](const char *name, QList<float> w, QList<float> h, QList<double> lines, QSize box = {4575, 3975}) {
+            QTest::newRow(name) << w << h << QList<double>{double(box.width()), double(box.height())} + lines;
+        };
+        // The editor's box: centre 2288 (2287.5 to even), base 3578; 10/20/20 high 15: scale min(3660/20, 3180/15).
+        row("three stages", {10, 20, 20}, {5, 5, 5}, {2288, 915, 1830, 1830, 3578, 2663, 1748, 833});
+        row("narrower stage ends it, for the scale too", {30, 20, 40}, {10, 10, 10}, {2288, 1830, 3578, 2358});
+        row("zero-width first stage", {0, 10}, {4, 6}, {2288, 0, 1590, 3578, 2306, 398});
+        row("zero-height stage", {10, 20, 30}, {5, 0, 5}, {2288, 610, 1220, 1830, 3578, 2968, 2968, 2358});
+        // 4545 / 2 = 2272.5 to even; 45 x 0.9000000059604645 = 40.5000003 up to 41 (an exact 0.9 would give 40).
+        row("half-way centre and base line", {2}, {1}, {2272, 36, 41, 5}, {4545, 45});
+        row("all widths 0: nothing drawn", {0, 0}, {5, 5}, {});
+        row("heights add up to 0", {5, 6}, {3, -3}, {});
+        row("not a number", {3}, {std::nanf("")}, {});
+    }
+    void outline()
+    {
+        QFETCH(QList<float>, widths);
+        QFETCH(QList<float>, heights);
+        QFETCH(QList<double>, outline);
+        AttachmentRecord record;
+        std::copy(widths.begin(), widths.end(), record.Width.begin());
+        std::copy(heights.begin(), heights.end(), record.Height.begin());
+        Recorder drawn, expected;
+        drawn.size = expected.size = QSize(outline[0], outline[1]);
+        AttachDraw(record, drawn);
+        const int n = outline.size() / 2 - 2;  // stages
+        for (int i = 1; i <= n; ++i) {  // after a clear, each stage's bottom edge and sides; then the top edge
+            const double c = outline[2], h = outline[2 + i], y = outline[2 + n + i], top = outline[3 + n + i];
+            i == 1 ? expected.Clear() : void();
+            expected.Line(c + h, y, c - h, y), expected.Line(c + h, y, c + h, top), expected.Line(c - h, y, c - h, top);
+            i == n ? expected.Line(c + h, top, c - h, top) : void();
+        }
+        QCOMPARE(drawn.lines, expected.lines);
+    }
+
+    void scenario_data();
+    void scenario()
+    {
+        QFETCH(QString, script);
+        QStringList steps = script.split(QRegularExpression("; *"));
+        QByteArray ini, mes = "MAX_INDEX = 68\r\n";
+        if (steps[0].startsWith("ini "))
+            ini = QByteArray::fromPercentEncoding(steps.takeFirst().mid(4).toUtf8());
+        for (int i = 0; i <= 68; ++i)  // message n reads "Mn", unless the script asks for the shipped English file
+            mes += QString("GSTR(%1) = \"M%1\"\r\n").arg(i).toLatin1();
+        Harness h(ini, steps.removeAll("english") ? ReadBytes(QM_SOURCE_DIR "/resources/lang/en/Quillmark.mes") : mes);
+        QVERIFY(h.win);
+        for (const QString none : {"said: ", "beeps: 0", "events: "}) {  // and nothing after the script's last check
+            const QStringList checks = steps.filter(QRegularExpression("^" + none.section(':', 0, 0) + ":"));
+            steps << (checks.isEmpty() ? none : checks.last());
+        }
+        for (QString step : steps) {
+            const QString what = step.replace('@', h.path("")).section(':', 0, 0);
+            if (what == step)
+                QVERIFY2(h.act(step.section(' ', 0, 0), step.section(' ', 1)), qPrintable(step));
+            else
+                QCOMPARE(what + ": " + h.observe(what.section(' ', 0, 0), what.section(' ', 1)),
+                         what + ": " + step.section(':', 1).remove(QRegularExpression("^ ")));
+        }
+    }
+};
+
+void TestWindows::scenario_data()
+{
+    QTest::addColumn<QString>("script");
+    auto row = [](const QString &name, const QString &script) { QTest::newRow(qPrintable(name)) << script; };
+    const QString caption = " - M0  Ver1.05    M1    M2", cleared = QStringList(17, "0.").join(',') + ",,0,";
+    const QString full = "ini [Comfig]\r\nATTACH MAX COUNT=3; ";  // the example fills it
+    QString fill, shown;
+    for (int i = 0; i < 17; ++i)  // every box its own value, so that a value in the wrong box shows
+        fill += QString("fill %1 %2.5; ").arg(kBoxes[i]).arg(i), shown += QString("%1.5,").arg(i);
+
+    // Start-up, loading, field commits.
+    row("start-up; each box commits to its own field, is saved and shown back", "title: M0  Ver1.05    M1    M2; "
+        "fields: " + cleared + "; rows: ; changed: 0; ini Init Dir: @; ime: txtMachineName; setfile o.mtl; " + fill +
+        "click btnEntry; said: M57 oki; load; setfile o.mtl; fields: " + shown + ",0,");
+    row("the English message file leaves no Japanese", "english; japanese: ");
+    row("load: the example, then a missing file empties", "load; fields: "
+        "850.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,0.6,0.6,0.5,立形マシニングセンタ "
+        "VM5,1,WAIT; rows: 01,02,05; row: -1; setfile u.mtl; fields: " + cleared + "; rows: ; changed: 0; focus "
+        "txtMachineName; key Tab; changed: 1");
+    row("commit: accepted; big values never cut", "fill txtStroke_1   12  ; fill txtCngTime ; fill txtMaxFeedAll -3; "
+        "fill txtMaxFeedXYZ_2 1.23456; fill txtStroke_0 1e20; key Backtab; focus: txtStroke_0; key Tab; fill "
+        "txtRapidAcceleXYZ_2 -3.4028235e38; key Backtab; key Tab; changed: 1; fields: "
+        "100000002004087734272.,12.,0.,0.,-3.,0.,0.,1.235," + QStringList(8, "0.").join(',') +
+        ",-340282346638528859811704183484516925440.,,0,");
+    row("commit: refused", "fill txtCngTime abc; said: M42 ok!; focus: txtCngTime; text txtCngTime: abc; fill "
+        "txtCngTime 1e39; said: M42 ok!, M42 ok!; focus: txtCngTime; fill txtCngTime 7; focus: txtMaxFeedAll");
+    for (const char *b : {"btnEntry", "btnEnd", "cmdFile", "btnAdd", "btnEdit", "btnDel"})
+        row(QString("a refused field blocks ") + b, QString("load; pick 0; type txtStroke_0 12a; click %1; said: M42 "
+            "ok!; focus: txtStroke_0; inputs: ; request:     ").arg(b));
+    row("a refused field blocks the close box", "type txtStroke_0 12a; close; said: M42 ok!; visible frmMain: true");
+
+    // Saving and leaving.
+    row("save: every edit, Ctrl+S amid one; shown back; the unsaved mark", "load s.mtl; fill txtMachineName   MILL 9 "
+        "ABCDEFGHIJKLMNOP; fill txtStroke_1 501.25; fill txtCngTime 0.5; fill txtMaxFeedAll 0; fill txtMaxAcceleXYZ_1 "
+        "1234.5678; fill txtRapidFeedXYZ_2 31000; fill txtRapidAcceleXYZ_0 0.75; focus cmbAtcType; key Down; type "
+        "txtAttachInit 2; title: s.mtl*" + caption + "; key Ctrl+S; said: M57 oki; changed: 0; title: s.mtl" + caption +
+        "; file s.mtl NAME: MILL 9 ABCDEFGHIJK  ; load; fill txtStroke_0 1; setfile s.mtl; fields: "
+        "850.,501.25,510.,0.5,0.,10000.,10000.,8000.,0.3,1234.568,0.25,36000.,36000.,31000.,0.75,0.6,0.5,MILL 9 "
+        "ABCDEFGHIJK,2,WAIT2; title: s.mtl" + caption);
+    for (const QString how : {"click btnEnd", "close"}) {
+        const QString edit = "load; fill txtMaxFeedXYZ_0 9000; setini Init Dir=/elsewhere/; answer ";
+        const QString gone = QString(how == "close" ? "" : "; events: end") +
+                             "; visible frmMain: false; ini Init Dir: @; file sample.mtl MAXIMUM FEEDRATE(X): ";
+        row(how + ", Yes saves", edit + "Yes; " + how + "; said: M41 ynci, M57 oki" + gone + "9000.");
+        row(how + ", No", edit + "No; " + how + "; said: M41 ynci" + gone + "10000.");
+        row(how + ", Cancel", edit + "Cancel; " + how + "; said: M41 ynci; visible frmMain: true; ini Init Dir: "
+            "/elsewhere/; changed: 1");
+        row(how + ", nothing edited", "load; setini Init Dir=/elsewhere/; " + how + gone + "10000.");
+        row(how + ", the write fails, then works", edit + "Yes Yes; disk fails; " + how + "; said: M41 ynci, M61 ok!; "
+            "visible frmMain: true; changed: 1; disk works; ini Init Dir: /elsewhere/; file sample.mtl MAXIMUM "
+            "FEEDRATE(X): 10000.; " + how + "; said: M41 ynci, M61 ok!, M41 ynci, M57 oki" + gone + "9000.");
+    }
+    for (const QString target : {"", "/nonexistent-folder-qm/x.mtl", "folder.mtl"})  // the edits are given up
+        row("nowhere to save: " + target, "write folder.mtl/x ; setfile " + target + "; fill txtMaxFeedXYZ_0 9000; "
+            "click btnEntry; changed: 1; click btnEnd; events: end; visible frmMain: false");
+    row("a new name: Yes saves the emptied table", "load; setfile new.mtl; fill txtStroke_0 9; answer Yes; click "
+        "btnEnd; said: M41 ynci, M57 oki; events: end; file new.mtl STROKE(X): 9.; file new.mtl STROKE(Y): -");
+    row("not loadable: the default answer keeps it, Yes overwrites, the next save asks nothing", "write m.mtl # "
+        "comment\r\n; setfile m.mtl; fill txtStroke_0 9; click btnEntry; said: M63 yn?/No; file m.mtl STROKE(X): -; "
+        "changed: 1; text txtStroke_0: 9.; answer Yes; click btnEntry; fill txtStroke_0 8; click btnEntry; said: M63 "
+        "yn?/No, M63 yn?/No, M57 oki, M57 oki; file m.mtl STROKE(X): 8.");
+    row("changed on disk: No keeps it and the edits, Yes overwrites", "load m.mtl; write m.mtl NAME = OTHER\r\n; fill "
+        "txtStroke_0 9; answer No Yes; click btnEntry; said: M62 yn?/No; file m.mtl STROKE(X): -; file m.mtl NAME: "
+        "OTHER; changed: 1; click btnEntry; said: M62 yn?/No, M62 yn?/No, M57 oki; file m.mtl STROKE(X): 9.");
+    row("unusable settings", "ini [Config]\r\nTextEditor=vi%81%FF; said: M65 ok!; close; settings: as given");
+
+    // The attachment list and the initial attachment.
+    const QString add = "load; pick 1; input ", none = "; changed: 0; row: 1; drawn: 1; rows: 01,02,05";
+    const QString added = "; changed: 1; row: -1; drawn: 0";
+    row("add: cancelled, 0, refusals", add + "; click btnAdd; input 0; click btnAdd; inputs: M50|M30|, M50|M30|; input "
+        "3.5/-2/abc/1e-3/  /1,2/; click btnAdd; said: " + QStringList(6, "M42 ok!").join(", ") + none);
+    row("full table: no adding; a missing initial one not registered", full + "load; pick 1; click btnAdd; inputs: ; "
+        "said: M43 ok!" + none + "; answer Yes; fill txtAttachInit 7; said: M43 ok!, M307M52 yn?, M54/M55/M56 ok!");
+    row("add: beyond 32 bits, then 7", add + "2147483648/7; click btnAdd; said: 16777215M47 ok!; events: editor 7 at 4"
+        + added);
+    row("add: the real editor adds 3 before 5", add + "3; real; click btnAdd; events: editor 3 at 4; rows: "
+        "01,02,03,05; line 2: ATTACHMENT03 = SQUARE/25.,25." + added + "; click btnEntry; said: M57 oki; file "
+        "sample.mtl ATTACHMENT03: SQUARE/25.,25.");
+    row("select: a preview, no change; edit and double click", "load; pick 2; work: 5 1/1 60,100 150,60 EXTENSION; "
+        "drawn: 1; changed: 0; click btnEdit; events: editor 5 at 3" + added + "; pick 0; dclick 0; events: editor 5 "
+        "at 3, editor 1 at 1");
+    row("nothing selected: Edit and Delete refused; delete the initial one: No, Yes; another", "load; focus lstAttach; "
+        "click btnEdit; click btnDel; said: M58 ok!, M58 ok!; rows: 01,02,05; row: -1; changed: 0; drawn: 0; pick 0; "
+        "answer No Yes Yes; click btnDel; rows: 01,02,05; changed: 0; row: 0; drawn: 1; click btnDel; rows: 02,05; "
+        "initial: 1" + added + "; pick 1; click btnDel; rows: 02; said: M58 ok!, M58 ok!, ATTACHMENT01M53 yn?, "
+        "ATTACHMENT01M53 yn?, ATTACHMENT05M51 yn?");
+    row("a record without a line: rows find their slots", "write g.mtl NAME = G\r\nATTACHMENT01 = "
+        "SQUARE/-5,10\r\nATTACHMENT03 = SQUARE/10,20\r\nATTACHMENT04 = SQUARE/30,5,NOSE\r\n; setfile g.mtl; rows: "
+        "03,04; pick 1; work: 4 1/1 30 5 NOSE; click btnEdit; events: editor 4 at 3; pick 0; answer Yes; click btnDel; "
+        "said: ATTACHMENT03M51 yn?; rows: 04; slots: 1 1/1 -5 10 | 4 1/1 30 5 NOSE");
+    row("absurd outlines: clipped, or at the centre", "write x.mtl NAME = X\r\nATTACHMENT01 = "
+        "SQUARE/1,1e30,1,-1e30,1,1\r\nATTACHMENT02 = SQUARE/3e38,3e38,3e38,3e38\r\n; setfile x.mtl; pick 0; drawn box: "
+        "16,0 105x117; pick 1; drawn box: 69,116 1x1");
+    row("initial: half to even, negative, blanks; refused", "load; fill txtAttachInit 1.5; initial: 2; changed: 1; "
+        "text txtAttachInit: 1.5; fill txtAttachInit -4; initial: -4; fill txtAttachInit    ; initial: 0; text "
+        "txtAttachInit: 0; fill txtAttachInit x1; focus: txtAttachInit; fill txtAttachInit 2147483648; said: M42 ok!, "
+        "M42 ok!; focus: txtAttachInit; initial: 0");
+    row("initial: missing, No keeps it, as typed; Yes edits it", "load; answer No No Yes; fill txtAttachInit 7; said: "
+        "M307M52 yn?; initial: 7; changed: 1; fill txtAttachInit  6.5; initial: 6; real; fill txtAttachInit 7; said: "
+        "M307M52 yn?, M30 6.5M52 yn?, M307M52 yn?; events: editor 7 at 4; line 3: ATTACHMENT07 = SQUARE/25.,25.");
+
+    // File choice, drops and the end button.
+    const QString files = "ini [Config]\r\nInit File=a.mtl; write sub/x.MTLX NAME = X\r\n; load sub/b.mtl; load "
+                          "sub/C.MTL; load a.mtl; ";
+    row("file button: the request, cancelled; a choice remembered, written on closing", files + "choose ; click "
+        "cmdFile; request: M39 M68(.mtl)|*.mtl|M40|*.* .mtl a.mtl @; text txtFileName: @a.mtl; choose sub/b.mtl; click "
+        "cmdFile; text txtFileName: @sub/b.mtl; close; ini Init File: b.mtl; ini Init Dir: @sub/");
+    const QString edited = files + "fill txtStroke_1 77; answer ";
+    const QString button = "; choose sub/b.mtl; click cmdFile; said: M41 ynci";
+    row("file button, edited: Cancel; the same file not reloaded", edited + "Cancel" + button + "; text txtFileName: "
+        "@a.mtl; file a.mtl STROKE(Y): 500.; choose a.mtl; click cmdFile; text txtStroke_1: 77.");
+    row("file button, edited: No; then Yes saves first", edited + "No Yes" + button + "; text txtFileName: @sub/b.mtl; "
+        "text txtStroke_1: 500.; file a.mtl STROKE(Y): 500.; fill txtStroke_1 78; choose a.mtl; click cmdFile; said: "
+        "M41 ynci, M41 ynci, M57 oki; text txtFileName: @a.mtl; file sub/b.mtl STROKE(Y): 78.");
+    row("drop: the first file, any case, not remembered", files + "drop sub/C.MTL,sub/b.mtl; text txtFileName: "
+        "@sub/C.MTL; close; ini Init File: a.mtl");
+    row("drop: another extension or text ignored; edited, it asks", files + "drop sub/x.MTLX; drop text sub/b.mtl; "
+        "events: drag refused; text txtFileName: @a.mtl; fill txtStroke_1 77; answer Cancel; drop sub/b.mtl; said: M41 "
+        "ynci; text txtFileName: @a.mtl");
+    const QString weird = "it's a \"strange\" name $(x).mtl", editor = "ini [Config]\r\nTextEditor=my editor\r\n";
+    row("end: the text editor on the file, after the settings, ending though it fails", editor + "Check=0; load " +
+        weird + "; setini Init Dir=/elsewhere/; click btnEnd; events: start my editor|@" + weird + "|@, end");
+    row("end: no Check key, no editor", editor + "; load " + weird + "; click btnEnd; events: end");
+    row("end: no file, no editor", editor + "Check=0; setfile gone.mtl; click btnEnd; events: end");
+
+    // The attachment editor, on slots 0 and 1 holding attachments 3 and 12.
+    const QString e = "write e.mtl NAME = E\r\nATTACHMENT03 = SQUARE/4,2\r\nATTACHMENT12 = UNDEFINE2/10,5,20,5,ABC"
+                      "\r\n; setfile e.mtl; ", open12 = e + "open 2 12; ";
+    const QString untouched = "slots: 3 1/1 4 2 | 12 2/2 10,20 5,5 ABC";
+    row("editor: an attachment; Entry keeps name and shape", open12 + "index: 1; text txtWidth_1: 20.; text "
+        "txtHight_0: 5.; text txtHight_2: 0.; drawn box: 30,116 245x123; type txtHight_1 7; click btnEntry; slots: 3 "
+        "1/1 4 2 | 12 2/2 10,20 5,7 ABC; echanged: 0; visible frmEditor: true; changed: 1");
+    row("editor: Show rounds half to even, takes blanks, 0, negatives, new ones in a free slot", open12 + "type "
+        "txtAttachNo 12.5; click btnShow; index: 1; work: 12 2/2 10,20 5,5 ABC; type txtAttachNo 13.5; click btnShow; "
+        "index: 2; text txtAttachNo: 14; text txtWidth_0: 0.; drawn: 0; type txtAttachNo  3 ; click btnShow; index: 0; "
+        "work: 3 1/1 4 2; drawn: 1; type txtAttachNo 0; click btnShow; index: 2; work: 0 0/0 0 0; type txtAttachNo -4; "
+        "click btnShow; index: 2; work: -4 0/0 0 0");
+    row("editor: Show refuses what is no 32-bit number", open12 + "type txtAttachNo ; click btnShow; type txtAttachNo "
+        "abc; click btnShow; type txtAttachNo 2147483648; click btnShow; said: 16777215M47 ok!, 16777215M47 ok!, "
+        "16777215M47 ok!; focus: txtAttachNo; index: 1; work: 12 2/2 10,20 5,5 ABC; visible btnShow: true");
+    row("editor: blank, loaded, number changed, blank again", e + "open 0 12; index: -1; ime: ; stages: 1 #ffffff; "
+        "painted: #e0e0e0; enabled pctbView: true; drawn: 0; visible btnShow: false; enabled btnEntry: true; close; "
+        "open 2 12; stages: 1 #ffffff; drawn: 1; type txtAttachNo 5; stages: 0 #c0c0c0; painted: #c0c0c0; enabled "
+        "pctbView: false; drawn: 0; visible btnShow: true; enabled btnEntry: false; close; open 0 0; stages: 1 "
+        "#ffffff; painted: #e0e0e0; visible btnShow: false");
+    for (const QString &keys : {  // "box: text before|keys|text after|stored, ...; beeps"
+             "txtWidth_2: 1.5.|Home Del|.5.|10, 12|9|129|129, 12|.|12.|12, 12|Backspace|1|1; beeps: 0",
+             "txtHight_4: |-||10, .|5|.|10, 1.5.|Backspace|1.5.|10, 12|A|12|12, 12|-|12|12; beeps: 5",
+             "txtWidth_2: 1..2|Tab|1..2|10, 1e39|Tab|1e39|10, 2.12345|Tab|2.123|2.12345,  8 |Tab|8.|8; beeps: 0"}) {
+        QString script = "write k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/1,1,1,1,10,1,1,1,1,10\r\n; setfile k.mtl";
+        for (const QString &c : keys.section(": ", 1).section(';', 0, 0).split(", "))
+            script += QString("; open 1 12; set %1 %2; key %3; text %1: %4; stored %1: %5").arg(keys.section(':', 0, 0))
+                          .arg(c.section('|', 0, 0), c.section('|', 1, 1), c.section('|', 2, 2), c.section('|', 3, 3));
+        row("editor keys: " + keys, script + ";" + keys.section(';', 1));
+    }
+    row("editor: each keystroke stores and redraws; nothing to draw keeps the outline", "write k.mtl NAME = "
+        "K\r\nATTACHMENT12 = SQUARE/2,4\r\n; setfile k.mtl; open 1 12; redrawn: 1; set txtWidth_0 ; redrawn: 0; stored "
+        "txtWidth_0: 2; echanged: 0; key 1; stored txtWidth_0: 1; redrawn: 1; key .; stored txtWidth_0: 1; redrawn: 1; "
+        "key 5; stored txtWidth_0: 1.5; redrawn: 1; echanged: 1; key Tab; text txtWidth_0: 1.5; set txtWidth_0 0; "
+        "stored txtWidth_0: 0; redrawn: 0; drawn: 1");
+    row("editor: Entry outside the table writes nothing; Entry needs stage 1", e + "open 0 7; type txtWidth_0 10; type "
+        "txtHight_0 5; click btnEntry; index: -1; close; open 11 7; type txtWidth_0 10; type txtHight_0 5; click "
+        "btnEntry; index: -1; " + untouched + "; changed: 0; close; open 3 7; type txtWidth_1 20; type txtHight_1 3; "
+        "type txtWidth_0 10; type txtHight_0 0; click btnEntry; " + untouched + "; type txtWidth_0 0; type txtHight_0 "
+        "5; click btnEntry; " + untouched + "; echanged: 1; changed: 0; type txtWidth_0 10; click btnEntry; index: 2; "
+        + untouched + " | 7 1/1 10,20 5,3; echanged: 0; changed: 1; visible frmEditor: true");
+    const QString edit = e + "open 3 7; type txtWidth_0 10; type txtHight_0 5; key Tab; answer ";
+    row("editor: Close: Cancel stays, No closes, the mark stays; Yes enters", edit + "Cancel No No Yes; click "
+        "btnClose; visible frmEditor: true; click btnClose; visible frmEditor: false; " + untouched + "; open 3 7; "
+        "echanged: 1; text txtWidth_0: 0.; click btnClose; said: M41 ynci, M41 ynci, M41 ynci; open 3 7; type "
+        "txtWidth_0 10; type txtHight_0 5; type txtAttachNo 99; click btnClose; said: M41 ynci, M41 ynci, M41 ynci, "
+        "M41 ynci; visible frmEditor: false; " + untouched + " | 7 1/1 10 5; echanged: 0");
+    row("editor: looking only, the close box, Escape and Return ask nothing", e + "open 3 7; focus txtWidth_0; key "
+        "Tab; click btnClose; visible frmEditor: false; open 3 7; type txtWidth_0 10; focus txtAttachNo; key Esc; "
+        "focus txtHight_0; key Return Esc; visible frmEditor: true; close; visible frmEditor: false; echanged: 1; " +
+        untouched);
+    row("editor: full table: the last slot loads, only known numbers show", "ini [Comfig]\r\nATTACH MAX COUNT=2; " +
+        open12 + "index: 1; text txtWidth_0: 10.; type txtAttachNo 99; click btnShow; said: M43 ok!; index: 1; work: "
+        "12 2/2 10,20 5,5 ABC; visible btnShow: true; " + untouched + "; type txtAttachNo 3; click btnShow; index: 0; "
+        "text txtWidth_0: 4.; close; open 2 77; said: M43 ok!, M43 ok!; visible btnShow: true; index: 1; " + untouched);
+}
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
