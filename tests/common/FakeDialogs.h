@@ -18,15 +18,21 @@ public:
     QQueue<QString> inputAnswers, fileAnswers;
 
     using Dialogs::MsgBox;
-    MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, MsgAnswer defaultButton, const QString &title) override
-    { return boxes.append({text, buttons, icon, defaultButton, title}), Next(answers, defaultButton); }
+    MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, MsgAnswer defaultButton,
+                     const QString &title) override
+    { return Answer(boxes, {text, buttons, icon, defaultButton, title}, answers, defaultButton); }
     QString InputBox(const QString &prompt, const QString &title, const QString &defaultText) override
-    { return inputs.append({prompt, title, defaultText}), Next(inputAnswers, QString()); }
-    QString OpenFile(const OpenFileRequest &request) override { return openRequests.append(request), Next(fileAnswers, QString()); }
+    { return Answer(inputs, {prompt, title, defaultText}, inputAnswers, {}); }
+    QString OpenFile(const OpenFileRequest &request) override { return Answer(openRequests, request, fileAnswers, {}); }
     void Beep() override { ++beeps; }
     QStringList texts() const { QStringList all; for (const Box &b : boxes) all << b.text; return all; }
     void reset() { *this = FakeDialogs(); }
 
 private:
-    template <typename T> T Next(QQueue<T> &q, const T &fallback) { return q.isEmpty() ? (++unexpected, fallback) : q.dequeue(); }
+    template <typename C, typename T> T Answer(QList<C> &calls, const C &call, QQueue<T> &queue, const T &fallback)
+    {
+        calls.append(call);
+        unexpected += queue.isEmpty();
+        return queue.isEmpty() ? fallback : queue.dequeue();
+    }
 };

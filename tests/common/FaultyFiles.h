@@ -11,7 +11,7 @@ public:
     enum class Mode { None, Once, FromThenOn, Kill };
     explicit FaultyFiles(int failAt = 0, Mode mode = Mode::None) : failAt_(failAt), mode_(mode) {}
     int Operations() const { return count_; }
-    void Arm(int failAt, Mode mode) { count_ = 0, failAt_ = failAt, mode_ = mode; }  // counts afresh from the next operation
+    void Arm(int failAt, Mode mode) { *this = FaultyFiles(failAt, mode); }  // counts afresh from the next operation
 
     using P = PosixFileLayer;
     int Lstat(const QByteArray &p, struct stat &st) override { return Go() ? P::Lstat(p, st) : EIO; }
@@ -28,13 +28,20 @@ public:
     int FsyncDir(const QByteArray &p) override { return Go() ? P::FsyncDir(p) : EIO; }
     int Chmod(int fd, mode_t m) override { return Go() ? P::Chmod(fd, m) : EIO; }
     int Chown(int fd, uid_t u, gid_t g) override { return Go() ? P::Chown(fd, u, g) : EIO; }
-    // A failed close still gives the descriptor back, as the real one does.
-    int Close(int fd) override { return Go() ? P::Close(fd) : (P::Close(fd), EIO); }
+    int Close(int fd) override
+    {
+        const bool go = Go();
+        const int closed = P::Close(fd);  // a failed close still gives the descriptor back, as the real one does
+        return go ? closed : EIO;
+    }
 
 private:
     // False: this operation fails.
-    bool Go() { return ++count_ == failAt_ && mode_ == Mode::Kill ? (::_exit(0), false)
-                                                                   : count_ < failAt_ || mode_ == Mode::None || (count_ > failAt_ && mode_ == Mode::Once); }
+    bool Go()
+    {
+        if (++count_ == failAt_ && mode_ == Mode::Kill) ::_exit(0);
+        return count_ < failAt_ || mode_ == Mode::None || (count_ > failAt_ && mode_ == Mode::Once);
+    }
     int count_ = 0, failAt_;
     Mode mode_;
 };
