@@ -17,8 +17,6 @@
 #include <cstring>
 #include <random>
 
-Q_DECLARE_METATYPE(NumberPattern)
-
 namespace {
 
 QString Show(double v) { return std::isnan(v) ? "refused" : QString::number(v, 'g', 17); }
@@ -26,8 +24,12 @@ template <typename T> QString Show(const std::optional<T> &v) { return v ? Show(
 
 struct State { PosixFileLayer files; AppState s{files}; explicit State(int n) { s.SizeAttachments(std::int16_t(n)); } };
 
-const QStringList kFindings{"Unrecognised", "BadNumber", "Overflow", "NotNumeric", "ShapeNotKept", "Changed", "Dropped", "Superseded", "Rounded"};
-struct Recorder : MtlFindingSink { QStringList kinds; void Found(int, MtlFinding k, const QString &) override { kinds << kFindings[int(k)]; } };
+const QStringList kFindings{"Unrecognised", "BadNumber", "Overflow", "NotNumeric", "ShapeNotKept", "Changed", "Dropped",
+                            "Superseded", "Rounded"};
+struct Recorder : MtlFindingSink {
+    QStringList kinds;
+    void Found(int, MtlFinding k, const QString &) override { kinds << kFindings[int(k)]; }
+};
 
 // Every field that is set as "key=value", then the slots as "att=number|type|shape|WxH,...|name",
 // a wholly cleared one as "-" (none after the last used one).
@@ -36,24 +38,37 @@ QString Dump(const MachineTable &t, const AttachmentSlots &a)
     QStringList out;
     auto say = [&out](const QString &key, const QString &v) { if (!v.isEmpty()) out << key + "=" + v; };
     auto put = [&say](const QString &key, double v) { say(key, v ? QString::number(v) : QString()); };
-    say("name", t.MachineName.str().trimmed()), say("change", t.AttachChangeCode), say("design", t.AttachDesignCode);
+    say("name", t.MachineName.str().trimmed());
+    say("change", t.AttachChangeCode);
+    say("design", t.AttachDesignCode);
     const std::pair<QString, AxisValues> axes[] = {{"stroke", t.Stroke}, {"feed", t.MaxFeed}, {"accel", t.MaxAccel},
                                                    {"rapid", t.RapidFeed}, {"raccel", t.RapidAccel}};
     for (const auto &[key, values] : axes)
         for (std::size_t i = 0; i < 3; ++i) put(key + AxisNames[i], values[i]);
-    put("time", t.ToolChangeTime), put("feedall", t.MaxFeedAll), put("ini", t.IniAttachment);
+    put("time", t.ToolChangeTime);
+    put("feedall", t.MaxFeedAll);
+    put("ini", t.IniAttachment);
     say("atc", t.AtcType == -1 ? QString() : QString::number(t.AtcType));
     QStringList held;
     for (const AttachmentRecord &r : a) {
         QStringList stages;
         for (std::size_t k = 0; k < 5; ++k) stages << QString("%1x%2").arg(r.Width[k]).arg(r.Height[k]);
         while (stages.endsWith("0x0")) stages.removeLast();
-        const QString att = QString("%1|%2|%3|%4|%5").arg(r.Number).arg(r.ShapeType).arg(r.ShapeNumber).arg(stages.join(','), r.AttachName.str().trimmed());
+        const QString att = QString("%1|%2|%3|%4|%5").arg(r.Number).arg(r.ShapeType).arg(r.ShapeNumber)
+                                .arg(stages.join(','), r.AttachName.str().trimmed());
         held << (att == "0|0|0||" ? "-" : "att=" + att);
     }
     while (held.endsWith("-")) held.removeLast();
     return (out << held).join(' ');
 }
+
+QString Said(const SaveResult &r) { return QString::number(r.message) + " " + r.reason; }
+
+struct NumberCase { QString text; double value, single, int32, int16; };
+struct FormatCase { double value; NumberPattern pattern; QString text; };
+struct LineCase { QString text; bool recognised; QString dump = {}, findings = {}, written = {}; };
+// name: "written>opened" or both; content "@big": over the size limit; after: the table after, "": nothing loads.
+struct LoadCase { QString name; QByteArray content; int message; QString after; };
 
 }  // namespace
 
@@ -65,37 +80,38 @@ private slots:
     // What is numeric, and its value as a Single and rounded (half to even) to 32 and 16 bits; nan: refused.
     void numbers_data()
     {
-        QTest::addColumn<QString>("text"), QTest::addColumn<double>("value"), QTest::addColumn<double>("single");
-        QTest::addColumn<double>("int32"), QTest::addColumn<double>("int16");
-        auto row = [](const QString &t, double v, double f, double i, double h) { QTest::addRow("%s", qPrintable(t.left(24))) << t << v << f << i << h; };
+        QTest::addColumn<NumberCase>("c");
         const double no = NAN, fmax = FLT_MAX, nearInf = 0x1.ffffffp+127;
-        row("-12.", -12, -12, -12, -12), row("+.5", .5, .5, 0, 0), row("25e-1", 2.5, 2.5, 2, 2), row("1.5E3", 1500, 1500, 1500, 1500);
-        row(" \t13.5\t ", 13.5, 13.5, 14, 14), row("-2.5", -2.5, -2.5, -2, -2), row("2.5000001", 2.5000001, 2.5000001f, 3, 3);
-        row("1e-400", 0, 0, 0, 0), row(QString(400, '0') + "1", 1, 1, 1, 1), row("32767", 32767, 32767, 32767, 32767);
-        row("32767.5", 32767.5, 32767.5, 32768, no), row("-32768", -32768, -32768, -32768, -32768);
-        row("2147483647", INT32_MAX, 0x1p31, INT32_MAX, no), row("2147483648", 0x1p31, 0x1p31, no, no);
-        row("-2147483648", INT32_MIN, -0x1p31, INT32_MIN, no), row("-2147483649", -0x1p31 - 1, -0x1p31, no, no);
-        row("3.402823467e38", 3.402823467e38, fmax, no, no), row("-3.402823467e38", -3.402823467e38, -fmax, no, no);
-        row("3.4028235677973366e38", nearInf, no, no, no), row("1e39", 1e39, no, no, no), row("-1e300", -1e300, no, no, no);
-        row("1.7976931348623157e308", DBL_MAX, no, no, no);
-        for (const QString &text : QStringList{"   ", ".", "-", "nan", "inf", "0x1A", "1,000", "1e", "1 000", "1e309", "9" + QString(400, '9'),
-                                               "1e99999999999999999999", "１２"})
-            row(text, no, no, no, no);
+        QList<NumberCase> rows{
+            {"-12.", -12, -12, -12, -12}, {"+.5", .5, .5, 0, 0}, {"25e-1", 2.5, 2.5, 2, 2},
+            {"1.5E3", 1500, 1500, 1500, 1500}, {" \t13.5\t ", 13.5, 13.5, 14, 14}, {"-2.5", -2.5, -2.5, -2, -2},
+            {"2.5000001", 2.5000001, 2.5000001f, 3, 3}, {"1e-400", 0, 0, 0, 0}, {QString(400, '0') + "1", 1, 1, 1, 1},
+            {"32767", 32767, 32767, 32767, 32767}, {"32767.5", 32767.5, 32767.5, 32768, no},
+            {"-32768", -32768, -32768, -32768, -32768}, {"2147483647", INT32_MAX, 0x1p31, INT32_MAX, no},
+            {"2147483648", 0x1p31, 0x1p31, no, no}, {"-2147483648", INT32_MIN, -0x1p31, INT32_MIN, no},
+            {"-2147483649", -0x1p31 - 1, -0x1p31, no, no}, {"3.402823467e38", 3.402823467e38, fmax, no, no},
+            {"-3.402823467e38", -3.402823467e38, -fmax, no, no}, {"3.4028235677973366e38", nearInf, no, no, no},
+            {"1e39", 1e39, no, no, no}, {"-1e300", -1e300, no, no, no},
+            {"1.7976931348623157e308", DBL_MAX, no, no, no}};
+        for (const QString &text : QStringList{"   ", ".", "-", "nan", "inf", "0x1A", "1,000", "1e", "1 000", "1e309",
+                                               "9" + QString(400, '9'), "1e99999999999999999999", "１２"})
+            rows.append({text, no, no, no, no});
+        for (const NumberCase &c : rows) QTest::addRow("%s", qPrintable(c.text.left(24))) << c;
     }
     void numbers()
     {
-        QFETCH(QString, text); QFETCH(double, value); QFETCH(double, single); QFETCH(double, int32); QFETCH(double, int16);
-        const std::optional<double> parsed = ParseNumeric(text);
-        QCOMPARE(Show(parsed), Show(value));
-        QCOMPARE(Show(parsed ? ToSingle(*parsed) : std::nullopt), Show(single));
-        QCOMPARE(Show(parsed ? RoundToInt32(*parsed) : std::nullopt), Show(int32));
-        QCOMPARE(Show(parsed ? RoundToInt16(*parsed) : std::nullopt), Show(int16));
-        QCOMPARE(ParseSingle(text, -1), std::isnan(single) ? -1 : float(single));
+        QFETCH(NumberCase, c);
+        const std::optional<double> parsed = ParseNumeric(c.text);
+        QCOMPARE(Show(parsed), Show(c.value));
+        QCOMPARE(Show(parsed ? ToSingle(*parsed) : std::nullopt), Show(c.single));
+        QCOMPARE(Show(parsed ? RoundToInt32(*parsed) : std::nullopt), Show(c.int32));
+        QCOMPARE(Show(parsed ? RoundToInt16(*parsed) : std::nullopt), Show(c.int16));
+        QCOMPARE(ParseSingle(c.text, -1), std::isnan(c.single) ? -1 : float(c.single));
     }
     void format_data()
     {
-        QTest::addColumn<double>("value"), QTest::addColumn<NumberPattern>("pattern"), QTest::addColumn<QString>("text");
-        auto row = [](double v, NumberPattern p, const QString &text) { QTest::addRow("%s", qPrintable(text)) << v << p << text; };
+        QTest::addColumn<FormatCase>("c");
+        auto row = [](double v, NumberPattern p, QString t) { QTest::newRow(qPrintable(t)) << FormatCase{v, p, t}; };
         // Singles: the shortest text, its decimals rounded half up at the third, whatever side of the
         // half the binary value lies. "####.###" is "######0.###" without a lone 0 before the point.
         const std::pair<float, const char *> singles[] = {
@@ -105,30 +121,31 @@ private slots:
             {131072.125f, "131072.12"}, {65535.999f, "65536."}, {99999.99f, "99999.99"}, {16777217.f, "16777216."},
             {9.9996f, "10."}, {.0004f, "0."}, {-.0004f, "0."}, {-FLT_MAX, "-340282346638528859811704183484516925440."},
             {NAN, "0."}};
+        for (const auto &[v, text] : singles) row(v, Pattern::Decimal, text);
         for (const auto &[v, text] : singles)
-            row(v, Pattern::Decimal, text),
-                row(v, Pattern::DecimalNoLead, *text == '0' ? text + 1 : *text == '-' && text[1] == '0' ? "-" + QString(text + 2) : text);
+            row(v, Pattern::DecimalNoLead, QString(text).replace(QRegularExpression("^(-?)0\\."), "\\1."));
         const NumberPattern two = Pattern::TwoDigits, digits = Pattern::Digits, whole = Pattern::Whole;
-        for (const auto &[v, p, text] : {std::tuple{3., two, "03"}, {12., two, "12"}, {123., two, "123"}, {-3., two, "-03"}, {2., digits, "2"},
-                                         {15., digits, "15"}, {0., whole, "0"}, {-2., whole, "-2"}, {2147483647., whole, "2147483647"},
-                                         {0x1p60, whole, "1152921504606846976"}})
+        for (const auto &[v, p, text] :
+             {std::tuple{3., two, "03"}, {12., two, "12"}, {123., two, "123"}, {-3., two, "-03"}, {2., digits, "2"},
+              {15., digits, "15"}, {0., whole, "0"}, {-2., whole, "-2"}, {2147483647., whole, "2147483647"},
+              {0x1p60, whole, "1152921504606846976"}})
             row(v, p, text);
     }
     void format()
     {
-        QFETCH(double, value); QFETCH(NumberPattern, pattern); QFETCH(QString, text);
-        QCOMPARE(FormatNumber(value, pattern), text);
+        QFETCH(FormatCase, c);
+        QCOMPARE(FormatNumber(c.value, c.pattern), c.text);
     }
 
     void texts()
     {
-        for (const auto &[text, upper] : {std::pair{"name = abé", "NAME = ABÉ"}, {"straße", "STRAßE"}, {"\uFB01x", "\uFB01X"},
-                                          {"\U00010428", "\U00010400"}})
+        for (const auto &[text, upper] : {std::pair{"name = abé", "NAME = ABÉ"}, {"straße", "STRAßE"},
+                                          {"\uFB01x", "\uFB01X"}, {"\U00010428", "\U00010400"}})
             QCOMPARE(UpperSameLength(text), upper);
         QCOMPARE(UpperSameLength(QString(QChar(0xD800)) + "a"), QString(QChar(0xD800)) + "A");
         // GetToken: "source|separator" gives "token|rest"; only spaces are trimmed.
-        for (const auto &[in, out] : {std::pair{"NAME = ABC|=", "NAME|ABC"}, {"A = B = C|=", "A|B = C"}, {"  STROKE  |=", "STROKE|"},
-                                      {"=X|=", "|X"}, {"\tA\u3000, \tB\t |,", "\tA\u3000|\tB\t"}}) {
+        for (const auto &[in, out] : {std::pair{"NAME = ABC|=", "NAME|ABC"}, {"A = B = C|=", "A|B = C"}, {"=X|=", "|X"},
+                                      {"  STROKE  |=", "STROKE|"}, {"\tA\u3000, \tB\t |,", "\tA\u3000|\tB\t"}}) {
             QString source = QString(in).section('|', 0, 0), token = GetToken(source, QString(in).section('|', 1));
             QCOMPARE(token + "|" + source, out);
         }
@@ -142,10 +159,11 @@ private slots:
         auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
         for (int round = 0; round < 600; ++round) {
             AttachmentSlots a(std::size_t(1 + round % 200)), kept;
+            const int top = std::array{8, 40000, INT32_MAX}[round % 3];
             for (AttachmentRecord &r : a) {
                 const int kind = pick(0, 9);  // 0 free, 1 deleted, 2 and 3 incomplete
-                if (kind) r = {kind == 1 ? 0 : pick(-5, std::array{8, 40000, INT32_MAX}[round % 3]), std::int16_t(kind == 3 ? 0 : pick(1, 9)),
-                               std::int16_t(kind == 2 ? 0 : pick(1, 2)), {float(&r - a.data())}, {0, 0, 0, 0, 1}, QString("N")};
+                if (kind) r = {kind == 1 ? 0 : pick(-5, top), qint16(kind == 3 ? 0 : pick(1, 9)),
+                    qint16(kind == 2 ? 0 : pick(1, 2)), {float(&r - a.data())}, {0, 0, 0, 0, 1}, QString("N")};
                 if (kind > 3 && r.Number > 0) kept.push_back(r);
             }
             std::stable_sort(kept.begin(), kept.end(), [](auto &x, auto &y) { return x.Number < y.Number; });
@@ -154,137 +172,144 @@ private slots:
             kept.resize(a.size());
             QCOMPARE(Dump(MachineTable(), a), Dump(MachineTable(), kept));
         }
-        AttachmentSlots a(5);
-        a[0].Number = 4, a[1].Number = a[2].Number = 9;  // 9 finds the first of equal numbers, 0 the first free slot
-        const QList<int> found{FindAttachment(a, 9), FindAttachment(a, 0), FindAttachment(a, 5), FindAttachment(AttachmentSlots(2, a[0]), 0)};
-        QCOMPARE(found, QList<int>({1, 3, -1, -1}));
+        const AttachmentSlots a{{4, 0, 0, {}, {}, {}}, {9, 0, 0, {}, {}, {}}, {9, 0, 0, {}, {}, {}}, {}, {}};
+        const QList<int> found{FindAttachment(a, 9), FindAttachment(a, 0), FindAttachment(a, 5),
+                               FindAttachment(AttachmentSlots(2, a[0]), 0)};
+        QCOMPARE(found, QList<int>({1, 3, -1, -1}));  // 9: the first of equal numbers, 0: the first free slot
     }
 
     // A line alone: what is read, what the checker is told, and the lines after NAME that saving writes.
     void line_data()
     {
-        QTest::addColumn<QString>("text"), QTest::addColumn<bool>("recognised"), QTest::addColumn<QString>("dump");
-        QTest::addColumn<QString>("findings"), QTest::addColumn<QString>("written");
+        QTest::addColumn<LineCase>("c");
         const QString a1 = "ATTACHMENT01 = ", sq = "ATTACHMENT01 = SQUARE/", pad17(17, ' ');
-        struct Row { QString text; bool recognised; const char *dump, *findings; QString written; };
-        const Row rows[] = {
-            {"name = straße", 1, "name=STRAßE", "", ""}, {"NAME = ABCDEFGHIJKLMNOPQRSTUVWXYZ", 1, "name=ABCDEFGHIJKLMNOPQRST", "Changed", ""},
-            {"NAME(X) = A", 0, "", "Unrecognised", ""}, {"STROKE(W) = 500", 0, "", "Unrecognised", ""},
-            {"STROKE = 500", 0, "", "Unrecognised", ""}, {"STROKE(X) = 1\nSTROKE(X) = 2", 1, "strokeX=2", "Superseded", "STROKE(X) = 2."},
-            {"STROKE(X) = -5", 1, "", "Changed", ""}, {"STROKE ( x ) = 500", 1, "strokeX=500", "", "STROKE(X) = 500."},
+        const LineCase rows[] = {
+            {"name = straße", 1, "name=STRAßE"},
+            {"NAME = ABCDEFGHIJKLMNOPQRSTUVWXYZ", 1, "name=ABCDEFGHIJKLMNOPQRST", "Changed"},
+            {"NAME(X) = A", 0, "", "Unrecognised"}, {"STROKE(W) = 500", 0, "", "Unrecognised"},
+            {"STROKE = 500", 0, "", "Unrecognised"},
+            {"STROKE(X) = 1\nSTROKE(X) = 2", 1, "strokeX=2", "Superseded", "STROKE(X) = 2."},
+            {"STROKE(X) = -5", 1, "", "Changed"}, {"STROKE ( x ) = 500", 1, "strokeX=500", "", "STROKE(X) = 500."},
             {"stroke(z = 1234.5678", 1, "strokeZ=1234.57", "Rounded", "STROKE(Z) = 1234.568"},
             {"RAPID(Y) = 36000", 1, "rapidY=36000", "", "RAPID(Y) = 36000."},
             {"rapid acceleration(z) = .5", 1, "raccelZ=0.5", "", "RAPID ACCELERATION(Z) = 0.5"},
             {"MAXIMUM FEEDRATE = 800", 1, "feedall=800", "", "MAXIMUM FEEDRATE = 800."},
             {"MAXIMUM FEEDRATE(Z) = 800", 1, "feedZ=800", "", "MAXIMUM FEEDRATE(Z) = 800."},
             {"maximum acceleration(x) = 0.3", 1, "accelX=0.3", "", "MAXIMUM ACCELERATION(X) = 0.3"},
-            {"TOOL CHANGE TIME = .5", 1, "time=0.5", "", "TOOL CHANGE TIME = .5"}, {"TOOL CHANGE TIME = fast", 1, "", "NotNumeric", ""},
-            {"TOOL CHANGE TIME = 1e39", 1, "", "NotNumeric", ""},
+            {"TOOL CHANGE TIME = .5", 1, "time=0.5", "", "TOOL CHANGE TIME = .5"},
+            {"TOOL CHANGE TIME = fast", 1, "", "NotNumeric"}, {"TOOL CHANGE TIME = 1e39", 1, "", "NotNumeric"},
             // Saving keeps three decimals: told when the written text reads back as another value.
             {"TOOL CHANGE TIME = 2.0005", 1, "time=2.0005", "Rounded", "TOOL CHANGE TIME = 2.001"},
             {"STROKE(Y) = 0.0004", 1, "strokeY=0.0004", "Rounded", "STROKE(Y) = 0."},
             {"STROKE(Y) = 0.001", 1, "strokeY=0.001", "", "STROKE(Y) = 0.001"},
             {"STROKE(Y) = 1e20", 1, "strokeY=1e+20", "", "STROKE(Y) = 100000002004087734272."},
-            {"ini = attachment 7", 1, "ini=7", "", "INI = ATTACHMENT07"}, {"INI = 3", 0, "", "Unrecognised", ""},
-            {"INI = ATTACHMENT2.5", 1, "ini=2", "Rounded", "INI = ATTACHMENT02"}, {"INI = ATTACHMENT99999999999", 1, "", "NotNumeric", ""},
-            {"ATC TYPE = WAIT 2", 1, "", "Changed", ""}, {"ATC TYPE = wait2", 1, "atc=2", "", "ATC TYPE = WAIT2"},
+            {"ini = attachment 7", 1, "ini=7", "", "INI = ATTACHMENT07"}, {"INI = 3", 0, "", "Unrecognised"},
+            {"INI = ATTACHMENT2.5", 1, "ini=2", "Rounded", "INI = ATTACHMENT02"},
+            {"INI = ATTACHMENT99999999999", 1, "", "NotNumeric"}, {"ATC TYPE = WAIT 2", 1, "", "Changed"},
+            {"ATC TYPE = wait2", 1, "atc=2", "", "ATC TYPE = WAIT2"},
             {"ATC TYPE = direct", 1, "atc=0", "", "ATC TYPE = DIRECT"},
             {"attach change code = m60", 1, "change=M60", "", "ATTACH CHANGE CODE = M60"},
-            {"ATTACH DESIGN CODE = T = 1", 1, "design=T = 1", "", "ATTACH DESIGN CODE = T = 1"}, {"# NAME = X", 0, "", "", ""},
-            {"      ", 0, "", "", ""}, {"  # NAME = X", 0, "", "Unrecognised", ""}, {"\tNAME = X", 0, "", "Unrecognised", ""},
-            {"ATTACHMENT01(X) = SQUARE/1,2", 0, "", "Unrecognised", ""},
+            {"ATTACH DESIGN CODE = T = 1", 1, "design=T = 1", "", "ATTACH DESIGN CODE = T = 1"}, {"# NAME = X", 0},
+            {"      ", 0}, {"  # NAME = X", 0, "", "Unrecognised"}, {"\tNAME = X", 0, "", "Unrecognised"},
+            {"ATTACHMENT01(X) = SQUARE/1,2", 0, "", "Unrecognised"},
             // Attachment lines: alone they load nothing, but fill slot 0.
             {a1 + "SQUARE/10,20,0,0,ARM", 0, "att=1|1|1|10x20|ARM", "", sq + "10.,20.,ARM" + pad17},
             {a1 + "SQUARE/10,20,0,,,ARM", 0, "att=1|1|1|10x20|ARM", "", sq + "10.,20.,ARM" + pad17},
             {a1 + "SQUARE/10,20,123", 0, "att=1|1|1|10x20,123x0|", "", sq + "10.,20.,123.,0."},
-            {a1 + "SQUARE/1,2,3,4,5,6,7,8,9,10,11,12", 0, "att=1|1|1|1x2,3x4,5x6,7x8,9x10|", "Dropped", sq + "1.,2.,3.,4.,5.,6.,7.,8.,9.,10."},
+            {a1 + "SQUARE/1,2,3,4,5,6,7,8,9,10,11,12", 0, "att=1|1|1|1x2,3x4,5x6,7x8,9x10|", "Dropped",
+             sq + "1.,2.,3.,4.,5.,6.,7.,8.,9.,10."},
             {a1 + "SQUARE/5,1,5,2,5,3", 0, "att=1|1|1|5x1,5x2,5x3|", "", sq + "5.,1.,5.,2.,5.,3."},
             {a1 + "SQUARE", 0, "att=1|1|1||", "", sq + "0.,0.,0.,0.,0.,0.,0.,0.,0.,0."},
             {"ATTACHMENT 40000 = SQUARE/1,2", 0, "att=40000|1|1|1x2|", "", "ATTACHMENT40000 = SQUARE/1.,2."},
             {a1 + "SQUARE2/10,20", 0, "att=1|1|2|10x20|", "", "ATTACHMENT01 = SQUARE2/10.,20."},
             {"ATTACHMENT3 = undefine4/10,20", 0, "att=3|2|4|10x20|", "", "ATTACHMENT03 = undefine4/10.,20."},
-            {a1 + "CIRCLE/10,20", 0, "att=1|0|0|10x20|", "ShapeNotKept", ""}, {a1 + "SQUARE0/1,2", 0, "att=1|0|0|1x2|", "ShapeNotKept", ""},
-            {a1 + "SQUARE40000/1,2", 0, "att=1|0|0|1x2|", "ShapeNotKept", ""}, {a1 + "SQUARE4294967297/1,2", 0, "att=1|0|0|1x2|", "ShapeNotKept", ""},
-            {a1 + "SQUARE 2/1,2", 0, "att=1|0|0|1x2|", "ShapeNotKept", ""},
+            {a1 + "CIRCLE/10,20", 0, "att=1|0|0|10x20|", "ShapeNotKept"},
+            {a1 + "SQUARE0/1,2", 0, "att=1|0|0|1x2|", "ShapeNotKept"},
+            {a1 + "SQUARE40000/1,2", 0, "att=1|0|0|1x2|", "ShapeNotKept"},
+            {a1 + "SQUARE4294967297/1,2", 0, "att=1|0|0|1x2|", "ShapeNotKept"},
+            {a1 + "SQUARE 2/1,2", 0, "att=1|0|0|1x2|", "ShapeNotKept"},
             {a1 + "SQUARE/10,abc,30,40", 0, "att=1|1|1|10x0,30x40|", "NotNumeric", sq + "10.,0.,30.,40."},
             {a1 + "SQUARE/10,20,abc,40", 0, "att=1|1|1|10x20|", "NotNumeric,Dropped", sq + "10.,20."},
             {a1 + "SQUARE/30,10,20,10", 0, "att=1|1|1|30x10,20x10|", "Dropped", sq + "30.,10."},
-            {a1 + "SQUARE/-5,10", 0, "att=1|1|1|-5x10|", "Dropped", ""},
-            {a1 + "SQUARE/1,2,A NAME LONGER THAN TWENTY", 0, "att=1|1|1|1x2|A NAME LONGER THAN T", "Changed", sq + "1.,2.,A NAME LONGER THAN T"},
+            {a1 + "SQUARE/-5,10", 0, "att=1|1|1|-5x10|", "Dropped"},
+            {a1 + "SQUARE/1,2,A NAME LONGER THAN TWENTY", 0, "att=1|1|1|1x2|A NAME LONGER THAN T", "Changed",
+             sq + "1.,2.,A NAME LONGER THAN T"},
             {a1 + "SQUARE/10,20,nan", 0, "att=1|1|1|10x20|NAN", "", sq + "10.,20.,NAN" + pad17},
-            {a1 + "SQUARE/10.0005,20,30,40.1234", 0, "att=1|1|1|10.0005x20,30x40.1234|", "Rounded", sq + "10.001,20.,30.,40.123"},
+            {a1 + "SQUARE/10.0005,20,30,40.1234", 0, "att=1|1|1|10.0005x20,30x40.1234|", "Rounded",
+             sq + "10.001,20.,30.,40.123"},
             {"ATTACHMENT1.5 = SQUARE/10,20", 0, "att=2|1|1|10x20|", "Rounded", "ATTACHMENT02 = SQUARE/10.,20."},
-            {"ATTACHMENT0 = SQUARE/1,2", 0, "", "BadNumber", ""}, {"ATTACHMENT0.7 = SQUARE/1,2", 0, "", "BadNumber", ""},
-            {"ATTACHMENT = SQUARE/1,2", 0, "", "BadNumber", ""}, {"ATTACHMENT99999999999 = SQUARE/1,2", 0, "", "BadNumber", ""},
+            {"ATTACHMENT0 = SQUARE/1,2", 0, "", "BadNumber"}, {"ATTACHMENT0.7 = SQUARE/1,2", 0, "", "BadNumber"},
+            {"ATTACHMENT = SQUARE/1,2", 0, "", "BadNumber"}, {"ATTACHMENT99999999999 = SQUARE/1,2", 0, "", "BadNumber"},
             // A long line is cut item by item; only the last item is kept beyond the stages.
-            {a1 + "SQUARE/1,2," + QString("3,").repeated(100000) + "ARM", 0, "att=1|1|1|1x2,3x3,3x3,3x3,3x3|ARM", "Dropped",
-             sq + "1.,2.,3.,3.,3.,3.,3.,3.,3.,3.,ARM" + pad17}};
-        for (const Row &r : rows)
-            QTest::addRow("%s", qPrintable(r.text.left(40).replace('\n', '|'))) << r.text << r.recognised << r.dump << r.findings << r.written;
+            {a1 + "SQUARE/1,2," + QString("3,").repeated(100000) + "ARM", 0, "att=1|1|1|1x2,3x3,3x3,3x3,3x3|ARM",
+             "Dropped", sq + "1.,2.,3.,3.,3.,3.,3.,3.,3.,3.,ARM" + pad17}};
+        for (const LineCase &r : rows) QTest::addRow("%s", qPrintable(r.text.left(40).replace('\n', '|'))) << r;
     }
     void line()
     {
-        QFETCH(QString, text); QFETCH(bool, recognised); QFETCH(QString, dump); QFETCH(QString, findings); QFETCH(QString, written);
+        QFETCH(LineCase, c);
         Recorder recorder;
         for (MtlFindingSink *sink : std::array<MtlFindingSink *, 2>{&recorder, nullptr}) {  // the editor passes no sink
             MachineTable t;
             AttachmentSlots a;
-            QCOMPARE(ParseMtlLines(text.split('\n'), 5, t, a, sink), recognised);
-            QCOMPARE(Dump(t, a), dump);
-            QCOMPARE(MtlFileText(t, a).split("\r\n").mid(3).join(""), written);
+            QCOMPARE(ParseMtlLines(c.text.split('\n'), 5, t, a, sink), c.recognised);
+            QCOMPARE(Dump(t, a), c.dump);
+            QCOMPARE(MtlFileText(t, a).split("\r\n").mid(3).join(""), c.written);
         }
-        QCOMPARE(recorder.kinds.join(','), findings);
+        QCOMPARE(recorder.kinds.join(','), c.findings);
     }
 
     // Whole files into three slots whose last holds a left-over record (9, incomplete).
     void load_data()
     {
-        QTest::addColumn<QString>("name"), QTest::addColumn<int>("message");  // name: "written>opened" or both
-        QTest::addColumn<QByteArray>("content");  // "@big": over the size limit
-        QTest::addColumn<QString>("summary");     // the table after a load; "" when nothing loads
-        auto row = [](const char *name, int message, const QByteArray &content, const QString &summary) {
+        QTest::addColumn<LoadCase>("c");
+        auto row = [](const char *name, int message, const QByteArray &content, const QString &after) {
             QTest::addRow("%s %s", name, content.left(24).simplified().toPercentEncoding(" =#/()@").constData())
-                << QString(name) << message << content << summary;
+                << LoadCase{name, content, message, after};
         };
         for (const char *name : {"m3.Mtl", "dir.with.dots/m4.mtl"}) row(name, 0, "NAME = X\r\n", "name=X");
-        for (const char *name : {"m7.txt", "m9.mtl.bak", "m10.mtlx", "d.mtl/plain", "m11.mtl>nothere.mtl", "f.mtl/x.mtl>f.mtl", "m12.mtl>"})
+        for (const char *name : {"m7.txt", "m9.mtl.bak", "m10.mtlx", "d.mtl/plain", "m11.mtl>nothere.mtl",
+                                 "f.mtl/x.mtl>f.mtl", "m12.mtl>"})
             row(name, 59, "NAME = X\r\n", "");
         row("big.mtl", 67, "@big", "");
         // Any other content is read silently; without a machine line the table stays as it was, not even sorted.
-        row("a.mtl", 0, "# c\rNAME = A\nSTROKE(X) = 5", "name=A strokeX=5");
+        auto read = [&row](const QByteArray &content, const QString &after) { row("a.mtl", 0, content, after); };
+        read("# c\rNAME = A\nSTROKE(X) = 5", "name=A strokeX=5");
         // Two of these characters end in the byte 0x5C, the "\" of ASCII.
-        row("a.mtl", 0, "NAME = \x95\x5c\x8e\xa6\x83\x5c\x83\x74\x83\x67 \xb6\xc5 vm5\r\nATTACHMENT01 = SQUARE/1,2,\x83\x41\x83\x80\r\n",
-            "name=表示ソフト ｶﾅ VM5 att=1|1|1|1x2|アム");
-        row("a.mtl", 0, "NAME = S\r\nATTACHMENT12 = SQUARE/10,20,TWELVE\r\nATTACHMENT03 = CIRCLE/10,20,BAD\r\n"
-            "ATTACHMENT3 = SQUARE/1,2,THREE\r\n", "name=S att=3|1|1|1x2|THREE att=12|1|1|10x20|TWELVE");
-        row("a.mtl", 0, "NAME = C\r\nATTACHMENT4 = SQUARE/1,2\r\nATTACHMENT3 = SQUARE/1,2\r\nATTACHMENT2 = SQUARE/1,2\r\n"
-            "ATTACHMENT1 = SQUARE/1,2\r\n", "name=C att=2|1|1|1x2| att=3|1|1|1x2| att=4|1|1|1x2|");
-        for (const QByteArray &junk : {QByteArray("ATTACHMENT01 = SQUARE/10,20\r\nATTACHMENT02 = SQUARE/10,20\r\n"), QByteArray("INI = 3\r\n"),
-                                       QByteArray(), QByteArray("\x81\x00\xff\xfe\r\r\n\x80", 8)})
-            row("a.mtl", 0, junk, "");
+        read("NAME = \x95\x5c\x8e\xa6\x83\x5c\x83\x74\x83\x67 \xb6\xc5 vm5\r\n"
+             "ATTACHMENT01 = SQUARE/1,2,\x83\x41\x83\x80\r\n", "name=表示ソフト ｶﾅ VM5 att=1|1|1|1x2|アム");
+        read("NAME = S\r\nATTACHMENT12 = SQUARE/10,20,TWELVE\r\nATTACHMENT03 = CIRCLE/10,20,BAD\r\n"
+             "ATTACHMENT3 = SQUARE/1,2,THREE\r\n", "name=S att=3|1|1|1x2|THREE att=12|1|1|10x20|TWELVE");
+        read("NAME = C\r\nATTACHMENT4 = SQUARE/1,2\r\nATTACHMENT3 = SQUARE/1,2\r\nATTACHMENT2 = SQUARE/1,2\r\n"
+             "ATTACHMENT1 = SQUARE/1,2\r\n", "name=C att=2|1|1|1x2| att=3|1|1|1x2| att=4|1|1|1x2|");
+        read("ATTACHMENT01 = SQUARE/10,20\r\nATTACHMENT02 = SQUARE/10,20\r\n", "");
+        for (const QByteArray &junk : QByteArrayList{"INI = 3\r\n", {}, QByteArray("\x81\x00\xff\xfe\r\r\n\x80", 8)})
+            read(junk, "");
     }
     void load()
     {
-        QFETCH(QString, name); QFETCH(int, message); QFETCH(QByteArray, content); QFETCH(QString, summary);
-        const QString file = dir_.filePath(name.section('>', 0, 0)), open = name.section('>', -1);
-        QVERIFY(QDir().mkpath(QFileInfo(file).path()) && WriteBytes(file, content));
-        if (content == "@big") QVERIFY(QFile::resize(file, kMaxMtlFileBytes + 1));
+        QFETCH(LoadCase, c);
+        const QString file = dir_.filePath(c.name.section('>', 0, 0)), open = c.name.section('>', -1);
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()) && WriteBytes(file, c.content));
+        if (c.content == "@big") QVERIFY(QFile::resize(file, kMaxMtlFileBytes + 1));
         State st(3);
-        st.s.machineTable.MachineName = QStringLiteral("KEEP"), st.s.Attachments[2] = {9, 0, 1, {}, {}, QString()};
+        st.s.machineTable.MachineName = QStringLiteral("KEEP");
+        st.s.Attachments[2] = {9, 0, 1, {}, {}, QString()};
         const LoadResult result = ReadMtlFile(st.s, open.isEmpty() ? QString() : dir_.filePath(open));
-        QCOMPARE(result.loaded, !summary.isEmpty());
-        QCOMPARE(result.message, message);
-        QCOMPARE(Dump(st.s.machineTable, st.s.Attachments), summary.isEmpty() ? "name=KEEP - - att=9|1|0||" : summary);
+        QCOMPARE(result.loaded, !c.after.isEmpty());
+        QCOMPARE(result.message, c.message);
+        QCOMPARE(Dump(st.s.machineTable, st.s.Attachments), c.after.isEmpty() ? "name=KEEP - - att=9|1|0||" : c.after);
     }
 
     // What is negative or out of range writes no line, nor do records that are not complete.
     void writerLeavesOut()
     {
         MachineTable t;
-        t.Stroke[1] = t.ToolChangeTime = t.RapidAccel[2] = t.MaxFeedAll = -5, t.AtcType = 3, t.IniAttachment = -3;
-        AttachmentSlots a(4);
-        for (const auto &[i, number, shapeNumber, type] : {std::array{0, 1, 1, 0}, {1, 1, 1, 3}, {2, 1, 0, 1}, {3, 0, 1, 1}})
-            a[std::size_t(i)] = {number, std::int16_t(shapeNumber), std::int16_t(type), {10}, {20}, QString()};
+        t.Stroke[1] = t.ToolChangeTime = t.RapidAccel[2] = t.MaxFeedAll = -5;
+        t.AtcType = 3;
+        t.IniAttachment = -3;
+        const AttachmentSlots a{{1, 1, 0, {10}, {20}, {}}, {1, 1, 3, {10}, {20}, {}},  // shape type 0 and 3,
+                                {1, 0, 1, {10}, {20}, {}}, {0, 1, 1, {10}, {20}, {}}};  // shape number 0, number 0
         QCOMPARE(MtlFileText(t, a), MtlFileText(MachineTable(), {}));  // the title, mark and NAME lines only
         QVERIFY(FormatAttachLine(a, -1).isEmpty() && FormatAttachLine(a, 4).isEmpty());
     }
@@ -295,25 +320,31 @@ private slots:
         const QString path = dir_.filePath("trip.mtl"), again = dir_.filePath("again.mtl");
         std::mt19937 rng(12345);
         auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-        auto uniform = [&rng](double lo, double hi) { return float(std::uniform_real_distribution<double>(lo, hi)(rng)); };
+        auto uniform = [&rng](double lo, double hi) { return float(std::uniform_real_distribution(lo, hi)(rng)); };
         // From 0.001 up: a value below 0.0005 is written "0." and the next save drops the line.
         auto value = [&] { return pick(3) ? uniform(0.001, pick(2) ? 10 : 100000) : 0.0f; };
-        const QStringList words = {"VM5", "立形マシニング", "表示ソフト", "A/B=C(X)", "HEAD 2", "ｶﾅ", ""};
+        auto word = [&] { return QStringList{"VM5", "立形マシニング", "表示ソフト", "A/B=C(X)", "HEAD 2", "ｶﾅ", ""}[pick(7)]; };
         for (int round = 0; round < 300; ++round) {
             State st(1 + pick(12));
             MachineTable &t = st.s.machineTable;
-            for (AxisValues *axis : {&t.Stroke, &t.MaxFeed, &t.MaxAccel, &t.RapidFeed, &t.RapidAccel}) for (float &v : *axis) v = value();
-            t.ToolChangeTime = value(), t.MaxFeedAll = value(), t.MachineName = words[pick(7)], t.AttachChangeCode = words[pick(7)];
-            t.AtcType = std::int16_t(pick(4) - 1), t.IniAttachment = pick(3) ? pick(100) : 0, t.AttachDesignCode = words[pick(7)];
+            for (AxisValues *axis : {&t.Stroke, &t.MaxFeed, &t.MaxAccel, &t.RapidFeed, &t.RapidAccel})
+                for (float &v : *axis) v = value();
+            for (float *v : {&t.ToolChangeTime, &t.MaxFeedAll}) *v = value();
+            for (QString *text : {&t.AttachChangeCode, &t.AttachDesignCode}) *text = word();
+            t.MachineName = word();
+            t.AtcType = std::int16_t(pick(4) - 1);
+            t.IniAttachment = pick(3) ? pick(100) : 0;
             for (AttachmentRecord &r : st.s.Attachments) {
                 if (pick(4) == 0) continue;
-                r = {1 + pick(pick(2) ? 99 : 100000), std::int16_t(1 + pick(3)), std::int16_t(1 + pick(2)), {}, {}, words[pick(7)]};
-                for (std::size_t k = 0, n = 1 + pick(5); k < n; ++k)
-                    r.Width[k] = (k ? r.Width[k - 1] : 0) + uniform(0.001, 300), r.Height[k] = uniform(0, 300);
+                r = {1 + pick(pick(2) ? 99 : 100000), qint16(1 + pick(3)), qint16(1 + pick(2)), {}, {}, word()};
+                const std::size_t stages = 1 + pick(5);
+                for (std::size_t k = 0; k < stages; ++k) r.Width[k] = (k ? r.Width[k - 1] : 0) + uniform(0.001, 300);
+                for (std::size_t k = 0; k < stages; ++k) r.Height[k] = uniform(0, 300);
             }
             SortAttachments(st.s.Attachments);
             State back(st.s.AttachMaxCount);
-            QVERIFY(WriteMtlFile(st.s, path).Saved() && ReadMtlFile(back.s, path).loaded && WriteMtlFile(back.s, again).Saved());
+            QVERIFY(WriteMtlFile(st.s, path).Saved() && ReadMtlFile(back.s, path).loaded);
+            QVERIFY(WriteMtlFile(back.s, again).Saved());
             QCOMPARE(ReadBytes(again), ReadBytes(path));
         }
     }
@@ -328,18 +359,18 @@ private slots:
         auto unmount = qScopeGuard([&] { if (mounted) QProcess::execute("umount", {mount}); });
         QVERIFY(WriteBytes(path, "OLD"));
         State st(1);
-        auto save = [&st](const QString &name) { const SaveResult r = WriteMtlFile(st.s, name); return QString::number(r.message) + " " + r.reason; };
+        auto save = [&st](const QString &name) { return Said(WriteMtlFile(st.s, name)); };
         QCOMPARE(save(dir_.filePath("none/m.mtl")).left(3), "60 ");
         st.s.Attachments[0] = {1, 1, 1, {10}, {20}, QString(QChar(0xFFFD))};
         QCOMPARE(save(path), "61 ");
-        st.s.Attachments.assign(1000, {1, 1, 1, {10, 20, 30, 40, 50}, {1, 2, 3, 4, 5}, QString("A HEAD THAT FILLS IT")});
+        st.s.Attachments.assign(1000, {1, 1, 1, {10, 20, 30, 40, 50}, {1, 2, 3, 4, 5}, QString(20, 'A')});
         if (mounted) QCOMPARE(save(path), "61 " + QString::fromLocal8Bit(std::strerror(ENOSPC)));  // the OS's reason
         QVERIFY(!QFileInfo::exists(dir_.filePath("none")));
         QCOMPARE(QDir(mount).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"m.mtl"});
         QCOMPARE(ReadBytes(path), "OLD");
         st.s.SizeAttachments(1);
         QCOMPARE(save(path), "0 ");
-        QCOMPARE(ReadBytes(path), MtlFileText(st.s.machineTable, st.s.Attachments).toLatin1());  // as mtlcheck --print gives it
+        QCOMPARE(ReadBytes(path), MtlFileText(st.s.machineTable, st.s.Attachments).toLatin1());
         if (!mounted) QSKIP("mounting a tmpfs is not allowed here, so no full disk was tried");
     }
 };
