@@ -18,7 +18,7 @@ const QByteArray kNone = "<missing>", kMessages = "MAX_INDEX = 61\r\nGSTR(0) = \
 
 struct FakeWindow : MainWindowPort {
     QStringList &log;
-    explicit FakeWindow(QStringList &l) : log(l) {}
+    FakeWindow(QStringList &l, std::size_t count) : log(l) { log << QString("slots:%1").arg(count); }
     void ShowWindow() override { log << "show"; }
     void SetFileName(const QString &name) override { log << "file:" + name; }
 };
@@ -26,14 +26,16 @@ struct FakeWindow : MainWindowPort {
 // The program folder bin/ with a message file, and a settings file when given, beside the user's config/ and data0..2/.
 struct Folder {
     QTemporaryDir dir;
-    QString bin = dir.filePath("bin/"), ini = bin + "Quillmark.ini", userIni = dir.filePath("config/quillmark/Quillmark.ini");
+    QString bin = dir.filePath("bin/"), ini = bin + "Quillmark.ini";
+    QString userIni = dir.filePath("config/quillmark/Quillmark.ini");
     FakeDialogs dialogs;
     PosixFileLayer files;
     AppState state{files};
     QStringList log;  // what start-up did to the window
     explicit Folder(const QByteArray &settings = kNone, const QByteArray &messages = kMessages)
     {
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit()), qputenv("XDG_DATA_HOME", dir.filePath("data0").toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
+        qputenv("XDG_DATA_HOME", dir.filePath("data0").toLocal8Bit());
         qputenv("XDG_DATA_DIRS", (dir.filePath("data1") + ':' + dir.filePath("data2")).toLocal8Bit());
         QDir().mkpath(bin);
         if (messages != kNone) WriteBytes(bin + "Quillmark.mes", messages);
@@ -41,11 +43,16 @@ struct Folder {
     }
     bool Main(const QString &commandLine)  // the program folder without its separator, which it gets
     {
-        return ::Main(state, dialogs, bin.chopped(1), commandLine, [this](AppState &s) {
-            return log << QString("slots:%1").arg(s.Attachments.size()), std::make_unique<FakeWindow>(log);
-        }) != nullptr;
+        auto window = [this](AppState &s) { return std::make_unique<FakeWindow>(log, s.Attachments.size()); };
+        return ::Main(state, dialogs, bin.chopped(1), commandLine, window) != nullptr;
     }
 };
+
+struct ParseCase { QByteArray bytes; MessageFileResult result; int maxIndex; Entries entries; };
+struct ShippedCase { QString path, language; };
+struct StartCase { const char *name; QByteArray before, after = {}; bool openEditor = false; int slotCount = 10; };
+struct FilesCase { QStringList present; QString settings, messages; };
+struct MainCase { const char *name; QByteArray messages; QString commandLine, shown; };
 
 }  // namespace
 
@@ -53,63 +60,71 @@ class TestApp : public QObject {
     Q_OBJECT
 
 private slots:
-    // Entries not listed are empty; maxIndex -1: refused, leaving the table as it was.
+    // Entries not listed are empty; a refused file leaves the table as it was.
     void parse_data()
     {
-        QTest::addColumn<QByteArray>("bytes"), QTest::addColumn<int>("result"), QTest::addColumn<int>("maxIndex"), QTest::addColumn<Entries>("entries");
-        auto ok = [](const char *name, const QByteArray &b, int max, const Entries &e) { QTest::newRow(name) << b << int(MessageFileResult::Ok) << max << e; };
-        auto refused = [](const char *name, const QByteArray &b, MessageFileResult result) { QTest::newRow(name) << b << int(result) << -1 << Entries{}; };
-        ok("texts: quotes, comments, tabs", "# c\r\nMAX_INDEX = 12 # 12\r\nGSTR(1) = \"a # b\"\r\n# GSTR(2) = \"gone\"\r\nGSTR(3) = \"#\"\r\n"
-           "GSTR(4) =\tt\t\r\nGSTR(5) = \"  w  \"\r\nGSTR(6) = plain text  \r\nGSTR(7) = \"open\r\nGSTR(8) = \"\r\nGSTR(9) = closed\"\r\n"
-           "GSTR(10) = \"\"\"\r\nGSTR(11) = \"in \"q\" kept\"\r\nGSTR(12)\r\n",
-           12, {{1, "a"}, {4, "\tt\t"}, {5, "  w  "}, {6, "plain text"}, {7, "open"}, {9, "closed"}, {10, "\""}, {11, "in \"q\" kept"}});
-        ok("GSTR forms", "MAX_INDEX = 20\r\ngstr(7)=x\r\nGSTR 8 = no\r\nMYGSTR(9)=in a word\r\ntext = GSTR(10)\r\nGSTR(11 = no close\r\n"
-           "(12)GSTR = no\r\nGSTR(abc) = no\r\nGSTR() = no\r\nGSTR(1e1)x = exponent\r\nGSTR(13)\r\nGSTR)(14) = first open after\r\n",
-           20, {{7, "x"}, {9, "in a word"}, {10, "exponent"}, {14, "first open after"}});
-        ok("indexes halves to even, later wins, out of range ignored", "MAX_INDEX = 10.5\r\nGSTR(7)=x\r\nGstr( 7 )=y\r\nGSTR(5.5)=six\r\n"
-           "GSTR(4.5)=four\r\nGSTR(0.4)=zero\r\nGSTR(10)=ten\r\nGSTR(11)=eleven\r\nGSTR(-1)=minus\r\n",
-           10, {{7, "y"}, {6, "six"}, {4, "four"}, {0, "zero"}, {10, "ten"}});
-        ok("the first numeric MAX_INDEX, anywhere in a line", "GSTR(1)=early\r\nGSTR(70000)=x\r\nMAX_INDEX = many\r\nGSTR(0)=x\r\n"
-           "  the max_index of it = 3\r\nMAX_INDEX = 10\r\nGSTR(2)=late\r\nGSTR(5)=b\r\n", 3, {{2, "late"}});
-        ok("windows-31j, invalid bytes, every line end", "MAX_INDEX=4\rGSTR(1)=a\nGSTR(2)=\"\x95\xdb\x91\xb6\"\r\nGSTR(3)=\"a\x81\"\r\nGSTR(4)=\xff",
-           4, {{1, "a"}, {2, "保存"}, {3, "a\uFFFD"}, {4, "\uFFFD"}});
+        QTest::addColumn<ParseCase>("c");
+        auto ok = [](const char *name, const QByteArray &b, int max, const Entries &e)
+        { QTest::newRow(name) << ParseCase{b, MessageFileResult::Ok, max, e}; };
+        ok("texts: quotes, comments, tabs", "# c\r\nMAX_INDEX = 12 # 12\r\nGSTR(1) = \"a # b\"\r\n"
+           "# GSTR(2) = \"gone\"\r\nGSTR(3) = \"#\"\r\nGSTR(4) =\tt\t\r\nGSTR(5) = \"  w  \"\r\n"
+           "GSTR(6) = plain text  \r\nGSTR(7) = \"open\r\nGSTR(8) = \"\r\nGSTR(9) = closed\"\r\nGSTR(10) = \"\"\"\r\n"
+           "GSTR(11) = \"in \"q\" kept\"\r\nGSTR(12)\r\n", 12, {{1, "a"}, {4, "\tt\t"}, {5, "  w  "}, {6, "plain text"},
+           {7, "open"}, {9, "closed"}, {10, "\""}, {11, "in \"q\" kept"}});
+        ok("GSTR forms", "MAX_INDEX = 20\r\ngstr(7)=x\r\nGSTR 8 = no\r\nMYGSTR(9)=in a word\r\ntext = GSTR(10)\r\n"
+           "GSTR(11 = no close\r\n(12)GSTR = no\r\nGSTR(abc) = no\r\nGSTR() = no\r\nGSTR(1e1)x = exponent\r\n"
+           "GSTR(13)\r\nGSTR)(14) = first open after\r\n", 20,
+           {{7, "x"}, {9, "in a word"}, {10, "exponent"}, {14, "first open after"}});
+        ok("indexes halves to even, later wins, out of range ignored", "MAX_INDEX = 10.5\r\nGSTR(7)=x\r\n"
+           "Gstr( 7 )=y\r\nGSTR(5.5)=six\r\nGSTR(4.5)=four\r\nGSTR(0.4)=zero\r\nGSTR(10)=ten\r\nGSTR(11)=eleven\r\n"
+           "GSTR(-1)=minus\r\n", 10, {{7, "y"}, {6, "six"}, {4, "four"}, {0, "zero"}, {10, "ten"}});
+        ok("the first numeric MAX_INDEX, anywhere in a line", "GSTR(1)=early\r\nGSTR(70000)=x\r\nMAX_INDEX = many\r\n"
+           "GSTR(0)=x\r\n  the max_index of it = 3\r\nMAX_INDEX = 10\r\nGSTR(2)=late\r\nGSTR(5)=b\r\n", 3,
+           {{2, "late"}});
+        ok("windows-31j, invalid bytes, every line end", "MAX_INDEX=4\rGSTR(1)=a\nGSTR(2)=\"\x95\xdb\x91\xb6\"\r\n"
+           "GSTR(3)=\"a\x81\"\r\nGSTR(4)=\xff", 4, {{1, "a"}, {2, "保存"}, {3, "a\uFFFD"}, {4, "\uFFFD"}});
         ok("MAX_INDEX zero", "MAX_INDEX=0\r\nGSTR(0)=only\r\n", 0, {{0, "only"}});
         ok("largest table", "MAX_INDEX = 32767.4\r\nGSTR(32767)=end\r\n", 32767, {{32767, "end"}});
         const auto none = MessageFileResult::NoMaxIndex, failed = MessageFileResult::Failed;
-        refused("empty file", "", none), refused("no MAX_INDEX line", "GSTR(0)=x\r\n# MAX_INDEX = 5\r\nMAX_INDEX 5\r\n", none);
-        refused("MAX_INDEX beyond 16 bits", "MAX_INDEX = 32767.5\r\n", failed), refused("MAX_INDEX far beyond", "MAX_INDEX = 1e300\r\n", failed);
-        refused("MAX_INDEX below 0", "MAX_INDEX = -1\r\n", failed), refused("index beyond 16 bits", "MAX_INDEX = 5\r\nGSTR(1)=a\r\nGSTR(70000)=x\r\n", failed);
-        refused("negative index beyond 16 bits", "MAX_INDEX = 5\r\nGSTR(-40000)=x\r\n", failed);
+        for (const auto &[name, bytes, result] :
+             {std::tuple{"empty file", "", none}, {"MAX_INDEX beyond 16 bits", "MAX_INDEX = 32767.5\r\n", failed},
+              {"no MAX_INDEX line", "GSTR(0)=x\r\n# MAX_INDEX = 5\r\nMAX_INDEX 5\r\n", none},
+              {"MAX_INDEX below 0", "MAX_INDEX = -1\r\n", failed},
+              {"MAX_INDEX far beyond", "MAX_INDEX = 1e300\r\n", failed},
+              {"index beyond 16 bits", "MAX_INDEX = 5\r\nGSTR(1)=a\r\nGSTR(70000)=x\r\n", failed},
+              {"negative index beyond 16 bits", "MAX_INDEX = 5\r\nGSTR(-40000)=x\r\n", failed}})
+            QTest::newRow(name) << ParseCase{bytes, result, 1, {{1, "old"}}};  // the table as it was
     }
     void parse()
     {
-        QFETCH(QByteArray, bytes); QFETCH(int, result); QFETCH(int, maxIndex); QFETCH(Entries, entries);
+        QFETCH(ParseCase, c);
         MessageTable table;
         QCOMPARE(ParseMessageFile("MAX_INDEX=1\r\nGSTR(1)=old\r\n", table), MessageFileResult::Ok);
-        QCOMPARE(int(ParseMessageFile(bytes, table)), result);
-        if (maxIndex < 0) maxIndex = 1, entries = {{1, "old"}};
-        QCOMPARE(int(table.MaxIndex()), maxIndex);
-        for (int n = -1; n <= maxIndex + 1; ++n) QCOMPARE(table(n), entries.value(n));
+        QCOMPARE(ParseMessageFile(c.bytes, table), c.result);
+        QCOMPARE(int(table.MaxIndex()), c.maxIndex);
+        for (int n = -1; n <= c.maxIndex + 1; ++n) QCOMPARE(table(n), c.entries.value(n));
     }
 
     void shipped_data()
     {
-        QTest::addColumn<QString>("path"), QTest::addColumn<QString>("language");
-        QTest::newRow("japanese") << "resources/Quillmark.mes" << "ja", QTest::newRow("english") << "resources/lang/en/Quillmark.mes" << "en";
+        QTest::addColumn<ShippedCase>("c");
+        QTest::newRow("japanese") << ShippedCase{"resources/Quillmark.mes", "ja"};
+        QTest::newRow("english") << ShippedCase{"resources/lang/en/Quillmark.mes", "en"};
     }
     void shipped()
     {
-        QFETCH(QString, path); QFETCH(QString, language);
-        const QByteArray bytes = ReadBytes(QM_SOURCE_DIR "/" + path);
-        const auto crlf = bytes.count("\r\n");  // after every line, the last one included; no lone CR or LF; English in ASCII
-        QVERIFY(bytes.endsWith("\r\n") && bytes.count('\r') == crlf && bytes.count('\n') == crlf &&
-                (language == "ja" || std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; })));
+        QFETCH(ShippedCase, c);
+        const QByteArray bytes = ReadBytes(QM_SOURCE_DIR "/" + c.path);
+        const auto crlf = bytes.count("\r\n");  // ends every line, the last one too; none alone; English in ASCII
+        QVERIFY(bytes.endsWith("\r\n") && bytes.count('\r') == crlf && bytes.count('\n') == crlf);
+        QVERIFY(c.language == "ja" || std::all_of(bytes.begin(), bytes.end(), [](char b) { return uchar(b) < 0x80; }));
         QByteArray again;  // valid windows-31j: no U+FFFD, and encodes back to the same bytes
-        QVERIFY(!DecodeCp932(bytes).contains(QChar(0xFFFD)) && EncodeCp932(DecodeCp932(bytes), again) && again == bytes);
+        QVERIFY(!DecodeCp932(bytes).contains(u'\uFFFD') && EncodeCp932(DecodeCp932(bytes), again) && again == bytes);
         MessageTable table;
-        QVERIFY(ParseMessageFile(bytes, table) == MessageFileResult::Ok && table.MaxIndex() == 68 && table.Language() == language);
-        for (int n = 0; n <= 68; ++n)
-            QVERIFY2(n == 18 || n == 19 || n == 33 || (n >= 44 && n <= 49 && n != 47) || !table(n).trimmed().isEmpty(), qPrintable(QString::number(n)));
+        QCOMPARE(ParseMessageFile(bytes, table), MessageFileResult::Ok);
+        QVERIFY(table.MaxIndex() == 68 && table.Language() == c.language);
+        const QList<int> gap{18, 19, 33, 44, 45, 46, 48, 49};  // no text needed
+        for (int n = 0; n <= 68; ++n) QVERIFY2(gap.contains(n) || !table(n).trimmed().isEmpty(), QByteArray::number(n));
         QVERIFY(!table(47).at(0).isDigit());  // joined into one message after the digits 16777215
     }
 
@@ -119,64 +134,74 @@ private slots:
         SetIniPath(f.state, f.ini);
         const QString dir = "/" + QString(300, u'd');  // written whole, read back cut to 254 bytes
         QVERIFY(WriteIniValue(f.state, "Config", "Init Dir", dir) && !WriteIniValue(f.state, "Config", "F", "a€"));
-        QVERIFY(ReadIniValue(f.state, "Config", "Init Dir") == dir.left(254) && ReadBytes(f.ini) == "[Config]\r\nInit Dir=" + dir.toLatin1() + "\r\n");
-        const QList<std::pair<QString, int>> counts{{"12.5", 12}, {"13.5", 14}, {"many", 10}, {"0", 1}, {"0.5", 1}, {"-3", 1}, {"99999", 32767}, {"1e400", 10}};
+        QCOMPARE(ReadIniValue(f.state, "Config", "Init Dir"), dir.left(254));
+        QCOMPARE(ReadBytes(f.ini), "[Config]\r\nInit Dir=" + dir.toLatin1() + "\r\n");
+        const QList<std::pair<QString, int>> counts{{"12.5", 12}, {"13.5", 14}, {"many", 10}, {"0", 1}, {"0.5", 1},
+                                                    {"-3", 1}, {"99999", 32767}, {"1e400", 10}};
         for (const auto &[text, count] : counts) QVERIFY2(AttachCountFrom(text) == count, qPrintable(text));
     }
 
     void initApplication_data()
     {
-        QTest::addColumn<QByteArray>("before"), QTest::addColumn<bool>("openEditor"), QTest::addColumn<int>("slotCount");
-        QTest::addColumn<QByteArray>("after");  // empty: left as it was
-        auto row = [](const char *name, const QByteArray &before, const QByteArray &after = {}, bool openEditor = false, int slotCount = 10) {
-            QTest::newRow(name) << before << openEditor << slotCount << (after.isEmpty() ? before : after);
-        };
+        QTest::addColumn<StartCase>("c");
         const QByteArray vi = "[Config]\r\nTextEditor=vi\r\n", count10 = "[Comfig]\r\nATTACH MAX COUNT=10\r\n";
         const QByteArray created = "[Config]\r\nTextEditor=" + kDefaultTextEditor.toLatin1() + "\r\n" + count10;
         const QByteArray other = "; mine\r\n" + vi + "Init Dir=/d/\r\n\r\n[Other]\r\nx=1\r\n";
-        row("no settings file: the user's, with the defaults", kNone, created), row("other lines kept", other, other + count10);
-        row("blank TextEditor gets the default", "[Config]\r\nTextEditor=  \r\n" + count10, created);
-        row("Check 0 opens the editor; count letters stay", "[Config]\r\nCheck=0\r\nTextEditor=vi\r\n[Comfig]\r\nATTACH MAX COUNT=many\r\n", {}, true);
-        row("empty Check, Check elsewhere", "[Other]\r\nCheck=1\r\n[Config]\r\nCheck=\r\nTextEditor=vi\r\n" + count10);
-        row("count rounded", vi + "[Comfig]\r\nATTACH MAX COUNT=13.5\r\n", {}, false, 14);
-        row("count in Config is not seen", vi + "ATTACH MAX COUNT=20\r\n", vi + "ATTACH MAX COUNT=20\r\n" + count10);
-        row("undecodable file: left alone, defaults used", "[Config]\r\nCheck=1\r\n\xff\x81\r\n");
+        const StartCase rows[] = {  // no after: left as it was
+            {"no settings file: the user's, with the defaults", kNone, created},
+            {"other lines kept", other, other + count10},
+            {"blank TextEditor gets the default", "[Config]\r\nTextEditor=  \r\n" + count10, created},
+            {"Check 0 opens the editor; count letters stay",
+             "[Config]\r\nCheck=0\r\nTextEditor=vi\r\n[Comfig]\r\nATTACH MAX COUNT=many\r\n", {}, true},
+            {"empty Check, Check elsewhere", "[Other]\r\nCheck=1\r\n[Config]\r\nCheck=\r\nTextEditor=vi\r\n" + count10},
+            {"count rounded", vi + "[Comfig]\r\nATTACH MAX COUNT=13.5\r\n", {}, false, 14},
+            {"count in Config is not seen", vi + "ATTACH MAX COUNT=20\r\n", vi + "ATTACH MAX COUNT=20\r\n" + count10},
+            {"undecodable file: left alone, defaults used", "[Config]\r\nCheck=1\r\n\xff\x81\r\n"}};
+        for (const StartCase &c : rows) QTest::newRow(c.name) << c;
     }
     void initApplication()
     {
-        QFETCH(QByteArray, before); QFETCH(bool, openEditor); QFETCH(int, slotCount); QFETCH(QByteArray, after);
-        Folder f(before);
-        f.state.machineTable.AtcType = 2, f.state.machineTable.MaxFeedAll = 5, f.state.settings.OpenEditorOnEnd = !openEditor;
-        QVERIFY(InitApplication(f.state, f.dialogs, f.bin));
-        QVERIFY(f.state.settings.OpenEditorOnEnd == openEditor && f.state.AttachMaxCount == slotCount && int(f.state.Attachments.size()) == slotCount);
-        QCOMPARE(f.state.settings.TextEditorPath, after.contains("TextEditor=vi") ? "vi" : kDefaultTextEditor);
-        QVERIFY(f.state.machineTable.AtcType == -1 && f.state.machineTable.MaxFeedAll == 0.0f && f.state.messages(0) == "Q" && f.dialogs.boxes.isEmpty());
-        const bool portable = before != kNone;  // one settings file: beside the program when there, else the user's
+        QFETCH(StartCase, c);
+        const QByteArray after = c.after.isEmpty() ? c.before : c.after;
+        Folder f(c.before);
+        AppState &s = f.state;
+        s.machineTable.AtcType = 2;
+        s.machineTable.MaxFeedAll = 5;
+        s.settings.OpenEditorOnEnd = !c.openEditor;
+        QVERIFY(InitApplication(s, f.dialogs, f.bin));
+        QVERIFY(s.settings.OpenEditorOnEnd == c.openEditor && f.dialogs.boxes.isEmpty());
+        QVERIFY(s.AttachMaxCount == c.slotCount && int(s.Attachments.size()) == c.slotCount);
+        QCOMPARE(s.settings.TextEditorPath, after.contains("TextEditor=vi") ? "vi" : kDefaultTextEditor);
+        QVERIFY(s.machineTable.AtcType == -1 && s.machineTable.MaxFeedAll == 0.0f && s.messages(0) == "Q");
+        const bool portable = c.before != kNone;  // one settings file: beside the program when there, else the user's
         QVERIFY(ReadBytes(portable ? f.ini : f.userIni) == after && ReadBytes(portable ? f.userIni : f.ini) == kNone);
     }
 
     void findAppFiles_data()
     {
-        QTest::addColumn<QStringList>("present"), QTest::addColumn<QString>("settings"), QTest::addColumn<QString>("messages");
+        QTest::addColumn<FilesCase>("c");
         const QString ini = "bin/Quillmark.ini", userIni = "config/quillmark/Quillmark.ini", mes = "bin/Quillmark.mes";
         const QString share = "share/quillmark/Quillmark.mes", home = "data0/quillmark/Quillmark.mes";
         const QString data1 = "data1" + home.mid(5), data2 = "data2" + home.mid(5);
-        QTest::newRow("portable") << QStringList{ini, userIni, mes, share, home} << ini << mes;
-        QTest::newRow("installed") << QStringList{share, data1} << userIni << share, QTest::newRow("none: the name beside") << QStringList{} << userIni << mes;
-        QTest::newRow("user's data folder first") << QStringList{home, data1} << userIni << home;
-        QTest::newRow("data folders in order") << QStringList{data2, data1} << userIni << data1;
-        QTest::newRow("folders of those names") << QStringList{ini + "/", mes + "/", data2} << userIni << data2;
+        QTest::newRow("portable") << FilesCase{{ini, userIni, mes, share, home}, ini, mes};
+        QTest::newRow("installed") << FilesCase{{share, data1}, userIni, share};
+        QTest::newRow("none: the name beside") << FilesCase{{}, userIni, mes};
+        QTest::newRow("user's data folder first") << FilesCase{{home, data1}, userIni, home};
+        QTest::newRow("data folders in order") << FilesCase{{data2, data1}, userIni, data1};
+        QTest::newRow("folders of those names") << FilesCase{{ini + "/", mes + "/", data2}, userIni, data2};
     }
     void findAppFiles()
     {
-        QFETCH(QStringList, present); QFETCH(QString, settings); QFETCH(QString, messages);
+        QFETCH(FilesCase, c);
         Folder f(kNone, kNone);
         const QDir root(f.dir.path());
-        for (const QString &name : present)
-            QVERIFY(name.endsWith('/') ? root.mkpath(name) : root.mkpath(QFileInfo(name).path()) && WriteBytes(root.filePath(name), "x"));
+        for (const QString &name : c.present)
+            QVERIFY(name.endsWith('/') ? root.mkpath(name)
+                                       : root.mkpath(QFileInfo(name).path()) && WriteBytes(root.filePath(name), "x"));
         const QStringList before = root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         const AppFiles files = FindAppFiles(f.bin);
-        QVERIFY(QDir::cleanPath(files.settings) == root.filePath(settings) && QDir::cleanPath(files.messages) == root.filePath(messages));
+        QCOMPARE(QDir::cleanPath(files.settings), root.filePath(c.settings));
+        QCOMPARE(QDir::cleanPath(files.messages), root.filePath(c.messages));
         QCOMPARE(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);  // made nothing
     }
 
@@ -184,33 +209,35 @@ private slots:
     // follow the message file's language. Without messages: no window, a built-in message, the settings read before.
     void main_data()
     {
-        QTest::addColumn<QByteArray>("messages"), QTest::addColumn<QString>("commandLine"), QTest::addColumn<QString>("shown");
-        auto row = [](const char *n, const QByteArray &messages, const QString &line, const QString &shown) { QTest::newRow(n) << messages << line << shown; };
+        QTest::addColumn<MainCase>("c");
         const QString ja = "はい(&Y)", en = "&Yes";
-        row("no file", kMessages, "", ja), row("any case, blanks inside, trimmed", kMessages, "  /my data/b c.MtL \t", "file:/my data/b c.MtL");
-        row("in quotes", kMessages, "\"/data/a.mtl\"", ja), row("longer extension", kMessages, "/data/a.mtlx", ja);
-        row("LANGUAGE before MAX_INDEX, quoted", "language = \"en\"\r\nMAX_INDEX = 61\r\n", "", en);
-        row("the later LANGUAGE line", "LANGUAGE = en\r\nMAX_INDEX = 61\r\nLANGUAGE = ja # x\r\n", "", ja);
-        row("message file missing", kNone, "/data/a.mtl", kMessageFileMissing);
-        row("no valid MAX_INDEX", "GSTR(1) = \"one\"\r\n", "", kMessageFileBad), row("MAX_INDEX out of range", "MAX_INDEX = 99999\r\n", "", kMessageFileBad);
+        const MainCase rows[] = {
+            {"no file", kMessages, "", ja}, {"no valid MAX_INDEX", "GSTR(1) = \"one\"\r\n", "", kMessageFileBad},
+            {"in quotes", kMessages, "\"/data/a.mtl\"", ja}, {"longer extension", kMessages, "/data/a.mtlx", ja},
+            {"any case, blanks inside, trimmed", kMessages, "  /my data/b c.MtL \t", "file:/my data/b c.MtL"},
+            {"message file missing", kNone, "/data/a.mtl", kMessageFileMissing},
+            {"LANGUAGE before MAX_INDEX, quoted", "language = \"en\"\r\nMAX_INDEX = 61\r\n", "", en},
+            {"the later LANGUAGE line", "LANGUAGE = en\r\nMAX_INDEX = 61\r\nLANGUAGE = ja # x\r\n", "", ja},
+            {"MAX_INDEX out of range", "MAX_INDEX = 99999\r\n", "", kMessageFileBad}};
+        for (const MainCase &c : rows) QTest::newRow(c.name) << c;
     }
     void main()
     {
-        QFETCH(QByteArray, messages); QFETCH(QString, commandLine); QFETCH(QString, shown);
-        Folder f("[Config]\r\nCheck=1\r\n", messages);
-        const bool started = f.Main(commandLine), file = shown.startsWith("file:");
+        QFETCH(MainCase, c);
+        Folder f("[Config]\r\nCheck=1\r\n", c.messages);
+        const bool started = f.Main(c.commandLine), file = c.shown.startsWith("file:");
         const AppSettings &set = f.state.settings;
-        QCOMPARE(started, shown != kMessageFileMissing && shown != kMessageFileBad);
+        QCOMPARE(started, c.shown != kMessageFileMissing && c.shown != kMessageFileBad);
         QVERIFY(ReadBytes(f.ini).contains("ATTACH MAX COUNT=10") && set.AppPath == f.bin && set.IniPath == f.ini);
-        QCOMPARE(f.dialogs.texts(), started ? QStringList() : QStringList{shown});
+        QCOMPARE(f.dialogs.texts(), started ? QStringList() : QStringList{c.shown});
         const FakeDialogs::Box box = f.dialogs.boxes.value(0);
-        QVERIFY(started || (box.title == "Quillmark" && box.icon == MsgIcon::Critical && box.buttons == MsgButtons::Ok && f.log.isEmpty() &&
-                            !f.state.messages.Loaded() && set.CommandLine.isEmpty()));
+        QVERIFY(started || (box.title == "Quillmark" && box.icon == MsgIcon::Critical && box.buttons == MsgButtons::Ok
+                            && f.log.isEmpty() && !f.state.messages.Loaded() && set.CommandLine.isEmpty()));
         if (!started) return;
-        QCOMPARE(f.log, QStringList({"slots:10", "show"}) + (file ? QStringList{shown} : QStringList()));
-        QVERIFY(set.OpenEditorOnEnd != file && set.CommandLine == commandLine.trimmed());
+        QCOMPARE(f.log, QStringList({"slots:10", "show"}) + (file ? QStringList{c.shown} : QStringList()));
+        QVERIFY(set.OpenEditorOnEnd != file && set.CommandLine == c.commandLine.trimmed());
         QVERIFY(!f.state.messages(62).isEmpty() && !f.state.messages(68).isEmpty());  // numbers newer than the file
-        QVERIFY(file || QCoreApplication::translate("QPlatformTheme", "&Yes") == shown);
+        QVERIFY(file || QCoreApplication::translate("QPlatformTheme", "&Yes") == c.shown);
     }
 };
 
