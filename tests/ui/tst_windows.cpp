@@ -470,7 +470,7 @@ void TestWindows::scenario_data()
         "open 2 12; stages: 1 #ffffff; drawn: 1; type txtAttachNo 5; stages: 0 #c0c0c0; painted: #c0c0c0; enabled "
         "pctbView: false; drawn: 0; visible btnShow: true; enabled btnEntry: false; close; open 0 0; stages: 1 "
         "#ffffff; painted: #e0e0e0; visible btnShow: false");
-    for (const QString &keys : {  // "box: text before|keys|text after|stored, ...; beeps"
+    for (const QString keys : {  // "box: text before|keys|text after|stored, ...; beeps"
              "txtWidth_2: 1.5.|Home Del|.5.|10, 12|9|129|129, 12|.|12.|12, 12|Backspace|1|1; beeps: 0",
              "txtHight_4: |-||10, .|5|.|10, 1.5.|Backspace|1.5.|10, 12|A|12|12, 12|-|12|12; beeps: 5",
              "txtWidth_2: 1..2|Tab|1..2|10, 1e39|Tab|1e39|10, 2.12345|Tab|2.123|2.12345,  8 |Tab|8.|8; beeps: 0"}) {
