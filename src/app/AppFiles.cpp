@@ -19,7 +19,8 @@ AppFiles FindAppFiles(const QString &appPath)
     files.settings = appPath + kSettingsName;
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     // A folder or a dangling link of that name is no settings file.
-    if (!QFileInfo(files.settings).isFile() && !config.isEmpty())
+    files.portable = QFileInfo(files.settings).isFile() || config.isEmpty();
+    if (!files.portable)
         files.settings = QDir(config).filePath(kFolder + u'/' + kSettingsName);
 
     QStringList candidates{appPath + kMessagesName,

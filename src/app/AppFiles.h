@@ -5,6 +5,7 @@
 struct AppFiles {
     QString settings;  // Quillmark.ini
     QString messages;  // Quillmark.mes; the name beside the program when none is found
+    bool portable = false;  // the settings file is the one beside the program
 };
 
 // Settings: Quillmark.ini beside the program when one is there (portable

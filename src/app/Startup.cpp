@@ -38,6 +38,7 @@ bool InitApplication(AppState &state, Dialogs &dialogs, const QString &appPath)
     // When it cannot be made, the writes below fail unreported and the defaults apply.
     MakeSettingsFolder(files);
     SetIniPath(state, files.settings);
+    state.settings.Portable = files.portable;
 
     state.settings.OpenEditorOnEnd =
         !ReadIniValue(state, QStringLiteral("Config"), QStringLiteral("Check")).isEmpty();

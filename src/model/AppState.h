@@ -10,6 +10,7 @@ struct AppSettings {
     QString CommandLine;
     QString TextEditorPath;
     bool OpenEditorOnEnd = false;
+    bool Portable = false;  // settings beside the program, not in the user's folder
     // A settings file that cannot be read or decoded is never written: the
     // run goes on with the defaults.
     bool IniUsable = true;

@@ -315,8 +315,8 @@ void frmEditor::btnClose_Click()
 {
     if (dataChanged_) {
         const MsgAnswer answer =
-            dialogs_.MsgBox(state_.messages(41), MsgButtons::YesNoCancel,
-                                  MsgIcon::Information, MsgAnswer::Yes, kProgramTitle);
+            dialogs_.MsgBox(state_.messages(41), MsgButtons::YesNoCancel, MsgIcon::Information,
+                            MsgAnswer::Yes, kProgramTitle);
         if (answer == MsgAnswer::Cancel)
             return;
         if (answer == MsgAnswer::Yes)

@@ -197,10 +197,9 @@ void frmMain::Form_Load()
 
     // An installed program's folder holds no MTL files: there the dialog
     // starts in the user's home; a portable copy keeps its own folder.
-    const QString &appPath = state_.settings.AppPath;
-    const bool portable = state_.settings.IniPath == appPath + QStringLiteral("Quillmark.ini");
     initDir_ = GetIniValue(state_, kConfig, kInitDirKey,
-                           portable ? appPath : QDir::homePath() + QLatin1Char('/'));
+                           state_.settings.Portable ? state_.settings.AppPath
+                                                    : QDir::homePath() + QLatin1Char('/'));
     initFile_ = GetIniValue(state_, kConfig, kInitFileKey, QString());
 
     displaying_ = true;
@@ -263,8 +262,8 @@ void frmMain::ReportSettingsProblem()
         return;
     settingsReported_ = true;
     dialogs_.MsgBox(state_.messages(s.IniUsable ? 66 : 65) + QLatin1Char('\n') +
-                              QDir::toNativeSeparators(s.IniPath),
-                          MsgButtons::Ok, MsgIcon::Exclamation);
+                        QDir::toNativeSeparators(s.IniPath),
+                    MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -405,7 +404,7 @@ bool frmMain::ConfirmOverwrite(const QString &name)
     }
     return question == 0 ||
            dialogs_.MsgBox(state_.messages(question), MsgButtons::YesNo, MsgIcon::Question,
-                                 MsgAnswer::No, kProgramTitle) == MsgAnswer::Yes;
+                           MsgAnswer::No, kProgramTitle) == MsgAnswer::Yes;
 }
 
 void frmMain::Save()
@@ -439,8 +438,8 @@ void frmMain::ConfirmSave(bool &Cancel)
         return;
     if (!CanSave(current_.Name()))
         return;  // nowhere to save: the edits are given up
-    const MsgAnswer answer = dialogs_.MsgBox(state_.messages(41), MsgButtons::YesNoCancel,
-                                                   MsgIcon::Information);
+    const MsgAnswer answer =
+        dialogs_.MsgBox(state_.messages(41), MsgButtons::YesNoCancel, MsgIcon::Information);
     if (answer == MsgAnswer::Cancel) {
         Cancel = true;
     } else if (answer == MsgAnswer::Yes) {
@@ -565,18 +564,17 @@ void frmMain::txtAttachInit_LostFocus()
         if (*number < 1 || FindAttachment(state_.Attachments, *number) >= 0)
             return;
         const MsgAnswer answer =
-            dialogs_.MsgBox(state_.messages(30) + text + state_.messages(52),
-                                  MsgButtons::YesNo, MsgIcon::Question);
+            dialogs_.MsgBox(state_.messages(30) + text + state_.messages(52), MsgButtons::YesNo,
+                            MsgIcon::Question);
         if (answer != MsgAnswer::Yes)
             return;
         const int count = CountAttachments(state_.Attachments);
         if (count < state_.AttachMaxCount) {
             OpenEditor(count + 1, *number);
         } else {
-            dialogs_.MsgBox(state_.messages(54) + QStringLiteral("\r\n") +
-                                      state_.messages(55) + QStringLiteral("\r\n") +
-                                      state_.messages(56),
-                                  MsgButtons::Ok, MsgIcon::Exclamation);
+            dialogs_.MsgBox(state_.messages(54) + QStringLiteral("\r\n") + state_.messages(55) +
+                                QStringLiteral("\r\n") + state_.messages(56),
+                            MsgButtons::Ok, MsgIcon::Exclamation);
         }
     } else if (text.trimmed().isEmpty()) {
         state_.machineTable.IniAttachment = 0;
@@ -658,8 +656,8 @@ void frmMain::btnDel_Click()
     AttachmentRecord &record = state_.Attachments[slot];
     const QString key = QStringLiteral("ATTACHMENT") + FormatNumber(record.Number, Pattern::TwoDigits);
     const int question = record.Number == state_.machineTable.IniAttachment ? 53 : 51;
-    if (dialogs_.MsgBox(key + state_.messages(question), MsgButtons::YesNo,
-                              MsgIcon::Question) != MsgAnswer::Yes)
+    if (dialogs_.MsgBox(key + state_.messages(question), MsgButtons::YesNo, MsgIcon::Question) !=
+        MsgAnswer::Yes)
         return;
     record.Number = 0;
     SortAttachments(state_.Attachments);
