@@ -47,8 +47,7 @@ bool InitApplication(AppState &state, Dialogs &dialogs, const QString &appPath)
     // "Comfig", so spelled, is where existing settings files keep the count.
     const QString count = GetIniValue(state, QStringLiteral("Comfig"),
                                       QStringLiteral("ATTACH MAX COUNT"), QStringLiteral("10"));
-    state.SizeAttachments(AttachCountFrom(count));
-    ClearMachineTable(state.machineTable);
+    state.AttachMaxCount = AttachCountFrom(count);
     return LoadMessageTable(state, dialogs, files.messages);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The program-wide state: created once by Main, passed by reference.
+// The program-wide state: created once by Main, passed by reference. The
+// machine table itself belongs to the document the main window edits.
 #include "MachineTable.h"
 #include "platform/FileLayer.h"
 #include "platform/MessageTable.h"
@@ -20,21 +21,9 @@ struct AppSettings {
 struct AppState {
     explicit AppState(FileLayer &files) : files(files) {}
 
-    MachineTable machineTable;
-    AttachmentSlots Attachments;     // exactly AttachMaxCount slots
-    std::int16_t AttachMaxCount = 10;
-    AttachmentRecord EditAttachment;
-    std::int32_t EditAttachPos = 0;  // one-based list position handed to the editor
-    std::int32_t EditAttachNo = 0;   // attachment number handed to the editor
+    std::int16_t AttachMaxCount = 10;  // slots of every table, for the whole run
     AppSettings settings;
     MessageTable messages;
 
     FileLayer &files;
-
-    // Creates the slots, all free.
-    void SizeAttachments(std::int16_t count)
-    {
-        AttachMaxCount = count;
-        Attachments.assign(count, AttachmentRecord());
-    }
 };

@@ -1,6 +1,6 @@
 #pragma once
-// The file the window edits: its name, what was loaded or last saved, and
-// whether the table has changed since. Save asks it before it overwrites.
+// The file being edited: its name and what was loaded or last saved. Save
+// asks it before it overwrites.
 #include <QByteArray>
 #include <QString>
 
@@ -21,8 +21,6 @@ public:
 
     const QString &Name() const { return name_; }
     State GetState() const { return state_; }
-    bool Changed() const { return changed_; }
-    void SetChanged(bool changed) { changed_ = changed; }
 
     // Whether the disk still holds what was loaded or last saved, or for a
     // missing file, still nothing: false when another program has been at it.
@@ -39,5 +37,4 @@ private:
     QString name_;
     State state_ = State::None;
     QByteArray hash_;
-    bool changed_ = false;
 };

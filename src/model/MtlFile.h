@@ -1,6 +1,9 @@
 #pragma once
 // The MTL machine definition file: reader and writer.
-#include "AppState.h"
+#include "MachineTable.h"
+#include "platform/FileLayer.h"
+
+#include <vector>
 
 // What the reader drops or changes, for mtlcheck. The editor passes no sink.
 enum class MtlFinding {
@@ -21,6 +24,21 @@ public:
     virtual void Found(int lineNumber, MtlFinding kind, const QString &lineText) = 0;
 };
 
+struct MtlLineFinding {
+    int line;
+    MtlFinding kind;
+    QString text;
+};
+// Keeps every finding; Sorted() gives them in line order.
+class MtlFindingList : public MtlFindingSink {
+public:
+    void Found(int lineNumber, MtlFinding kind, const QString &lineText) override;
+    std::vector<MtlLineFinding> Sorted() const;
+
+private:
+    std::vector<MtlLineFinding> findings_;
+};
+
 // Far above what 32767 attachments can fill; a larger file is refused unread.
 inline constexpr qint64 kMaxMtlFileBytes = 16 * 1024 * 1024;
 
@@ -31,9 +49,10 @@ struct LoadResult {
     QString reason;       // the OS's words, when it gave any
     QByteArray hash;      // of the bytes read, to see later whether the file changed
 };
-// Reads the file into state.machineTable and state.Attachments, which change
-// only when the file holds at least one recognised machine line.
-LoadResult ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink *sink = nullptr);
+// Reads the file into table and attachments (attachMaxCount slots), which
+// change only when the file holds at least one recognised machine line.
+LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable &table,
+                       AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
 
 // The parsing itself on decoded lines: fills table and attachments (attachMaxCount
 // of them, cleared first) and returns whether a machine line was recognised.
@@ -57,7 +76,8 @@ struct SaveResult {
 };
 // Writes the table over the file: its name always holds the complete old or
 // the complete new bytes, with name + "bak" as the backup while it runs.
-SaveResult WriteMtlFile(AppState &state, const QString &fileName);
+SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const MachineTable &table,
+                        const AttachmentSlots &attachments);
 
 // The hash by which a loaded or saved file is recognised again.
 QByteArray ContentHash(const QByteArray &bytes);

@@ -8,6 +8,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -317,7 +319,8 @@ bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &t
     return reader.recognised;
 }
 
-LoadResult ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink *sink)
+LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable &table,
+                       AttachmentSlots &attachments, MtlFindingSink *sink)
 {
     LoadResult result;
     result.message = 59;
@@ -333,16 +336,27 @@ LoadResult ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink 
     result.message = 0;
     result.hash = ContentHash(bytes);
 
-    MachineTable table;
-    AttachmentSlots attachments;
-    if (!ParseMtlLines(DecodeLines(bytes), state.AttachMaxCount, table, attachments, sink))
+    MachineTable readTable;
+    AttachmentSlots readSlots;
+    if (!ParseMtlLines(DecodeLines(bytes), attachMaxCount, readTable, readSlots, sink))
         return result;
 
-    CopyMachineTable(state.machineTable, table);
-    state.Attachments.resize(std::size_t(qMax<int>(0, state.AttachMaxCount)));
-    for (std::size_t i = 0; i < state.Attachments.size() && i < attachments.size(); ++i)
-        CopyAttachment(state.Attachments[i], attachments[i]);
-    SortAttachments(state.Attachments);
+    CopyMachineTable(table, readTable);
+    attachments = std::move(readSlots);
+    SortAttachments(attachments);
     result.loaded = true;
     return result;
+}
+
+void MtlFindingList::Found(int lineNumber, MtlFinding kind, const QString &lineText)
+{
+    findings_.push_back({lineNumber, kind, lineText});
+}
+
+std::vector<MtlLineFinding> MtlFindingList::Sorted() const
+{
+    std::vector<MtlLineFinding> sorted = findings_;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const MtlLineFinding &a, const MtlLineFinding &b) { return a.line < b.line; });
+    return sorted;
 }

@@ -107,17 +107,18 @@ QByteArray ContentHash(const QByteArray &bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
 }
 
-SaveResult WriteMtlFile(AppState &state, const QString &fileName)
+SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const MachineTable &table,
+                        const AttachmentSlots &attachments)
 {
     SaveResult result;
     // The text is made and encoded before anything on disk is touched, so a
     // character windows-31j cannot hold leaves the old file as it was.
     QByteArray bytes;
-    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes)) {
+    if (!EncodeCp932(MtlFileText(table, attachments), bytes)) {
         result.message = 61;
         return result;
     }
-    const ReplaceOutcome outcome = ReplaceFile(state.files, fileName, bytes, true);
+    const ReplaceOutcome outcome = ReplaceFile(files, fileName, bytes, true);
     result.reason = outcome.reason;
     result.backupLeft = outcome.backupLeft;
     switch (outcome.status) {

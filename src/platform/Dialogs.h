@@ -23,8 +23,10 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
+    // details: a longer text the box offers behind a button, or empty.
     virtual MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
-                             MsgAnswer defaultButton, const QString &title) = 0;
+                             MsgAnswer defaultButton, const QString &title,
+                             const QString &details) = 0;
     // Cancel gives empty text, as an empty answer would.
     virtual QString InputBox(const QString &prompt, const QString &title,
                              const QString &defaultText) = 0;
@@ -32,10 +34,16 @@ public:
     virtual QString OpenFile(const OpenFileRequest &request) = 0;
     virtual void Beep() = 0;
 
+    MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
+                     MsgAnswer defaultButton, const QString &title)
+    {
+        return MsgBox(text, buttons, icon, defaultButton, title, QString());
+    }
     // The common case: the first button is the default, captioned "Quillmark".
     MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon)
     {
         return MsgBox(text, buttons, icon,
-                      buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes, kProgramTitle);
+                      buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes, kProgramTitle,
+                      QString());
     }
 };

@@ -91,7 +91,8 @@ public:
 }  // namespace
 
 MsgAnswer QtDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
-                            MsgAnswer defaultButton, const QString &title)
+                            MsgAnswer defaultButton, const QString &title,
+                            const QString &details)
 {
     QMessageBox::StandardButtons qtButtons;
     MsgAnswer escape = MsgAnswer::Ok;
@@ -115,6 +116,8 @@ MsgAnswer QtDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIcon ico
     if (qtButtons.testFlag(ToQt(defaultButton)))
         box.setDefaultButton(ToQt(defaultButton));
     box.setEscapeButton(ToQt(escape));
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     switch (box.exec()) {
     case QMessageBox::Ok: return MsgAnswer::Ok;
     case QMessageBox::Yes: return MsgAnswer::Yes;

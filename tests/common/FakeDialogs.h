@@ -8,7 +8,7 @@
 
 class FakeDialogs : public Dialogs {
 public:
-    struct Box { QString text; MsgButtons buttons; MsgIcon icon; MsgAnswer defaultButton; QString title; };
+    struct Box { QString text; MsgButtons buttons; MsgIcon icon; MsgAnswer defaultButton; QString title, details; };
     struct Input { QString prompt, title, defaultText; };
     QList<Box> boxes;
     QList<Input> inputs;
@@ -19,8 +19,8 @@ public:
 
     using Dialogs::MsgBox;
     MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, MsgAnswer defaultButton,
-                     const QString &title) override
-    { return Answer(boxes, {text, buttons, icon, defaultButton, title}, answers, defaultButton); }
+                     const QString &title, const QString &details) override
+    { return Answer(boxes, {text, buttons, icon, defaultButton, title, details}, answers, defaultButton); }
     QString InputBox(const QString &prompt, const QString &title, const QString &defaultText) override
     { return Answer(inputs, {prompt, title, defaultText}, inputAnswers, {}); }
     QString OpenFile(const OpenFileRequest &request) override { return Answer(openRequests, request, fileAnswers, {}); }

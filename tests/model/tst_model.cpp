@@ -22,7 +22,12 @@ namespace {
 QString Show(double v) { return std::isnan(v) ? "refused" : QString::number(v, 'g', 17); }
 template <typename T> QString Show(const std::optional<T> &v) { return v ? Show(double(*v)) : "refused"; }
 
-struct State { PosixFileLayer files; AppState s{files}; explicit State(int n) { s.SizeAttachments(std::int16_t(n)); } };
+struct State {  // a table of n slots, and its file calls
+    PosixFileLayer files; MachineTable t; AttachmentSlots a;
+    explicit State(int n) : a(std::size_t(n)) {}
+    SaveResult Write(const QString &path) { return WriteMtlFile(files, path, t, a); }
+    LoadResult Read(const QString &path) { return ReadMtlFile(path, int(a.size()), t, a); }
+};
 
 const QStringList kFindings{"Unrecognised", "BadNumber", "Overflow", "NotNumeric", "ShapeNotKept", "Changed", "Dropped",
                             "Superseded", "Rounded"};
@@ -293,12 +298,12 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(file).path()) && WriteBytes(file, c.content));
         if (c.content == "@big") QVERIFY(QFile::resize(file, kMaxMtlFileBytes + 1));
         State st(3);
-        st.s.machineTable.MachineName = QStringLiteral("KEEP");
-        st.s.Attachments[2] = {9, 0, 1, {}, {}, QString()};
-        const LoadResult result = ReadMtlFile(st.s, open.isEmpty() ? QString() : dir_.filePath(open));
+        st.t.MachineName = QStringLiteral("KEEP");
+        st.a[2] = {9, 0, 1, {}, {}, QString()};
+        const LoadResult result = st.Read(open.isEmpty() ? QString() : dir_.filePath(open));
         QCOMPARE(result.loaded, !c.after.isEmpty());
         QCOMPARE(result.message, c.message);
-        QCOMPARE(Dump(st.s.machineTable, st.s.Attachments), c.after.isEmpty() ? "name=KEEP - - att=9|1|0||" : c.after);
+        QCOMPARE(Dump(st.t, st.a), c.after.isEmpty() ? "name=KEEP - - att=9|1|0||" : c.after);
     }
 
     // What is negative or out of range writes no line, nor do records that are not complete.
@@ -326,7 +331,7 @@ private slots:
         auto word = [&] { return QStringList{"VM5", "立形マシニング", "表示ソフト", "A/B=C(X)", "HEAD 2", "ｶﾅ", ""}[pick(7)]; };
         for (int round = 0; round < 300; ++round) {
             State st(1 + pick(12));
-            MachineTable &t = st.s.machineTable;
+            MachineTable &t = st.t;
             for (AxisValues *axis : {&t.Stroke, &t.MaxFeed, &t.MaxAccel, &t.RapidFeed, &t.RapidAccel})
                 for (float &v : *axis) v = value();
             for (float *v : {&t.ToolChangeTime, &t.MaxFeedAll}) *v = value();
@@ -334,17 +339,17 @@ private slots:
             t.MachineName = word();
             t.AtcType = std::int16_t(pick(4) - 1);
             t.IniAttachment = pick(3) ? pick(100) : 0;
-            for (AttachmentRecord &r : st.s.Attachments) {
+            for (AttachmentRecord &r : st.a) {
                 if (pick(4) == 0) continue;
                 r = {1 + pick(pick(2) ? 99 : 100000), qint16(1 + pick(3)), qint16(1 + pick(2)), {}, {}, word()};
                 const std::size_t stages = 1 + pick(5);
                 for (std::size_t k = 0; k < stages; ++k) r.Width[k] = (k ? r.Width[k - 1] : 0) + uniform(0.001, 300);
                 for (std::size_t k = 0; k < stages; ++k) r.Height[k] = uniform(0, 300);
             }
-            SortAttachments(st.s.Attachments);
-            State back(st.s.AttachMaxCount);
-            QVERIFY(WriteMtlFile(st.s, path).Saved() && ReadMtlFile(back.s, path).loaded);
-            QVERIFY(WriteMtlFile(back.s, again).Saved());
+            SortAttachments(st.a);
+            State back(int(st.a.size()));
+            QVERIFY(st.Write(path).Saved() && back.Read(path).loaded);
+            QVERIFY(back.Write(again).Saved());
             QCOMPARE(ReadBytes(again), ReadBytes(path));
         }
     }
@@ -359,18 +364,18 @@ private slots:
         auto unmount = qScopeGuard([&] { if (mounted) QProcess::execute("umount", {mount}); });
         QVERIFY(WriteBytes(path, "OLD"));
         State st(1);
-        auto save = [&st](const QString &name) { return Said(WriteMtlFile(st.s, name)); };
+        auto save = [&st](const QString &name) { return Said(st.Write(name)); };
         QCOMPARE(save(dir_.filePath("none/m.mtl")).left(3), "60 ");
-        st.s.Attachments[0] = {1, 1, 1, {10}, {20}, QString(QChar(0xFFFD))};
+        st.a[0] = {1, 1, 1, {10}, {20}, QString(QChar(0xFFFD))};
         QCOMPARE(save(path), "61 ");
-        st.s.Attachments.assign(1000, {1, 1, 1, {10, 20, 30, 40, 50}, {1, 2, 3, 4, 5}, QString(20, 'A')});
+        st.a.assign(1000, {1, 1, 1, {10, 20, 30, 40, 50}, {1, 2, 3, 4, 5}, QString(20, 'A')});
         if (mounted) QCOMPARE(save(path), "61 " + QString::fromLocal8Bit(std::strerror(ENOSPC)));  // the OS's reason
         QVERIFY(!QFileInfo::exists(dir_.filePath("none")));
         QCOMPARE(QDir(mount).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"m.mtl"});
         QCOMPARE(ReadBytes(path), "OLD");
-        st.s.SizeAttachments(1);
+        st.a.assign(1, AttachmentRecord());
         QCOMPARE(save(path), "0 ");
-        QCOMPARE(ReadBytes(path), MtlFileText(st.s.machineTable, st.s.Attachments).toLatin1());
+        QCOMPARE(ReadBytes(path), MtlFileText(st.t, st.a).toLatin1());
         if (!mounted) QSKIP("mounting a tmpfs is not allowed here, so no full disk was tried");
     }
 };

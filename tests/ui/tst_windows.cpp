@@ -66,7 +66,7 @@ struct Harness {
     QByteArray ini;
     std::unique_ptr<frmMain> win;
     frmEditor *editor = nullptr;  // an editor of our own on the main window
-    std::function<void()> realEditor, editorScript;
+    std::function<void(const frmEditor::Request &)> realEditor, editorScript;
     QStringList events;  // editor runs, external editor starts, program ends
     int linesSeen = 0;
 
@@ -77,9 +77,9 @@ struct Harness {
             !InitApplication(state, fake, path("")))
             return;
         win = std::make_unique<frmMain>(state, fake);
-        realEditor = std::exchange(win->openEditor, [this] {
-            events << QString("editor %1 at %2").arg(state.EditAttachNo).arg(state.EditAttachPos);
-            editorScript ? editorScript() : void();
+        realEditor = std::exchange(win->openEditor, [this](const frmEditor::Request &r) {
+            events << QString("editor %1 at %2").arg(r.number).arg(r.position);
+            editorScript ? editorScript(r) : void();
         });
         win->startEditor = [this](const QString &program, const QStringList &arguments) {
             events << "start " + program + '|' + arguments.join('|') + '|' + ReadIniValue(state, "Config", "Init Dir");
@@ -136,21 +136,23 @@ struct Harness {
              }},
             {"close", [&] { QCoreApplication::processEvents(), root()->close(); }},
             {"real", [&] {  // the main window's own editor, modal: width and height 25, Entry, Close
-                 editorScript = [this] {
+                 editorScript = [this](const frmEditor::Request &r) {
                      QTimer::singleShot(0, [this] {
                          act("set", "txtWidth_0 25"), act("set", "txtHight_0 25");
                          act("click", "btnEntry"), act("click", "btnClose");
                      });
-                     realEditor();
+                     realEditor(r);
                  };
              }},
             {"disk", [&] { files.Arm(1, arg == "fails" ? FaultyFiles::Mode::FromThenOn : FaultyFiles::Mode::None); }},
             {"setini", [&] { WriteIniValue(state, "Config", arg.section('=', 0, 0), arg.section('=', 1)); }},
             {"open", [&] {  // the editor for a position and a number
                  if (!editor)
-                     editor = new frmEditor(state, fake, [w = win.get()] { w->AttachDefChange(); }, win.get());
-                 state.EditAttachPos = name.toInt(), state.EditAttachNo = rest.toInt();
-                 editor->Load();
+                     editor = new frmEditor(state, fake, win.get());
+                 Document &doc = win->Doc();
+                 editor->Load({&doc.Attachments(), name.toInt(), rest.toInt(), [&doc](int slot, auto &r) {
+                                   return doc.PutAttachment(slot, r, "entry");
+                               }});
                  ok = Activate(editor);
              }}};
         verbs.count(verb) ? verbs.at(verb)() : void(ok = false);
@@ -212,7 +214,7 @@ struct Harness {
              }},
             {"rows", [&] { return Join(items(), [](auto *i) { return i->text().section(' ', 0, 0).mid(10); }); }},
             {"slots", [&] {
-                 return Join(state.Attachments, [](auto &r) { return r.Number ? Record(r) : QString(); }, " | ");
+                 return Join(win->Doc().Attachments(), [](auto &r) { return r.Number ? Record(r) : QString(); }, " | ");
              }},
             {"inputs", [&] {  // prompt, title and default text of each
                  return Join(fake.inputs, [](auto &i) { return i.prompt + '|' + i.title + '|' + i.defaultText; }, ", ");
@@ -236,12 +238,19 @@ struct Harness {
             {"changed", [&] { return yes(win->DataChanged()); }},
             {"echanged", [&] { return yes(editor->DataChanged()); }},
             {"focus", [&] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : ""; }},
-            {"initial", [&] { return number(state.machineTable.IniAttachment); }},
+            {"initial", [&] { return number(win->Doc().Table().IniAttachment); }},
             {"line", [&] { return list()->item(arg.toInt()) ? list()->item(arg.toInt())->text() : "none"; }},
             {"row", [&] { return number(list()->currentRow()); }},
             {"index", [&] { return number(editor->EditIndex()); }},
-            {"work", [&] { return Record(state.EditAttachment); }},
-            {"stored", [&, &w = state.EditAttachment] {
+            {"work", [&] {  // the editor's working copy while it is open, else the selected row's record
+                 if (editor && editor->isVisible()) return Record(editor->EditAttachment());
+                 const auto &table = win->Doc().Attachments();
+                 for (int i = 0; list()->currentItem() && i < int(table.size()); ++i)
+                     if (FormatAttachLine(table, i) == list()->currentItem()->text()) return Record(table[i]);
+                 return QString("none");
+             }},
+            {"stored", [&] {
+                 const AttachmentRecord &w = editor->EditAttachment();
                  return number((arg.startsWith("txtWidth") ? w.Width : w.Height)[arg.right(1).toInt()]);
              }},
             {"settings", [&] { return ReadBytes(path("Quillmark.ini")) == ini ? "as given" : "changed"; }},
@@ -303,10 +312,10 @@ private slots:
     {
         QFETCH(QString, script);
         QStringList steps = script.split(QRegularExpression("; *"));
-        QByteArray ini, mes = "MAX_INDEX = 68\r\n";
+        QByteArray ini, mes = "MAX_INDEX = 72\r\n";
         if (steps[0].startsWith("ini "))
             ini = QByteArray::fromPercentEncoding(steps.takeFirst().mid(4).toUtf8());
-        for (int i = 0; i <= 68; ++i)  // message n reads "Mn", unless the script asks for the shipped English file
+        for (int i = 0; i <= 72; ++i)  // message n reads "Mn", unless the script asks for the shipped English file
             mes += QString("GSTR(%1) = \"M%1\"\r\n").arg(i).toLatin1();
         Harness h(ini, steps.removeAll("english") ? ReadBytes(QM_SOURCE_DIR "/resources/lang/en/Quillmark.mes") : mes);
         QVERIFY(h.win);
@@ -343,7 +352,7 @@ void TestWindows::scenario_data()
     row("load: the example, then a missing file empties", "load; fields: "
         "850.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,0.6,0.6,0.5,立形マシニングセンタ "
         "VM5,1,WAIT; rows: 01,02,05; row: -1; setfile u.mtl; fields: " + cleared + "; rows: ; changed: 0; focus "
-        "txtMachineName; key Tab; changed: 1");
+        "txtMachineName; key Tab; changed: 0");
     row("commit: accepted; big values never cut", "fill txtStroke_1   12  ; fill txtCngTime ; fill txtMaxFeedAll -3; "
         "fill txtMaxFeedXYZ_2 1.23456; fill txtStroke_0 1e20; key Backtab; focus: txtStroke_0; key Tab; fill "
         "txtRapidAcceleXYZ_2 -3.4028235e38; key Backtab; key Tab; changed: 1; fields: "
@@ -393,18 +402,18 @@ void TestWindows::scenario_data()
 
     // The attachment list and the initial attachment.
     const QString add = "load; pick 1; input ", none = "; changed: 0; row: 1; drawn: 1; rows: 01,02,05";
-    const QString added = "; changed: 1; row: -1; drawn: 0";
+    const QString added = "; changed: 1; row: -1; drawn: 0", ran = "; changed: 0; row: -1; drawn: 0";
     row("add: cancelled, 0, refusals", add + "; click btnAdd; input 0; click btnAdd; inputs: M50|M30|, M50|M30|; input "
         "3.5/-2/abc/1e-3/  /1,2/; click btnAdd; said: " + QStringList(6, "M42 ok!").join(", ") + none);
     row("full table: no adding; a missing initial one not registered", full + "load; pick 1; click btnAdd; inputs: ; "
         "said: M43 ok!" + none + "; answer Yes; fill txtAttachInit 7; said: M43 ok!, M307M52 yn?, M54/M55/M56 ok!");
     row("add: beyond 32 bits, then 7", add + "2147483648/7; click btnAdd; said: 16777215M47 ok!; events: editor 7 at 4"
-        + added);
+        + ran);
     row("add: the real editor adds 3 before 5", add + "3; real; click btnAdd; events: editor 3 at 4; rows: "
         "01,02,03,05; line 2: ATTACHMENT03 = SQUARE/25.,25." + added + "; click btnEntry; said: M57 oki; file "
         "sample.mtl ATTACHMENT03: SQUARE/25.,25.");
     row("select: a preview, no change; edit and double click", "load; pick 2; work: 5 1/1 60,100 150,60 EXTENSION; "
-        "drawn: 1; changed: 0; click btnEdit; events: editor 5 at 3" + added + "; pick 0; dclick 0; events: editor 5 "
+        "drawn: 1; changed: 0; click btnEdit; events: editor 5 at 3" + ran + "; pick 0; dclick 0; events: editor 5 "
         "at 3, editor 1 at 1");
     row("nothing selected: Edit and Delete refused; delete the initial one: No, Yes; another", "load; focus lstAttach; "
         "click btnEdit; click btnDel; said: M58 ok!, M58 ok!; rows: 01,02,05; row: -1; changed: 0; drawn: 0; pick 0; "
@@ -414,7 +423,7 @@ void TestWindows::scenario_data()
     row("a record without a line: rows find their slots", "write g.mtl NAME = G\r\nATTACHMENT01 = "
         "SQUARE/-5,10\r\nATTACHMENT03 = SQUARE/10,20\r\nATTACHMENT04 = SQUARE/30,5,NOSE\r\n; setfile g.mtl; rows: "
         "03,04; pick 1; work: 4 1/1 30 5 NOSE; click btnEdit; events: editor 4 at 3; pick 0; answer Yes; click btnDel; "
-        "said: ATTACHMENT03M51 yn?; rows: 04; slots: 1 1/1 -5 10 | 4 1/1 30 5 NOSE");
+        "said: M691 ok!, ATTACHMENT03M51 yn?; rows: 04; slots: 1 1/1 -5 10 | 4 1/1 30 5 NOSE");
     row("absurd outlines: clipped, or at the centre", "write x.mtl NAME = X\r\nATTACHMENT01 = "
         "SQUARE/1,1e30,1,-1e30,1,1\r\nATTACHMENT02 = SQUARE/3e38,3e38,3e38,3e38\r\n; setfile x.mtl; pick 0; drawn box: "
         "16,0 105x117; pick 1; drawn box: 69,116 1x1");
@@ -474,7 +483,7 @@ void TestWindows::scenario_data()
              "txtWidth_2: 1.5.|Home Del|.5.|10, 12|9|129|129, 12|.|12.|12, 12|Backspace|1|1; beeps: 0",
              "txtHight_4: |-||10, .|5|.|10, 1.5.|Backspace|1.5.|10, 12|A|12|12, 12|-|12|12; beeps: 5",
              "txtWidth_2: 1..2|Tab|1..2|10, 1e39|Tab|1e39|10, 2.12345|Tab|2.123|2.12345,  8 |Tab|8.|8; beeps: 0"}) {
-        QString script = "write k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/1,1,1,1,10,1,1,1,1,10\r\n; setfile k.mtl";
+        QString script = "write k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/1,1,1,1,10,1,10,1,10,10\r\n; setfile k.mtl";
         for (const QString &c : keys.section(": ", 1).section(';', 0, 0).split(", "))
             script += QString("; open 1 12; set %1 %2; key %3; text %1: %4; stored %1: %5").arg(keys.section(':', 0, 0))
                           .arg(c.section('|', 0, 0), c.section('|', 1, 1), c.section('|', 2, 2), c.section('|', 3, 3));
@@ -489,14 +498,14 @@ void TestWindows::scenario_data()
         "txtHight_0 5; click btnEntry; index: -1; close; open 11 7; type txtWidth_0 10; type txtHight_0 5; click "
         "btnEntry; index: -1; " + untouched + "; changed: 0; close; open 3 7; type txtWidth_1 20; type txtHight_1 3; "
         "type txtWidth_0 10; type txtHight_0 0; click btnEntry; " + untouched + "; type txtWidth_0 0; type txtHight_0 "
-        "5; click btnEntry; " + untouched + "; echanged: 1; changed: 0; type txtWidth_0 10; click btnEntry; index: 2; "
-        + untouched + " | 7 1/1 10,20 5,3; echanged: 0; changed: 1; visible frmEditor: true");
+        "5; click btnEntry; " + untouched + "; echanged: 1; changed: 0; type txtWidth_0 10; click btnEntry; index: 1; "
+        "slots: 3 1/1 4 2 | 7 1/1 10,20 5,3 | 12 2/2 10,20 5,5 ABC; echanged: 0; changed: 1; visible frmEditor: true");
     const QString edit = e + "open 3 7; type txtWidth_0 10; type txtHight_0 5; key Tab; answer ";
     row("editor: Close: Cancel stays, No closes, the mark stays; Yes enters", edit + "Cancel No No Yes; click "
         "btnClose; visible frmEditor: true; click btnClose; visible frmEditor: false; " + untouched + "; open 3 7; "
         "echanged: 1; text txtWidth_0: 0.; click btnClose; said: M41 ynci, M41 ynci, M41 ynci; open 3 7; type "
         "txtWidth_0 10; type txtHight_0 5; type txtAttachNo 99; click btnClose; said: M41 ynci, M41 ynci, M41 ynci, "
-        "M41 ynci; visible frmEditor: false; " + untouched + " | 7 1/1 10 5; echanged: 0");
+        "M41 ynci; visible frmEditor: false; slots: 3 1/1 4 2 | 7 1/1 10 5 | 12 2/2 10,20 5,5 ABC; echanged: 0");
     row("editor: looking only, the close box, Escape and Return ask nothing", e + "open 3 7; focus txtWidth_0; key "
         "Tab; click btnClose; visible frmEditor: false; open 3 7; type txtWidth_0 10; focus txtAttachNo; key Esc; "
         "focus txtHight_0; key Return Esc; visible frmEditor: true; close; visible frmEditor: false; echanged: 1; " +

@@ -51,21 +51,6 @@ QString LoadProblem(const LoadResult &result)
     return why;
 }
 
-struct Finding {
-    int line;
-    MtlFinding kind;
-    QString text;
-};
-
-class CollectingSink : public MtlFindingSink {
-public:
-    std::vector<Finding> findings;
-    void Found(int lineNumber, MtlFinding kind, const QString &lineText) override
-    {
-        findings.push_back({lineNumber, kind, lineText});
-    }
-};
-
 QString Describe(MtlFinding kind, int attachMaxCount)
 {
     switch (kind) {
@@ -92,21 +77,20 @@ QString Describe(MtlFinding kind, int attachMaxCount)
     return QString();
 }
 
-int CheckFile(AppState &state, const QString &name)
+int CheckFile(std::int16_t attachMaxCount, const QString &name)
 {
-    CollectingSink sink;
-    ClearMachineTable(state.machineTable);
-    ClearAttachments(state.Attachments, state.AttachMaxCount);
-    const LoadResult result = ReadMtlFile(state, name, &sink);
+    MtlFindingList sink;
+    MachineTable table;
+    AttachmentSlots attachments;
+    const LoadResult result = ReadMtlFile(name, attachMaxCount, table, attachments, &sink);
 
-    std::stable_sort(sink.findings.begin(), sink.findings.end(),
-                     [](const Finding &a, const Finding &b) { return a.line < b.line; });
+    const std::vector<MtlLineFinding> findings = sink.Sorted();
     const QString shownName = Printable(name);
-    for (const Finding &f : sink.findings)
+    for (const MtlLineFinding &f : findings)
         Print(stdout, QStringLiteral("%1:%2: %3: %4\n")
                           .arg(shownName)
                           .arg(f.line)
-                          .arg(Describe(f.kind, state.AttachMaxCount), Printable(f.text)));
+                          .arg(Describe(f.kind, attachMaxCount), Printable(f.text)));
 
     if (!result.loaded) {
         Print(stdout, QStringLiteral("%1: cannot be loaded: %2\n").arg(shownName, LoadProblem(result)));
@@ -115,9 +99,9 @@ int CheckFile(AppState &state, const QString &name)
         return kFailed;
     }
 
-    int problems = int(sink.findings.size());
+    int problems = int(findings.size());
     QByteArray bytes;
-    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes)) {
+    if (!EncodeCp932(MtlFileText(table, attachments), bytes)) {
         Print(stdout, QStringLiteral("%1: cannot be saved: a text holds a character that "
                                      "windows-31j cannot hold\n")
                           .arg(shownName));
@@ -125,21 +109,23 @@ int CheckFile(AppState &state, const QString &name)
     }
     Print(stdout, QStringLiteral("%1: %2 attachment(s), %3 finding(s)\n")
                       .arg(shownName)
-                      .arg(CountAttachments(state.Attachments))
+                      .arg(CountAttachments(attachments))
                       .arg(problems));
     return problems > 0 ? kChanged : kClean;
 }
 
-int PrintFile(AppState &state, const QString &name)
+int PrintFile(std::int16_t attachMaxCount, const QString &name)
 {
-    const LoadResult result = ReadMtlFile(state, name);
+    MachineTable table;
+    AttachmentSlots attachments;
+    const LoadResult result = ReadMtlFile(name, attachMaxCount, table, attachments);
     if (!result.loaded) {
         Print(stderr, QStringLiteral("mtlcheck: %1: cannot be loaded: %2\n")
                           .arg(Printable(name), LoadProblem(result)));
         return kFailed;
     }
     QByteArray bytes;
-    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes)) {
+    if (!EncodeCp932(MtlFileText(table, attachments), bytes)) {
         Print(stderr, QStringLiteral("mtlcheck: %1: a text holds a character that windows-31j "
                                      "cannot hold; saving would fail\n")
                           .arg(Printable(name)));
@@ -199,13 +185,12 @@ int main(int argc, char *argv[])
             return UsageError(parser, QStringLiteral("--attach-max needs a number"));
     }
 
-    state.SizeAttachments(AttachCountFrom(count));
-
+    const std::int16_t attachMaxCount = AttachCountFrom(count);
     if (print)
-        return PrintFile(state, files.first());
+        return PrintFile(attachMaxCount, files.first());
 
     int result = kClean;
     for (const QString &name : files)
-        result = std::max(result, CheckFile(state, name));
+        result = std::max(result, CheckFile(attachMaxCount, name));
     return result;
 }

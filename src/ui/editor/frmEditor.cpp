@@ -52,10 +52,8 @@ void SetBackground(QLineEdit &box, const QColor &color)
 }
 }  // namespace
 
-frmEditor::frmEditor(AppState &state, Dialogs &dialogs, std::function<void()> attachDefChange,
-                     QWidget *parent)
-    : QDialog(parent), state_(state), dialogs_(dialogs), attachDefChange_(std::move(attachDefChange)),
-      ui(std::make_unique<Ui::frmEditor>())
+frmEditor::frmEditor(AppState &state, Dialogs &dialogs, QWidget *parent)
+    : QDialog(parent), state_(state), dialogs_(dialogs), ui(std::make_unique<Ui::frmEditor>())
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -84,9 +82,9 @@ frmEditor::frmEditor(AppState &state, Dialogs &dialogs, std::function<void()> at
             fieldEvents_->Watch(box, {}, [this, box] { txtStage_LostFocus(box); });
         }
         connect(txtWidth[i], &QLineEdit::textChanged, this,
-                [this, i] { txtStage_Change(txtWidth[i], state_.EditAttachment.Width, i); });
+                [this, i] { txtStage_Change(txtWidth[i], edit_.Width, i); });
         connect(txtHight[i], &QLineEdit::textChanged, this,
-                [this, i] { txtStage_Change(txtHight[i], state_.EditAttachment.Height, i); });
+                [this, i] { txtStage_Change(txtHight[i], edit_.Height, i); });
     }
     connect(ui->btnShow, &QPushButton::clicked, this, [this] { btnShow_Click(); });
     connect(ui->btnEntry, &QPushButton::clicked, this, [this] { btnEntry_Click(); });
@@ -100,9 +98,9 @@ bool frmEditor::DataChanged() const
     return dataChanged_;
 }
 
-void frmEditor::OpenModal()
+void frmEditor::OpenModal(const Request &request)
 {
-    Load();
+    Load(request);
     // Centre on the owner at every opening, as a freshly loaded window would be.
     setAttribute(Qt::WA_Moved, false);
     exec();
@@ -120,8 +118,14 @@ void frmEditor::ShowStages(bool on)
     }
 }
 
-void frmEditor::Load()
+int frmEditor::SlotCount() const
 {
+    return request_.table ? qMin<int>(state_.AttachMaxCount, int(request_.table->size())) : 0;
+}
+
+void frmEditor::Load(const Request &request)
+{
+    request_ = request;
     const MessageTable &m = state_.messages;
     const QString gap(4, QLatin1Char(' '));
     setWindowTitle(m(27) + gap + m(28) + gap + m(29));
@@ -153,7 +157,7 @@ void frmEditor::Load()
         txtHight[i]->setText(QStringLiteral("0"));
     }
 
-    AttachmentRecord &w = state_.EditAttachment;
+    AttachmentRecord &w = edit_;
     w.Number = 0;
     w.ShapeNumber = 1;
     w.AttachName = QString();
@@ -161,10 +165,10 @@ void frmEditor::Load()
     w.Height.fill(0.0f);
     displaying_ = false;
 
-    if (state_.EditAttachPos >= 1 && state_.EditAttachPos <= state_.AttachMaxCount) {
-        editIndex_ = state_.EditAttachPos - 1;
+    if (request_.position >= 1 && request_.position <= SlotCount()) {
+        editIndex_ = request_.position - 1;
         displaying_ = true;
-        ui->txtAttachNo->setText(QString::number(state_.EditAttachNo));
+        ui->txtAttachNo->setText(QString::number(request_.number));
         displaying_ = false;
         btnShow_Click();
     }
@@ -181,11 +185,12 @@ void frmEditor::btnShow_Click()
     }
     const std::int32_t n = *number;
 
-    const int slotCount = qMin<int>(state_.AttachMaxCount, static_cast<int>(state_.Attachments.size()));
-    int slot = FindAttachment(state_.Attachments, n);
+    static const AttachmentSlots kNoSlots;
+    const AttachmentSlots &table = request_.table ? *request_.table : kNoSlots;
+    int slot = FindAttachment(table, n);
     if (slot < 0)
-        slot = CountAttachments(state_.Attachments);
-    if (slot < 0 || slot >= slotCount) {
+        slot = CountAttachments(table);
+    if (slot < 0 || slot >= SlotCount()) {
         // Every slot holds a complete record: nothing to load, nowhere to write.
         Warn(dialogs_, state_.messages, 43);
         ShowStages(false);
@@ -195,14 +200,14 @@ void frmEditor::btnShow_Click()
     editIndex_ = slot;
     ShowStages(true);
 
-    CopyAttachment(state_.EditAttachment, state_.Attachments[slot]);
-    state_.EditAttachment.Number = n;
+    CopyAttachment(edit_, table[std::size_t(slot)]);
+    edit_.Number = n;
     AttachShow();
 }
 
 void frmEditor::AttachShow()
 {
-    const AttachmentRecord &w = state_.EditAttachment;
+    const AttachmentRecord &w = edit_;
     displaying_ = true;
     ui->txtAttachNo->setText(QString::number(w.Number));
     ui->pctbView->Clear();
@@ -280,7 +285,7 @@ void frmEditor::txtStage_Change(QLineEdit *box, std::array<float, 5> &stage, int
         return;
     stage[Index] = *single;
     dataChanged_ = true;
-    AttachDraw(state_.EditAttachment, *ui->pctbView);
+    AttachDraw(edit_, *ui->pctbView);
 }
 
 void frmEditor::txtStage_LostFocus(QLineEdit *box)
@@ -295,20 +300,20 @@ void frmEditor::txtStage_LostFocus(QLineEdit *box)
 
 void frmEditor::btnEntry_Click()
 {
-    AttachmentRecord &w = state_.EditAttachment;
+    AttachmentRecord &w = edit_;
     if (!(w.Width[0] > 0.0f) || !(w.Height[0] > 0.0f))
         return;
-    const int slotCount = qMin<int>(state_.AttachMaxCount, static_cast<int>(state_.Attachments.size()));
-    if (editIndex_ < 0 || editIndex_ >= slotCount)
+    if (editIndex_ < 0 || editIndex_ >= SlotCount())
         return;  // no slot chosen: nothing to write to
     if (w.ShapeNumber < 1)
         w.ShapeNumber = 1;
     if (w.ShapeType < 1)
         w.ShapeType = 1;
-    CopyAttachment(state_.Attachments[editIndex_], w);
     dataChanged_ = false;
-    if (attachDefChange_)
-        attachDefChange_();
+    // The table puts the record in its place; a further Entry writes there.
+    const int landed = request_.entry ? request_.entry(editIndex_, w) : -1;
+    if (landed >= 0)
+        editIndex_ = landed;
 }
 
 void frmEditor::btnClose_Click()

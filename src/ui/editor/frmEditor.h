@@ -1,6 +1,7 @@
 #pragma once
 // The modal attachment editor. Created once and kept for the whole run: its
-// DataChanged survives from one opening to the next.
+// DataChanged survives from one opening to the next. It edits a working copy
+// of one record of the table it is given and hands the record back on Entry.
 #include "model/AppState.h"
 #include "platform/Dialogs.h"
 
@@ -21,19 +22,29 @@ class frmEditor;
 class frmEditor : public QDialog {
     Q_OBJECT
 public:
-    // attachDefChange is the main window's AttachDefChange.
-    frmEditor(AppState &state, Dialogs &dialogs, std::function<void()> attachDefChange,
-              QWidget *parent);
+    // Writes the record into the slot and returns the slot that holds it
+    // afterwards (the table keeps its order), or -1.
+    using Entry = std::function<int(int slot, const AttachmentRecord &record)>;
+    // What one opening edits: the attachment at the one-based list position
+    // with that number, in the table slots, which Show searches.
+    struct Request {
+        const AttachmentSlots *table = nullptr;
+        int position = 0;
+        std::int32_t number = 0;
+        Entry entry;
+    };
+
+    frmEditor(AppState &state, Dialogs &dialogs, QWidget *parent);
     ~frmEditor() override;
 
-    // Loads the window for state.EditAttachPos / EditAttachNo, shows it modally
-    // centred on its parent and returns when it has closed.
-    void OpenModal();
+    // Loads the window for the request, shows it modally centred on its
+    // parent and returns when it has closed.
+    void OpenModal(const Request &request);
 
     bool DataChanged() const;
 
     // The load handler, without showing the window (tests show it themselves).
-    void Load();
+    void Load(const Request &request);
     // The window's handlers, public so that tests can press them directly.
     void btnShow_Click();
     void btnEntry_Click();
@@ -44,6 +55,8 @@ public:
 
     // Slot that Entry writes to; -1 = none chosen.
     int EditIndex() const { return editIndex_; }
+    // The working copy the boxes show and change.
+    const AttachmentRecord &EditAttachment() const { return edit_; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -60,9 +73,12 @@ private:
     void txtStage_LostFocus(QLineEdit *box);
     void CloseWindow();
 
+    int SlotCount() const;
+
     AppState &state_;
     Dialogs &dialogs_;
-    std::function<void()> attachDefChange_;
+    Request request_;
+    AttachmentRecord edit_;
     std::unique_ptr<Ui::frmEditor> ui;
     FieldEvents *fieldEvents_ = nullptr;
 

@@ -11,10 +11,12 @@
 #include "ui/editor/OutlineDraw.h"
 #include "ui/editor/frmEditor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QProcess>
@@ -30,7 +32,8 @@ const QString kInitFileKey = QStringLiteral("Init File");
 }  // namespace
 
 frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
-    : QWidget(parent), state_(state), dialogs_(dialogs), ui(new Ui::frmMain), fieldEvents_(this)
+    : QWidget(parent), state_(state), dialogs_(dialogs), ui(new Ui::frmMain), fieldEvents_(this),
+      document_(state.files, state.AttachMaxCount)
 {
     ui->setupUi(this);
     setFixedSize(size());
@@ -81,6 +84,9 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
                        [this] { txtAttachInit_LostFocus(); });
 
     connect(ui->txtFileName, &QLineEdit::textChanged, this, [this] { txtFileName_Change(); });
+    connect(&document_, &Document::AttachmentsChanged, this, [this] { AttachDefChange(); });
+    connect(&document_, &Document::Restored, this, &frmMain::ShowRestored);
+    connect(&document_, &Document::ChangedStateChanged, this, &QWidget::setWindowModified);
     connect(ui->cmbAtcType, &QComboBox::currentIndexChanged, this, [this] { cmbAtcType_Click(); });
     connect(ui->lstAttach, &QListWidget::itemSelectionChanged, this, [this] { lstAttach_Click(); });
     connect(ui->framFile, &DropFrame::filesDropped, this,
@@ -110,6 +116,42 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         button->setToolTip(shortcut->key().toString(QKeySequence::NativeText));
     }
 
+    // Undo and redo. The buttons take no focus, so that a click neither
+    // commits nor leaves the field the user is in.
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    if (!redoKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Y)))
+        redoKeys << QKeySequence(Qt::CTRL | Qt::Key_Y);
+    auto *undoKey = new QShortcut(this);
+    undoKey->setKeys(QKeySequence::Undo);
+    auto *redoKey = new QShortcut(this);
+    redoKey->setKeys(redoKeys);
+    connect(undoKey, &QShortcut::activated, this, [this] { UndoRedo(false); });
+    connect(redoKey, &QShortcut::activated, this, [this] { UndoRedo(true); });
+    connect(ui->btnUndo, &QPushButton::clicked, this, [this] { UndoRedo(false); });
+    connect(ui->btnRedo, &QPushButton::clicked, this, [this] { UndoRedo(true); });
+    // The buttons say what they would undo or redo.
+    auto sayWhat = [this] {
+        const QUndoStack &history = document_.History();
+        const MessageTable &m = state_.messages;
+        auto describe = [](QPushButton *button, bool can, const QString &caption,
+                           const QString &what, const QString &key) {
+            button->setEnabled(can);
+            const QString text = can ? caption + u' ' + what : caption;
+            button->setToolTip(text + QStringLiteral(" (") + key + u')');
+            button->setAccessibleDescription(text);
+        };
+        describe(ui->btnUndo, history.canUndo(), m(71), history.undoText(),
+                 QKeySequence(QKeySequence::Undo).toString(QKeySequence::NativeText));
+        describe(ui->btnRedo, history.canRedo(), m(72), history.redoText(),
+                 QKeySequence(QKeySequence::Redo).toString(QKeySequence::NativeText));
+    };
+    connect(&document_.History(), &QUndoStack::indexChanged, this, sayWhat);
+    connect(&document_.History(), &QUndoStack::cleanChanged, this, sayWhat);
+    sayWhat();
+    // A field's own undo while the user types in it; the window's after that.
+    for (QLineEdit *box : findChildren<QLineEdit *>())
+        box->installEventFilter(this);
+
     // Labels lead to their fields.
     const std::pair<QLabel *, QWidget *> buddies[] = {
         {ui->Label1, ui->txtMachineName},   {ui->Label18, txtStroke[0]},
@@ -127,10 +169,10 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     for (const auto &[label, field] : buddies)
         label->setBuddy(field);
 
-    openEditor = [this] {
+    openEditor = [this](const frmEditor::Request &request) {
         if (!editor_)
-            editor_ = new frmEditor(state_, dialogs_, [this] { AttachDefChange(); }, this);
-        editor_->OpenModal();
+            editor_ = new frmEditor(state_, dialogs_, this);
+        editor_->OpenModal(request);
     };
     startEditor = [](const QString &program, const QStringList &arguments) {
         return QProcess::startDetached(program, arguments);
@@ -186,6 +228,8 @@ void frmMain::Form_Load()
         if (!m(number).isEmpty())
             button->setText(m(number));
     }
+    ui->btnUndo->setText(m(71));
+    ui->btnRedo->setText(m(72));
     SetAccessibleNames();
     // Labels fit their captions; the note keeps its width and wraps.
     for (QLabel *label : findChildren<QLabel *>()) {
@@ -233,16 +277,10 @@ void frmMain::SetAccessibleNames()
         button->setAccessibleName(button->text());
 }
 
-void frmMain::SetDataChanged(bool changed)
-{
-    current_.SetChanged(changed);
-    setWindowModified(changed);
-}
-
 void frmMain::UpdateTitle()
 {
     // An explicit title hides the file path in Qt, so the name goes in by hand.
-    const QString &name = current_.Name();
+    const QString &name = document_.Current().Name();
     setWindowFilePath(name);
     setWindowTitle(name.isEmpty() ? caption_ + QStringLiteral("[*]")
                                   : QFileInfo(name).fileName() + QStringLiteral("[*] - ") + caption_);
@@ -270,10 +308,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 {
     if (!unloaded_ && !ending_) {
         // The close box asks about unsaved edits as the end button does.
-        bool cancel = !fieldEvents_.Commit();
-        if (!cancel)
-            ConfirmSave(cancel);
-        if (cancel) {
+        if (!maybeSave()) {
             event->ignore();
             return;
         }
@@ -285,47 +320,98 @@ void frmMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+namespace {
+// Every value that a text box shows, in the order of the window.
+const FieldRef kBoxFields[] = {
+    {Field::MachineName},   {Field::Stroke, 0},     {Field::Stroke, 1},     {Field::Stroke, 2},
+    {Field::ToolChangeTime}, {Field::MaxFeedAll},   {Field::MaxFeed, 0},    {Field::MaxFeed, 1},
+    {Field::MaxFeed, 2},    {Field::MaxAccel, 0},   {Field::MaxAccel, 1},   {Field::MaxAccel, 2},
+    {Field::RapidFeed, 0},  {Field::RapidFeed, 1},  {Field::RapidFeed, 2},  {Field::RapidAccel, 0},
+    {Field::RapidAccel, 1}, {Field::RapidAccel, 2}, {Field::IniAttachment},
+};
+
+QString FieldText(const MachineTable &t, FieldRef f)
+{
+    const std::size_t axis = std::size_t(qBound(0, f.axis, 2));
+    auto decimal = [](float v) { return FormatNumber(v, Pattern::Decimal); };
+    switch (f.field) {
+    case Field::MachineName: {
+        // The fixed field's padding would block typing at the name's end.
+        QString name = t.MachineName.str();
+        while (name.endsWith(u' '))
+            name.chop(1);
+        return name;
+    }
+    case Field::Stroke: return decimal(t.Stroke[axis]);
+    case Field::ToolChangeTime: return decimal(t.ToolChangeTime);
+    case Field::MaxFeedAll: return decimal(t.MaxFeedAll);
+    case Field::MaxFeed: return decimal(t.MaxFeed[axis]);
+    case Field::MaxAccel: return decimal(t.MaxAccel[axis]);
+    case Field::RapidFeed: return decimal(t.RapidFeed[axis]);
+    case Field::RapidAccel: return decimal(t.RapidAccel[axis]);
+    case Field::IniAttachment: return FormatNumber(t.IniAttachment, Pattern::Whole);
+    case Field::AtcType: break;
+    }
+    return QString();
+}
+}  // namespace
+
+QLineEdit *frmMain::FieldBox(FieldRef f) const
+{
+    const int axis = qBound(0, f.axis, 2);
+    switch (f.field) {
+    case Field::MachineName: return ui->txtMachineName;
+    case Field::Stroke: return txtStroke[axis];
+    case Field::ToolChangeTime: return ui->txtCngTime;
+    case Field::MaxFeedAll: return ui->txtMaxFeedAll;
+    case Field::MaxFeed: return txtMaxFeedXYZ[axis];
+    case Field::MaxAccel: return txtMaxAcceleXYZ[axis];
+    case Field::RapidFeed: return txtRapidFeedXYZ[axis];
+    case Field::RapidAccel: return txtRapidAcceleXYZ[axis];
+    case Field::IniAttachment: return ui->txtAttachInit;
+    case Field::AtcType: break;
+    }
+    return nullptr;
+}
+
+void frmMain::ShowField(FieldRef field)
+{
+    const bool wasDisplaying = std::exchange(displaying_, true);
+    const MachineTable &t = document_.Table();
+    if (field.field == Field::AtcType)
+        ui->cmbAtcType->setCurrentIndex(t.AtcType >= 0 && t.AtcType <= 2 ? t.AtcType : -1);
+    else if (QLineEdit *box = FieldBox(field))
+        box->setText(FieldText(t, field));
+    displaying_ = wasDisplaying;
+}
+
 void frmMain::ShowMachineTable()
 {
-    const bool wasDisplaying = displaying_;
-    displaying_ = true;
-    const MachineTable &t = state_.machineTable;
-    // The fixed field's padding would block typing at the name's end.
-    QString name = t.MachineName.str();
-    while (name.endsWith(u' '))
-        name.chop(1);
-    ui->txtMachineName->setText(name);
-    ui->cmbAtcType->setCurrentIndex(t.AtcType >= 0 && t.AtcType <= 2 ? t.AtcType : -1);
-    ui->txtCngTime->setText(FormatNumber(t.ToolChangeTime, Pattern::Decimal));
-    ui->txtMaxFeedAll->setText(FormatNumber(t.MaxFeedAll, Pattern::Decimal));
-    ui->txtAttachInit->setText(FormatNumber(t.IniAttachment, Pattern::Whole));
-    for (int i = 0; i < 3; ++i) {
-        txtStroke[i]->setText(FormatNumber(t.Stroke[i], Pattern::Decimal));
-        txtMaxFeedXYZ[i]->setText(FormatNumber(t.MaxFeed[i], Pattern::Decimal));
-        txtMaxAcceleXYZ[i]->setText(FormatNumber(t.MaxAccel[i], Pattern::Decimal));
-        txtRapidFeedXYZ[i]->setText(FormatNumber(t.RapidFeed[i], Pattern::Decimal));
-        txtRapidAcceleXYZ[i]->setText(FormatNumber(t.RapidAccel[i], Pattern::Decimal));
-    }
+    const bool wasDisplaying = std::exchange(displaying_, true);
+    for (const FieldRef &field : kBoxFields)
+        ShowField(field);
+    ShowField({Field::AtcType});
 
     ui->lstAttach->clear();
     ui->pictView->Clear();
     rowSlot_.clear();
     QStringList lines;
-    const int slotCount = qMin<int>(state_.AttachMaxCount, int(state_.Attachments.size()));
+    const AttachmentSlots &table = document_.Attachments();
+    const int slotCount = qMin<int>(state_.AttachMaxCount, int(table.size()));
     for (int i = 0; i < slotCount; ++i) {
-        const QString line = FormatAttachLine(state_.Attachments, i);
+        const QString line = FormatAttachLine(table, i);
         if (!line.isEmpty()) {
             lines << line;
             rowSlot_.push_back(i);
         }
     }
     ui->lstAttach->addItems(lines);
+    ++listBuilt_;
     displaying_ = wasDisplaying;
 }
 
 void frmMain::AttachDefChange()
 {
-    SetDataChanged(true);
     ShowMachineTable();
 }
 
@@ -334,36 +420,85 @@ int frmMain::RowSlot(int row) const
     return row >= 0 && row < int(rowSlot_.size()) ? rowSlot_[row] : -1;
 }
 
+// --- undo and redo -----------------------------------------------------------
+
+namespace {
+// The user has typed into the box since the window last wrote it.
+bool Typing(const QLineEdit &box, bool redo)
+{
+    return box.isModified() && (redo ? box.isRedoAvailable() : box.isUndoAvailable());
+}
+}  // namespace
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    // A box claims Ctrl+Z for itself; once nothing is typed into it, the
+    // keys go to the window's undo instead.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *box = qobject_cast<QLineEdit *>(watched);
+        auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        const bool undo = QKeySequence::keyBindings(QKeySequence::Undo).contains(pressed);
+        const bool redo = !undo && (QKeySequence::keyBindings(QKeySequence::Redo).contains(pressed) ||
+                                    pressed == QKeySequence(Qt::CTRL | Qt::Key_Y));
+        if (box && (undo || redo) && !Typing(*box, redo))
+            return true;  // not accepted: the window's shortcut takes it
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::UndoRedo(bool redo)
+{
+    auto *box = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    if (box && box->window() == this && Typing(*box, redo)) {
+        redo ? box->redo() : box->undo();
+        return;
+    }
+    // The field the user is in is left as it stands before the step goes.
+    if (!fieldEvents_.Commit())
+        return;
+    QUndoStack &history = document_.History();
+    redo ? history.redo() : history.undo();
+}
+
+void frmMain::ShowRestored(const ChangeTarget &target)
+{
+    if (target.attachment) {
+        // The list has been rebuilt: select the attachment's row, if it is there.
+        const AttachmentSlots &table = document_.Attachments();
+        for (int row = 0; row < int(rowSlot_.size()); ++row) {
+            if (table[std::size_t(rowSlot_[row])].Number == target.number) {
+                ui->lstAttach->setCurrentRow(row);
+                break;
+            }
+        }
+        ui->lstAttach->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    ShowField(target.field);
+    if (target.field.field == Field::AtcType) {
+        ui->cmbAtcType->setFocus(Qt::OtherFocusReason);
+    } else if (QLineEdit *box = FieldBox(target.field)) {
+        box->setFocus(Qt::OtherFocusReason);
+        box->selectAll();
+    }
+}
+
 // --- loading and saving ---------------------------------------------------
 
 void frmMain::txtFileName_Change()
 {
     const QString name = ui->txtFileName->text().trimmed();
-    if (name.isEmpty()) {
-        current_.Clear();
-        UpdateTitle();
-        return;
-    }
-    ClearMachineTable(state_.machineTable);
-    ClearAttachments(state_.Attachments, state_.AttachMaxCount);
-    if (FileExists(name)) {
-        const LoadResult result = ReadMtlFile(state_, name);
-        // A file that gave no table is not the current file: saving the empty
-        // table over it has to be confirmed.
-        if (result.loaded)
-            current_.SetLoaded(name, result.hash);
-        else
-            current_.SetFailed(name);
-        if (result.message)
-            ShowFileProblem(result.message, result.reason, QString());
-    } else {
-        current_.SetMissing(name);
-    }
+    const LoadResult result = document_.Load(name);
     UpdateTitle();
+    if (name.isEmpty())
+        return;
     // Also after a missing file: the window must not show values the table
     // no longer holds, or the next save would drop them unseen.
     ShowMachineTable();
-    SetDataChanged(false);  // the window shows the file as it is
+    if (result.message)
+        ShowFileProblem(result.message, result.reason, QString());
+    ShowFindings();
 }
 
 void frmMain::ShowFileProblem(int message, const QString &reason, const QString &backupLeft)
@@ -376,49 +511,52 @@ void frmMain::ShowFileProblem(int message, const QString &reason, const QString 
     dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
-bool frmMain::CanSave(const QString &name) const
+void frmMain::ShowFindings()
 {
-    if (name.isEmpty())
-        return false;
-    if (FileExists(name))
-        return true;
-    // A new name in an existing folder; never something that exists but is
-    // no normal file (a folder, a hidden file the reader did not see).
-    const QFileInfo info(name);
-    return !info.exists() && !info.isSymLink() && info.absoluteDir().exists();
+    // One line may be named by several findings; the user is told of lines.
+    QStringList lines;
+    int last = 0;
+    for (const MtlLineFinding &finding : document_.Findings()) {
+        if (finding.line != last)
+            lines << QString::number(finding.line) + QStringLiteral(": ") + finding.text;
+        last = finding.line;
+    }
+    if (lines.isEmpty())
+        return;
+    constexpr int kShown = 5;
+    constexpr int kShownWidth = 80;
+    QString text = state_.messages(69) + QString::number(lines.size());
+    for (int i = 0; i < qMin<int>(kShown, int(lines.size())); ++i) {
+        const QString &line = lines.at(i);
+        text += u'\n' + (line.size() > kShownWidth ? line.left(kShownWidth - 1) + u'\u2026' : line);
+    }
+    if (lines.size() > kShown)
+        text += QStringLiteral("\n\u2026 (+%1)").arg(lines.size() - kShown);
+    dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok, kProgramTitle,
+                    lines.join(u'\n'));
 }
 
-bool frmMain::ConfirmOverwrite(const QString &name)
+bool frmMain::ConfirmOverwrite()
 {
-    int question = 0;
-    switch (current_.GetState()) {
-    case CurrentFile::State::None:
+    auto ask = [this](int question, const QString &details) {
+        return dialogs_.MsgBox(state_.messages(question), MsgButtons::YesNo, MsgIcon::Question,
+                               MsgAnswer::No, kProgramTitle, details) == MsgAnswer::Yes;
+    };
+    if (const int question = document_.OverwriteQuestion(); question && !ask(question, QString()))
         return false;
-    case CurrentFile::State::Failed:
-        question = FileExists(name) ? 63 : 0;
-        break;
-    case CurrentFile::State::Loaded:
-    case CurrentFile::State::Missing:
-        question = current_.SameOnDisk() ? 0 : 62;
-        break;
-    }
-    return question == 0 ||
-           dialogs_.MsgBox(state_.messages(question), MsgButtons::YesNo, MsgIcon::Question,
-                           MsgAnswer::No, kProgramTitle) == MsgAnswer::Yes;
+    // The first save of a file whose lines it drops shows what it changes.
+    return document_.Findings().empty() || ask(70, document_.Difference());
 }
 
 void frmMain::Save()
 {
-    const QString name = current_.Name();
-    if (!CanSave(name) || !ConfirmOverwrite(name))
+    if (!document_.CanSave() || !ConfirmOverwrite())
         return;
-    const SaveResult result = WriteMtlFile(state_, name);
+    const SaveResult result = document_.Save();
     if (!result.Saved()) {
         ShowFileProblem(result.message, result.reason, result.backupLeft);
         return;
     }
-    current_.SetSaved(result.hash);
-    SetDataChanged(false);
     QString text = state_.messages(57);
     if (!result.backupLeft.isEmpty())
         text += QLatin1Char('\n') + state_.messages(64) + QLatin1Char('\n') +
@@ -431,23 +569,22 @@ void frmMain::btnEntry_Click()
     Save();
 }
 
-void frmMain::ConfirmSave(bool &Cancel)
+bool frmMain::maybeSave()
 {
-    Cancel = false;
-    if (!current_.Changed())
-        return;
-    if (!CanSave(current_.Name()))
-        return;  // nowhere to save: the edits are given up
+    if (!fieldEvents_.Commit())
+        return false;
+    if (!document_.Changed() || !document_.CanSave())
+        return true;  // nothing to save, or nowhere: the edits are given up
     const MsgAnswer answer =
         dialogs_.MsgBox(state_.messages(41), MsgButtons::YesNoCancel, MsgIcon::Information);
-    if (answer == MsgAnswer::Cancel) {
-        Cancel = true;
-    } else if (answer == MsgAnswer::Yes) {
+    if (answer == MsgAnswer::Cancel)
+        return false;
+    if (answer == MsgAnswer::Yes) {
         Save();
         // A save that failed or was refused has said why; going on would lose the edits.
-        if (current_.Changed())
-            Cancel = true;
+        return !document_.Changed();
     }
+    return true;
 }
 
 // --- field commits ----------------------------------------------------------
@@ -471,66 +608,65 @@ float frmMain::NumValidate(QLineEdit *txtb, bool &Cancel)
     return *value;
 }
 
-void frmMain::CommitNumber(QLineEdit *box, float &field, bool &Cancel)
+// A value that is stored as it was changes nothing and is no step to undo.
+void frmMain::CommitNumber(QLineEdit *box, FieldRef field, bool &Cancel)
 {
     if (displaying_)
         return;
     const float value = NumValidate(box, Cancel);
-    if (!Cancel) {
-        field = value;
-        SetDataChanged(true);
-    }
+    if (!Cancel)
+        document_.SetNumber(field, value, box->accessibleName());
 }
 
 void frmMain::txtCngTime_Validate(bool &Cancel)
 {
-    CommitNumber(ui->txtCngTime, state_.machineTable.ToolChangeTime, Cancel);
+    CommitNumber(ui->txtCngTime, {Field::ToolChangeTime}, Cancel);
 }
 
 void frmMain::txtMaxFeedAll_Validate(bool &Cancel)
 {
-    CommitNumber(ui->txtMaxFeedAll, state_.machineTable.MaxFeedAll, Cancel);
+    CommitNumber(ui->txtMaxFeedAll, {Field::MaxFeedAll}, Cancel);
 }
 
 void frmMain::txtStroke_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtStroke[Index], state_.machineTable.Stroke[Index], Cancel);
+    CommitNumber(txtStroke[Index], {Field::Stroke, Index}, Cancel);
 }
 
 void frmMain::txtMaxFeedXYZ_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtMaxFeedXYZ[Index], state_.machineTable.MaxFeed[Index], Cancel);
+    CommitNumber(txtMaxFeedXYZ[Index], {Field::MaxFeed, Index}, Cancel);
 }
 
 void frmMain::txtMaxAcceleXYZ_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtMaxAcceleXYZ[Index], state_.machineTable.MaxAccel[Index], Cancel);
+    CommitNumber(txtMaxAcceleXYZ[Index], {Field::MaxAccel, Index}, Cancel);
 }
 
 void frmMain::txtRapidFeedXYZ_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtRapidFeedXYZ[Index], state_.machineTable.RapidFeed[Index], Cancel);
+    CommitNumber(txtRapidFeedXYZ[Index], {Field::RapidFeed, Index}, Cancel);
 }
 
 void frmMain::txtRapidAcceleXYZ_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtRapidAcceleXYZ[Index], state_.machineTable.RapidAccel[Index], Cancel);
+    CommitNumber(txtRapidAcceleXYZ[Index], {Field::RapidAccel, Index}, Cancel);
 }
 
 void frmMain::txtMachineName_LostFocus()
 {
     if (displaying_)
         return;
-    state_.machineTable.MachineName = ui->txtMachineName->text().trimmed();
-    SetDataChanged(true);
+    document_.SetMachineName(ui->txtMachineName->text().trimmed(),
+                             ui->txtMachineName->accessibleName());
+    ui->txtMachineName->setModified(false);
 }
 
 void frmMain::cmbAtcType_Click()
 {
     if (displaying_)
         return;
-    state_.machineTable.AtcType = std::int16_t(ui->cmbAtcType->currentIndex());
-    SetDataChanged(true);
+    document_.SetAtcType(ui->cmbAtcType->currentIndex(), ui->cmbAtcType->accessibleName());
 }
 
 void frmMain::txtAttachInit_Validate(bool &Cancel)
@@ -554,49 +690,65 @@ void frmMain::txtAttachInit_Validate(bool &Cancel)
 
 void frmMain::txtAttachInit_LostFocus()
 {
-    const QString text = ui->txtAttachInit->text();
+    QLineEdit *box = ui->txtAttachInit;
+    const QString text = box->text();
     const std::optional<double> value = ParseNumeric(text);
     const std::optional<std::int32_t> number = value ? RoundToInt32(*value) : std::nullopt;
     if (number) {
-        state_.machineTable.IniAttachment = *number;
-        SetDataChanged(true);
-        // Numbers below 1 name no attachment: nothing to register.
-        if (*number < 1 || FindAttachment(state_.Attachments, *number) >= 0)
-            return;
-        const MsgAnswer answer =
-            dialogs_.MsgBox(state_.messages(30) + text + state_.messages(52), MsgButtons::YesNo,
-                            MsgIcon::Question);
-        if (answer != MsgAnswer::Yes)
-            return;
-        const int count = CountAttachments(state_.Attachments);
-        if (count < state_.AttachMaxCount) {
-            OpenEditor(count + 1, *number);
-        } else {
-            dialogs_.MsgBox(state_.messages(54) + QStringLiteral("\r\n") + state_.messages(55) +
-                                QStringLiteral("\r\n") + state_.messages(56),
-                            MsgButtons::Ok, MsgIcon::Exclamation);
+        // The number, and an attachment registered for it, are one step.
+        document_.BeginStep(box->accessibleName());
+        const bool changed = document_.SetIniAttachment(*number, box->accessibleName());
+        box->setModified(false);
+        // Numbers below 1 name no attachment; an untouched field asks nothing.
+        if (changed && *number >= 1 && FindAttachment(document_.Attachments(), *number) < 0) {
+            const MsgAnswer answer =
+                dialogs_.MsgBox(state_.messages(30) + text + state_.messages(52),
+                                MsgButtons::YesNo, MsgIcon::Question);
+            const int count = CountAttachments(document_.Attachments());
+            if (answer == MsgAnswer::Yes && count < state_.AttachMaxCount)
+                OpenEditor(count + 1, *number);
+            else if (answer == MsgAnswer::Yes)
+                dialogs_.MsgBox(state_.messages(54) + QStringLiteral("\r\n") +
+                                    state_.messages(55) + QStringLiteral("\r\n") +
+                                    state_.messages(56),
+                                MsgButtons::Ok, MsgIcon::Exclamation);
         }
+        document_.EndStep();
     } else if (text.trimmed().isEmpty()) {
-        state_.machineTable.IniAttachment = 0;
-        ui->txtAttachInit->setText(QStringLiteral("0"));
+        document_.SetIniAttachment(0, box->accessibleName());
+        box->setText(QStringLiteral("0"));
     } else {
         dialogs_.Beep();
-        ui->txtAttachInit->setFocus();
+        box->setFocus();
     }
 }
 
 // --- attachment list --------------------------------------------------------
 
-// Every add, edit and registration runs the editor, then sorts and redisplays,
-// whether or not the user stored anything.
+QString frmMain::AttachmentStep(const QString &caption, std::int32_t number) const
+{
+    return caption + QStringLiteral(" ATTACHMENT") + FormatNumber(number, Pattern::TwoDigits);
+}
+
+// Every add, edit and registration runs the editor; each Entry in it is a
+// step. The window is refilled afterwards whether or not anything was entered.
 void frmMain::OpenEditor(std::int32_t position, std::int32_t number)
 {
-    state_.EditAttachPos = position;
-    state_.EditAttachNo = number;
+    frmEditor::Request request;
+    request.table = &document_.Attachments();
+    request.position = position;
+    request.number = number;
+    request.entry = [this](int slot, const AttachmentRecord &record) {
+        const AttachmentSlots &table = document_.Attachments();
+        const bool replaces = slot >= 0 && slot < int(table.size()) && IsComplete(table[std::size_t(slot)]);
+        const QString caption = replaces ? ui->btnEdit->text() : ui->btnAdd->text();
+        return document_.PutAttachment(slot, record, AttachmentStep(caption, record.Number));
+    };
+    const int built = listBuilt_;
     if (openEditor)
-        openEditor();
-    SortAttachments(state_.Attachments);
-    AttachDefChange();
+        openEditor(request);
+    if (listBuilt_ == built)
+        AttachDefChange();
 }
 
 int frmMain::SelectedSlot()
@@ -609,7 +761,7 @@ int frmMain::SelectedSlot()
 
 void frmMain::btnAdd_Click()
 {
-    const int count = CountAttachments(state_.Attachments);
+    const int count = CountAttachments(document_.Attachments());
     if (count >= state_.AttachMaxCount) {
         Warn(dialogs_, state_.messages, 43);
         return;
@@ -645,7 +797,7 @@ void frmMain::btnEdit_Click()
 {
     const int slot = SelectedSlot();
     if (slot >= 0)
-        OpenEditor(slot + 1, state_.Attachments[slot].Number);
+        OpenEditor(slot + 1, document_.Attachments()[std::size_t(slot)].Number);
 }
 
 void frmMain::btnDel_Click()
@@ -653,15 +805,13 @@ void frmMain::btnDel_Click()
     const int slot = SelectedSlot();
     if (slot < 0)
         return;
-    AttachmentRecord &record = state_.Attachments[slot];
-    const QString key = QStringLiteral("ATTACHMENT") + FormatNumber(record.Number, Pattern::TwoDigits);
-    const int question = record.Number == state_.machineTable.IniAttachment ? 53 : 51;
+    const std::int32_t number = document_.Attachments()[std::size_t(slot)].Number;
+    const QString key = QStringLiteral("ATTACHMENT") + FormatNumber(number, Pattern::TwoDigits);
+    const int question = number == document_.Table().IniAttachment ? 53 : 51;
     if (dialogs_.MsgBox(key + state_.messages(question), MsgButtons::YesNo, MsgIcon::Question) !=
         MsgAnswer::Yes)
         return;
-    record.Number = 0;
-    SortAttachments(state_.Attachments);
-    AttachDefChange();
+    document_.DeleteAttachment(slot, AttachmentStep(ui->btnDel->text(), number));
 }
 
 void frmMain::lstAttach_Click()
@@ -671,8 +821,7 @@ void frmMain::lstAttach_Click()
         ui->pictView->Clear();  // only a selected attachment is shown
         return;
     }
-    CopyAttachment(state_.EditAttachment, state_.Attachments[slot]);
-    AttachDraw(state_.EditAttachment, *ui->pictView);
+    AttachDraw(document_.Attachments()[std::size_t(slot)], *ui->pictView);
 }
 
 // --- file choice and program end -------------------------------------------
@@ -699,7 +848,7 @@ QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
 
 void frmMain::cmdFile_Click()
 {
-    const QString current = current_.Name();
+    const QString current = document_.Current().Name();
     const QString chosen = FileChoice(initFile_, initDir_, state_.messages(68), QStringLiteral(".mtl"));
     if (chosen.isEmpty() || chosen == current)
         return;
@@ -708,9 +857,7 @@ void frmMain::cmdFile_Click()
 
 void frmMain::LoadAfterAsking(const QString &name)
 {
-    bool cancel = false;
-    ConfirmSave(cancel);
-    if (!cancel)
+    if (maybeSave())
         ui->txtFileName->setText(name);
 }
 
@@ -720,17 +867,15 @@ void frmMain::framFile_OLEDragDrop(const QStringList &files)
         return;
     const QString name = files.first();
     // A drop replaces the table like the file button, so it asks the same.
-    if (HasMtlExtension(name.trimmed()) && fieldEvents_.Commit())
+    if (HasMtlExtension(name.trimmed()))
         LoadAfterAsking(name);
 }
 
 void frmMain::btnEnd_Click()
 {
-    bool cancel = false;
-    ConfirmSave(cancel);
-    if (cancel)
+    if (!maybeSave())
         return;
-    const QString name = current_.Name();
+    const QString name = document_.Current().Name();
     ending_ = true;
     close();
     if (FileExists(name) && state_.settings.OpenEditorOnEnd) {

@@ -3,9 +3,10 @@
 // and the buttons that choose, save and close the file.
 #include "app/Startup.h"
 #include "model/AppState.h"
-#include "model/CurrentFile.h"
+#include "model/Document.h"
 #include "platform/Dialogs.h"
 #include "ui/common/FieldEvents.h"
+#include "ui/editor/frmEditor.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -15,7 +16,6 @@
 #include <vector>
 
 class QLineEdit;
-class frmEditor;
 namespace Ui {
 class frmMain;
 }
@@ -38,45 +38,60 @@ public:
     // Checks txtb's text as a number and rewrites it in the display pattern;
     // on refusal shows message 42, sets Cancel and returns 0.
     float NumValidate(QLineEdit *txtb, bool &Cancel);
-    // Marks the table changed and refills the window.
+    // Refills the window after the attachments changed; the changed mark
+    // follows the document.
     void AttachDefChange();
 
-    bool DataChanged() const { return current_.Changed(); }
-    const CurrentFile &Current() const { return current_; }
+    // The table differs from what was loaded or last saved.
+    bool DataChanged() const { return document_.Changed(); }
+    Document &Doc() { return document_; }
     bool Displaying() const { return displaying_; }
     const QString &InitFile() const { return initFile_; }
     const QString &InitDir() const { return initDir_; }
 
-    // Seams, replaced by tests. openEditor runs the modal attachment editor
-    // for state.EditAttachPos / EditAttachNo; startEditor starts the external
-    // text editor without a shell (false when it could not start);
-    // endProgram ends the program once the window is gone.
-    std::function<void()> openEditor;
+    // Seams, replaced by tests. openEditor runs the modal attachment editor on
+    // the request; startEditor starts the external text editor without a
+    // shell (false when it could not start); endProgram ends the program once
+    // the window is gone.
+    std::function<void(const frmEditor::Request &request)> openEditor;
     std::function<bool(const QString &program, const QStringList &arguments)> startEditor;
     std::function<void()> endProgram;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Form_Load();
     void Form_Unload();
-    // The only writer of the changed flag: the title's unsaved-changes mark follows it.
-    void SetDataChanged(bool changed);
     // The file's name, the mark's place and the product caption, in the title.
     void UpdateTitle();
     void SetAccessibleNames();
     void ShowMachineTable();
-    void ConfirmSave(bool &Cancel);
+    // Asks whether unsaved edits are to be saved, and saves on Yes. False
+    // when the caller must not go on: cancelled, or the save did not happen.
+    bool maybeSave();
     void Save();
-    bool CanSave(const QString &name) const;
-    // Asks before a save replaces a file that is not what the window loaded.
-    bool ConfirmOverwrite(const QString &name);
+    // Asks before a save replaces a file that is not what the window loaded,
+    // or drops lines of it.
+    bool ConfirmOverwrite();
     // Message 59, 60, 61 or 67, with the OS's reason and a backup left behind.
     void ShowFileProblem(int message, const QString &reason, const QString &backupLeft);
+    // Message 69 over the lines the load dropped or saving will change.
+    void ShowFindings();
+
+    // Undo and redo: the typing in the focused field while there is some,
+    // else the last committed change of the document.
+    void UndoRedo(bool redo);
+    // An undo or redo put this back: show it where it is.
+    void ShowRestored(const ChangeTarget &target);
+    QLineEdit *FieldBox(FieldRef field) const;
+    void ShowField(FieldRef field);
     // Tells once per run that the settings file could not be read or written.
     void ReportSettingsProblem();
     void OpenEditor(std::int32_t position, std::int32_t number);
+    // The name of an attachment step: the button's caption and the key.
+    QString AttachmentStep(const QString &caption, std::int32_t number) const;
     int SelectedSlot();  // the selected row's slot, or -1 after message 58
     // The slot that list row shows, or -1.
     int RowSlot(int row) const;
@@ -97,7 +112,7 @@ private:
     void txtMaxAcceleXYZ_Validate(int Index, bool &Cancel);
     void txtRapidFeedXYZ_Validate(int Index, bool &Cancel);
     void txtRapidAcceleXYZ_Validate(int Index, bool &Cancel);
-    void CommitNumber(QLineEdit *box, float &field, bool &Cancel);
+    void CommitNumber(QLineEdit *box, FieldRef field, bool &Cancel);
     void txtMachineName_LostFocus();
     void cmbAtcType_Click();
     void txtAttachInit_Validate(bool &Cancel);
@@ -112,6 +127,7 @@ private:
     Dialogs &dialogs_;
     Ui::frmMain *ui;
     FieldEvents fieldEvents_;
+    Document document_;
     frmEditor *editor_ = nullptr;  // created on first need, kept for the run
 
     std::array<QLineEdit *, 3> txtStroke{};
@@ -122,13 +138,13 @@ private:
 
     QString initFile_;
     QString initDir_;
-    CurrentFile current_;
     bool settingsReported_ = false;
     QString caption_;  // the product caption from the message table
     bool displaying_ = false;
     bool loaded_ = false;
     bool ending_ = false;    // the end button has asked already
     bool unloaded_ = false;  // settings written once
+    int listBuilt_ = 0;      // counts the refills of the list
     // List row -> slot. Rows and slots coincide after a sort, unless a
     // complete record has no line (a negative first width, say).
     std::vector<int> rowSlot_;

@@ -1,0 +1,115 @@
+#pragma once
+// The machine definition being edited: its table, its attachment slots, the
+// file it came from and the history of every committed change. The windows
+// ask it for each change and follow its signals; it never shows anything.
+#include "CurrentFile.h"
+#include "MachineTable.h"
+#include "MtlFile.h"
+
+#include <QObject>
+#include <QUndoStack>
+
+#include <vector>
+
+class EditCommand;
+
+// A value of the machine table that one field commits.
+enum class Field {
+    MachineName,
+    Stroke,
+    AtcType,
+    ToolChangeTime,
+    MaxFeedAll,
+    MaxFeed,
+    MaxAccel,
+    RapidFeed,
+    RapidAccel,
+    IniAttachment,
+};
+struct FieldRef {
+    Field field;
+    int axis = 0;  // for the per-axis values
+    bool operator==(const FieldRef &) const = default;
+};
+
+// What an undo or redo brought back, for the window to show.
+struct ChangeTarget {
+    bool attachment = false;  // else the value of field
+    FieldRef field{Field::MachineName};
+    std::int32_t number = 0;  // the attachment's number
+};
+
+class Document : public QObject {
+    Q_OBJECT
+public:
+    Document(FileLayer &files, std::int16_t attachMaxCount, QObject *parent = nullptr);
+    ~Document() override;
+
+    const MachineTable &Table() const { return table_; }
+    const AttachmentSlots &Attachments() const { return slots_; }
+    std::int16_t AttachMaxCount() const { return attachMaxCount_; }
+    const CurrentFile &Current() const { return current_; }
+    QUndoStack &History() { return history_; }
+
+    // Differs from what was loaded or last saved.
+    bool Changed() const { return !history_.isClean(); }
+
+    // Empties the table and reads the named file into it, when there is one;
+    // an empty name only forgets the file. The history starts anew.
+    LoadResult Load(const QString &name);
+    // What the last load dropped or will write differently, in line order;
+    // empty again once the file has been saved.
+    const std::vector<MtlLineFinding> &Findings() const { return findings_; }
+
+    // Saving. CanSave: there is a name to save to (an existing file, or a new
+    // name in an existing folder). Overwrite: the question to ask first, if
+    // any: 62 when another program changed the file, 63 when it could not be
+    // loaded. Difference: on-disk lines against the lines a save writes.
+    bool CanSave() const;
+    int OverwriteQuestion() const;
+    QString Difference() const;
+    // The exact bytes a save writes now; false when a text has no windows-31j form.
+    bool FileBytes(QByteArray &bytes) const;
+    SaveResult Save();
+
+    // Edits. Each returns whether the table changed: storing the value it
+    // already holds is no change and no step. text names the step for undo.
+    bool SetNumber(FieldRef field, float value, const QString &text);
+    bool SetMachineName(const QString &name, const QString &text);
+    bool SetAtcType(int type, const QString &text);
+    bool SetIniAttachment(std::int32_t number, const QString &text);
+    // Writes record into slot (a free one adds it) and puts the slots in
+    // order; returns the slot the record ended in, or -1 for a slot outside
+    // the table.
+    int PutAttachment(int slot, const AttachmentRecord &record, const QString &text);
+    bool DeleteAttachment(int slot, const QString &text);
+
+    // Changes made between the two calls are one step of the history.
+    void BeginStep(const QString &text);
+    void EndStep();
+
+signals:
+    // The table was replaced by a load.
+    void Reset();
+    // The slots changed: by an edit, an undo or a redo.
+    void AttachmentsChanged();
+    // An undo or redo put something back.
+    void Restored(const ChangeTarget &target);
+    void ChangedStateChanged(bool changed);
+
+private:
+    friend class EditCommand;
+    bool SetTable(const MachineTable &after, FieldRef field, const QString &text);
+    bool SetSlots(AttachmentSlots after, std::int32_t number, const QString &text);
+    void Push(EditCommand *command);
+    void Apply(const EditCommand &command, bool forward);
+
+    FileLayer &files_;
+    std::int16_t attachMaxCount_;
+    MachineTable table_;
+    AttachmentSlots slots_;
+    CurrentFile current_;
+    std::vector<MtlLineFinding> findings_;
+    QUndoStack history_;
+    QUndoCommand *step_ = nullptr;  // collects the changes of an open step
+};
