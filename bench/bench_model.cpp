@@ -1,11 +1,10 @@
 // Loading and saving a machine file: a typical 10-slot file against one that
-// fills 32767 slots. Items are file lines, so the per-item times compare
+// fills 32767 attachments. Items are file lines, so the per-item times compare
 // directly: near-linear work gives the same time per line for both sizes.
 // Also one attachment line of many items (per-item time again, which stays
 // flat when cutting tokens is linear) and the peak memory of loading a big file.
 #include "model/MtlFile.h"
 #include "model/SlotOrder.h"
-#include "FakeDialogs.h"
 #include "platform/TextFile.h"
 
 #include <benchmark/benchmark.h>
@@ -23,14 +22,12 @@
 namespace {
 
 struct Table {
-    FakeDialogs dialogs;
     PosixFileLayer files;
-    AppState state{files};
-    explicit Table(int count)
+    MachineTable table;
+    AttachmentSlots attachments;
+    explicit Table(int count) : attachments(std::size_t(count))
     {
-        state.messages.Create(61);
-        state.SizeAttachments(std::int16_t(count));
-        MachineTable &t = state.machineTable;
+        MachineTable &t = table;
         t.MachineName = QStringLiteral("BENCH VM5");
         t.Stroke = {850, 500, 510};
         t.ToolChangeTime = 2.5f;
@@ -45,7 +42,7 @@ struct Table {
             numbers[std::size_t(i)] = i + 1;
         std::shuffle(numbers.begin(), numbers.end(), std::mt19937(42));
         for (int i = 0; i < count; ++i) {
-            AttachmentRecord &r = state.Attachments[std::size_t(i)];
+            AttachmentRecord &r = attachments[std::size_t(i)];
             r.Number = numbers[std::size_t(i)];
             r.ShapeType = 1;
             r.ShapeNumber = 1;
@@ -56,7 +53,7 @@ struct Table {
     }
     int Lines() const
     {
-        return int(MtlFileText(state.machineTable, state.Attachments).count(QLatin1Char('\n')));
+        return int(MtlFileText(table, attachments).count(QLatin1Char('\n')));
     }
 };
 
@@ -73,7 +70,7 @@ QString File(int count)
     if (!QFile::exists(path)) {
         Table t(count);
         QByteArray bytes;
-        EncodeCp932(MtlFileText(t.state.machineTable, t.state.Attachments), bytes);
+        EncodeCp932(MtlFileText(t.table, t.attachments), bytes);
         QFile f(path);
         f.open(QIODevice::WriteOnly);
         f.write(bytes);
@@ -88,10 +85,10 @@ void BM_ReadAndSort(benchmark::State &s)
     Table t(count);
     const int lines = t.Lines();
     for (auto _ : s) {
-        bool ok = ReadMtlFile(t.state, path).loaded;
+        bool ok = ReadMtlFile(path, int(t.attachments.size()), t.table, t.attachments).loaded;
         benchmark::DoNotOptimize(ok);
     }
-    if (CountAttachments(t.state.Attachments) != count)
+    if (CountAttachments(t.attachments) != count)
         s.SkipWithError("not every attachment was loaded");
     s.SetItemsProcessed(s.iterations() * lines);
 }
@@ -103,7 +100,7 @@ void BM_Sort(benchmark::State &s)
     AttachmentSlots work;
     for (auto _ : s) {
         s.PauseTiming();
-        work = t.state.Attachments;
+        work = t.attachments;
         s.ResumeTiming();
         SortAttachments(work);
         benchmark::DoNotOptimize(work.data());
@@ -117,7 +114,7 @@ void BM_FormatText(benchmark::State &s)
     const Table t(count);
     const int lines = t.Lines();
     for (auto _ : s) {
-        QString text = MtlFileText(t.state.machineTable, t.state.Attachments);
+        QString text = MtlFileText(t.table, t.attachments);
         benchmark::DoNotOptimize(text.data());
     }
     s.SetItemsProcessed(s.iterations() * lines);
@@ -131,7 +128,7 @@ void BM_Write(benchmark::State &s)
     const int lines = t.Lines();
     const QString path = Dir().filePath(QStringLiteral("write%1.mtl").arg(count));
     for (auto _ : s) {
-        bool ok = WriteMtlFile(t.state, path).Saved();
+        bool ok = WriteMtlFile(t.files, path, t.table, t.attachments).Saved();
         if (!ok)
             s.SkipWithError("save failed");
     }
@@ -184,7 +181,7 @@ void BM_LoadPeakMemory(benchmark::State &s)
     QByteArray bytes;
     {
         Table t(32767);
-        EncodeCp932(MtlFileText(t.state.machineTable, t.state.Attachments), bytes);
+        EncodeCp932(MtlFileText(t.table, t.attachments), bytes);
         const QByteArray more = bytes.mid(bytes.indexOf("ATTACHMENT"));
         while (bytes.size() + more.size() <= 16 * 1024 * 1024)
             bytes += more;
@@ -203,14 +200,14 @@ void BM_LoadPeakMemory(benchmark::State &s)
     malloc_trim(0);
     std::ofstream("/proc/self/clear_refs") << "5";
     const long long before = StatusKiB("VmRSS:");
-    const bool ok = ReadMtlFile(t.state, path).loaded;
+    const bool ok = ReadMtlFile(path, int(t.attachments.size()), t.table, t.attachments).loaded;
     const long long peak = StatusKiB("VmHWM:");
     if (!ok || before < 0 || peak < before) {
         s.SkipWithError("load failed or no peak memory figure");
         return;
     }
     for (auto _ : s) {
-        bool again = ReadMtlFile(t.state, path).loaded;
+        bool again = ReadMtlFile(path, int(t.attachments.size()), t.table, t.attachments).loaded;
         benchmark::DoNotOptimize(again);
     }
     s.counters["file_MiB"] = fileBytes / (1024 * 1024);

@@ -20,22 +20,20 @@ struct Fixture {
     PosixFileLayer files;
     AppState state{files};
     QWidget owner;
+    AttachmentSlots attachments{10};
     std::unique_ptr<frmEditor> editor;
 
     Fixture()
     {
-        state.SizeAttachments(10);
         state.messages.Create(60);
-        AttachmentRecord &r = state.Attachments[0];
+        AttachmentRecord &r = attachments[0];
         r.Number = 12;
         r.ShapeNumber = 1;
         r.ShapeType = 1;
         r.Width = {10, 20, 20, 30, 40};
         r.Height = {5, 5, 5, 10, 2};
-        editor = std::make_unique<frmEditor>(state, dialogs, [] {}, &owner);
-        state.EditAttachPos = 1;
-        state.EditAttachNo = 12;
-        editor->Load();
+        editor = std::make_unique<frmEditor>(state, dialogs, &owner);
+        editor->Load({&attachments, 1, 12, {}});
         editor->show();
         editor->activateWindow();
         QTest::qWaitForWindowActive(editor.get());
@@ -53,7 +51,8 @@ void BM_StageTextChange(benchmark::State &st)
     int k = 0;
     for (auto _ : st)
         box->setText(texts[k ^= 1]);
-    if (fixture->state.EditAttachment.Width[1] != 20.0f && fixture->state.EditAttachment.Width[1] != 12.5f)
+    const float stored = fixture->editor->EditAttachment().Width[1];
+    if (stored != 20.0f && stored != 12.5f)
         st.SkipWithError("the value was not stored");
 }
 BENCHMARK(BM_StageTextChange);
@@ -81,7 +80,7 @@ void BM_AttachDraw(benchmark::State &st)
 {
     PictureBox box;
     box.resize(305, 265);
-    const AttachmentRecord &r = fixture->state.Attachments[0];
+    const AttachmentRecord &r = fixture->attachments[0];
     for (auto _ : st)
         AttachDraw(r, box);
 }

@@ -1,4 +1,4 @@
-// Filling the main window from a table whose 32767 slots are all listed,
+// Filling the main window from a table whose 32767 attachments are all listed,
 // and loading such a file (read, sort, show) through the file name field.
 #include "app/Startup.h"
 #include "model/MtlFile.h"
@@ -47,12 +47,14 @@ struct Fixture {
             return false;
 
         // Every slot complete, numbers shuffled so that loading really sorts.
+        MachineTable table;
+        AttachmentSlots attachments(kSlots);
         std::vector<int> numbers(kSlots);
         for (int i = 0; i < kSlots; ++i)
             numbers[std::size_t(i)] = i + 1;
         std::shuffle(numbers.begin(), numbers.end(), std::mt19937(7));
         for (int i = 0; i < kSlots; ++i) {
-            AttachmentRecord &r = state.Attachments[std::size_t(i)];
+            AttachmentRecord &r = attachments[std::size_t(i)];
             r.Number = numbers[std::size_t(i)];
             r.ShapeNumber = 1;
             r.ShapeType = 1;
@@ -60,11 +62,12 @@ struct Fixture {
             r.Height = {20, 30, 10, 0, 0};
             r.AttachName = QStringLiteral("HEAD %1").arg(i);
         }
-        state.machineTable.MachineName = QStringLiteral("BENCH");
-        state.machineTable.Stroke = {850, 500, 510};
+        table.MachineName = QStringLiteral("BENCH");
+        table.Stroke = {850, 500, 510};
         fileA = dir.filePath("a.mtl");
         fileB = dir.filePath("b.mtl");
-        return WriteMtlFile(state, fileA).Saved() && QFile::copy(fileA, fileB);
+        return WriteMtlFile(files, fileA, table, attachments).Saved() && QFile::copy(fileA, fileB) &&
+               (window->SetFileName(fileA), true);
     }
 };
 
@@ -72,7 +75,7 @@ Fixture *fixture = nullptr;
 
 void BM_ShowMachineTable_32767(benchmark::State &st)
 {
-    // AttachDefChange is ShowMachineTable after setting DataChanged.
+    // AttachDefChange refills the window from the document.
     // Events processed too: the list lays out and paints its rows lazily.
     for (auto _ : st) {
         fixture->window->AttachDefChange();

@@ -1,4 +1,5 @@
 // The model: numbers and tokens, the slot order, the MTL reader and writer.
+#include "model/LineDiff.h"
 #include "model/MtlFile.h"
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
@@ -154,6 +155,43 @@ private slots:
             QString source = QString(in).section('|', 0, 0), token = GetToken(source, QString(in).section('|', 1));
             QCOMPARE(token + "|" + source, out);
         }
+    }
+
+    // A diff, applied to the lines it was made from, gives the lines it was made to: random edits of
+    // few distinct lines (many equal lines to align wrongly), and one past the limit of changed lines.
+    void lineDiff()
+    {
+        auto patch = [](const QStringList &from, const QString &diff) {
+            QStringList out, lines = diff.split('\n').mid(2);  // after the two names
+            int next = 0;  // the next line of from to copy
+            for (const QString &line : lines) {
+                if (line.startsWith("@@")) {
+                    const int start = line.section(' ', 1, 1).mid(1).section(',', 0, 0).toInt();
+                    const int count = line.section(' ', 1, 1).section(',', 1).toInt();
+                    for (const int to = count ? start - 1 : start; next < to;) out << from[next++];
+                } else if (line.startsWith(' ') || line.startsWith('-')) {
+                    if (from.value(next++) != line.mid(1)) return QStringList{"context differs: " + line};
+                    if (line.startsWith(' ')) out << line.mid(1);
+                } else if (line.startsWith('+')) {
+                    out << line.mid(1);
+                }
+            }
+            return out + from.mid(next);
+        };
+        std::mt19937 rng(3);
+        auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+        for (int round = 0; round < 400; ++round) {
+            const int size = round < 399 ? pick(40) : 3000;
+            QStringList from, to;
+            for (int i = 0; i < size; ++i) from << QString::number(pick(round < 399 ? 4 : 100000));
+            for (const QString &line : from)
+                if (const int edit = pick(6); edit > 0) to << (edit == 1 ? "x" : line) + (edit == 2 ? "\n" : "");
+            to = to.join("").split('\n');  // some lines joined, some split
+            QCOMPARE(patch(from, UnifiedDiff(from, to, "a", "b")), to);
+        }
+        QCOMPARE(UnifiedDiff({"a", "b"}, {"a", "b"}, "a", "b"), QString());
+        QCOMPARE(UnifiedDiff({"1", "2", "3", "4", "5"}, {"1", "2", "3", "4", "X", "5"}, "old", "new"),
+                 "--- old\n+++ new\n@@ -2,4 +2,5 @@\n 2\n 3\n 4\n+X\n 5\n");
     }
 
     // Random tables with many equal numbers, large enough that an unstable sort would

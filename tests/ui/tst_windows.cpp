@@ -114,6 +114,7 @@ struct Harness {
             {"set", [&] { box->setFocus(Qt::TabFocusReason), box->setText(rest); }},
             {"focus", [&] { widget(arg)->setFocus(Qt::TabFocusReason); }},
             {"key", [&] {
+                 QCoreApplication::processEvents();  // a window activated after a modal one has closed
                  for (const QKeySequence k : arg.split(' '))
                      QTest::keyClick(QApplication::focusWidget(), k[0].key(), k[0].keyboardModifiers());
              }},
@@ -135,11 +136,11 @@ struct Harness {
                  events << (enter.isAccepted() ? QStringList() : QStringList{"drag refused"});
              }},
             {"close", [&] { QCoreApplication::processEvents(), root()->close(); }},
-            {"real", [&] {  // the main window's own editor, modal: width and height 25, Entry, Close
-                 editorScript = [this](const frmEditor::Request &r) {
-                     QTimer::singleShot(0, [this] {
-                         act("set", "txtWidth_0 25"), act("set", "txtHight_0 25");
-                         act("click", "btnEntry"), act("click", "btnClose");
+            {"real", [&] {  // the main window's own editor, modal: width and height 25, Entry, Close ("real close": Close)
+                 editorScript = [this, enter = arg.isEmpty()](const frmEditor::Request &r) {
+                     QTimer::singleShot(0, [this, enter] {
+                         if (enter) act("set", "txtWidth_0 25"), act("set", "txtHight_0 25"), act("click", "btnEntry");
+                         act("click", "btnClose");
                      });
                      realEditor(r);
                  };
@@ -234,6 +235,12 @@ struct Harness {
             {"painted", [&] { return view->grab().toImage().pixelColor(2, 2).name(); }},
             {"redrawn", [&] { return yes(std::exchange(linesSeen, view->LinesDrawn()) < view->LinesDrawn()); }},
             {"events", [&] { return events.join(", "); }},
+            {"box", [&] { return fake.boxes.isEmpty() ? "" : QString(fake.boxes.last().text).replace('\n', '/'); }},  // the last, whole
+            {"diff", [&] {  // the lines the last box's details take out and put in
+                 const QStringList lines = fake.boxes.isEmpty() ? QStringList() : fake.boxes.last().details.split('\n');
+                 return lines.filter(QRegularExpression("^[-+](?![-+]{2} )")).join('/');
+             }},
+            {"same", [&] { return yes(ReadBytes(path(arg)) == ReadBytes(kSample)); }},  // the example's bytes
             {"beeps", [&] { return number(fake.beeps); }},
             {"changed", [&] { return yes(win->DataChanged()); }},
             {"echanged", [&] { return yes(editor->DataChanged()); }},
@@ -399,6 +406,41 @@ void TestWindows::scenario_data()
         "txtStroke_0 9; answer No Yes; click btnEntry; said: M62 yn?/No; file m.mtl STROKE(X): -; file m.mtl NAME: "
         "OTHER; changed: 1; click btnEntry; said: M62 yn?/No, M62 yn?/No, M57 oki; file m.mtl STROKE(X): 9.");
     row("unusable settings", "ini [Config]\r\nTextEditor=vi%81%FF; said: M65 ok!; close; settings: as given");
+
+    // The changed mark tells the truth; every committed change can be undone and redone.
+    row("untouched: tabbing through, an unchanged commit, the editor opened and closed; End asks nothing", "load; "
+        "focus txtMachineName; key" + QString(" Tab").repeated(20) + "; fill txtStroke_0 850; fill txtAttachInit 1; "
+        "pick 0; real close; click btnEdit; changed: 0; title: sample.mtl" + caption + "; enabled btnUndo: false; "
+        "click btnEnd; events: editor 1 at 1, end; same sample.mtl: 1");
+    const QString original = "fields: 850.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,"
+        "0.6,0.6,0.5,立形マシニングセンタ VM5,1,WAIT; slots: 1 1/1 120,160,200 40,60,90 STANDARD HEAD | 2 1/1 "
+        "80,80,140,140 30,50,70,20 RIGHT ANGLE HEAD | 5 1/1 60,100 150,60 EXTENSION";
+    const QString changedAll = "fields: 900.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,"
+        "0.6,0.6,0.5,X,2,WAIT2; slots: 1 1/1 25,160,200 25,60,90 STANDARD HEAD | 2 1/1 80,80,140,140 30,50,70,20 "
+        "RIGHT ANGLE HEAD | 3 1/1 25 25";
+    const QString undoAll = "; key" + QString(" Ctrl+Z").repeated(7), redoAll = "; key" + QString(" Ctrl+Y").repeated(7);
+    row("every kind of change undone exactly, shown, redone; all undone clears the mark and saves the loaded bytes",
+        "load; fill txtStroke_0 900; fill txtMachineName X; focus cmbAtcType; key Down; fill txtAttachInit 2; pick 2; "
+        "answer Yes; click btnDel; input 3; real; click btnAdd; pick 0; real; click btnEdit; events: editor 3 at 3, editor 1 at 1; " + changedAll + "; toolTip "
+        "btnUndo: M71 M26 ATTACHMENT01 (Ctrl+Z); key Ctrl+Z; focus: lstAttach; row: 0; key Ctrl+Z Ctrl+Z; row: 2; key "
+        "Ctrl+Z; focus: txtAttachInit; key Ctrl+Z; focus: cmbAtcType; key Ctrl+Z Ctrl+Z; focus: txtStroke_0; changed: "
+        "0; title: sample.mtl" + caption + "; " + original + "; enabled btnUndo: false" + redoAll + "; " + changedAll +
+        "; changed: 1" + undoAll + "; click btnEntry; said: ATTACHMENT05M51 yn?, M57 oki; same sample.mtl: 1" +
+        redoAll + "; changed: 1" + undoAll + "; changed: 0");
+    row("the typing in a field is undone first; the buttons; a refused value is no step", "load; fill txtStroke_0 9; "
+        "type txtStroke_1 7; key Ctrl+Z Ctrl+Z; text txtStroke_1: 500.; text txtStroke_0: 9.; toolTip btnUndo: M71 M22 "
+        "M13 (Ctrl+Z); key Ctrl+Z; focus: txtStroke_0; text txtStroke_0: 850.; changed: 0; toolTip btnRedo: M72 M22 M13 "
+        "(Ctrl+Y); click btnRedo; text txtStroke_0: 9.; changed: 1; click btnUndo; changed: 0; fill txtCngTime "
+        "abc; said: M42 ok!; focus: txtCngTime; enabled btnUndo: false; enabled btnRedo: true");
+    const QString head = QString::fromLatin1(ReadBytes(kSample)).section("\r\n", 0, 1) + "\r\nNAME = F" +
+                         QString(19, ' ') + "\r\n";
+    row("lines the save drops: told on loading; the first save asks, No keeps the file; the next asks nothing",
+        "write f.mtl " + head + "SPINDLE MAX = 12000\r\nOPERATOR NOTE - BELOW 80 PERCENT\r\nSTROKE(X) = "
+        "500.12345\r\n; setfile f.mtl; box: M693/4: SPINDLE MAX = 12000/5: OPERATOR NOTE - BELOW 80 PERCENT/6: "
+        "STROKE(X) = 500.12345; fill txtStroke_1 7; answer No; click btnEntry; said: M693 ok!, M70 yn?/No; diff: "
+        "-SPINDLE MAX = 12000/-OPERATOR NOTE - BELOW 80 PERCENT/-STROKE(X) = 500.12345/+STROKE(X) = 500.123/+STROKE(Y) "
+        "= 7.; file f.mtl SPINDLE MAX: 12000; changed: 1; answer Yes; click btnEntry; file f.mtl STROKE(X): 500.123; "
+        "fill txtStroke_1 8; click btnEntry; said: M693 ok!, M70 yn?/No, M70 yn?/No, M57 oki, M57 oki");
 
     // The attachment list and the initial attachment.
     const QString add = "load; pick 1; input ", none = "; changed: 0; row: 1; drawn: 1; rows: 01,02,05";

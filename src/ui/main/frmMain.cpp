@@ -747,6 +747,8 @@ void frmMain::OpenEditor(std::int32_t position, std::int32_t number)
     const int built = listBuilt_;
     if (openEditor)
         openEditor(request);
+    // Without a window manager nobody gives the focus back once the editor is gone.
+    activateWindow();
     if (listBuilt_ == built)
         AttachDefChange();
 }
