@@ -153,6 +153,12 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
         {70, "Saving drops or changes lines of this file (see the details). Save anyway?"},
         {71, "Undo"},
         {72, "Redo"},
+        {73, "This file is open in another Quillmark window, which keeps its unsaved edits."},
+        {74, "Unsaved edits of this file were kept when Quillmark last ended without saving them. "
+             "Recover them?"},
+        {75, "This copy cannot be used and is left as it is:"},
+        {76, "A save of this file was interrupted. Its backup holds other content than the file. "
+             "Open the backup's content as unsaved edits?"},
     };
     for (const auto &[number, text] : kNewer)
         table.SetMissing(number, QString::fromLatin1(text));

@@ -85,6 +85,8 @@ Document::Document(FileLayer &files, std::int16_t attachMaxCount, QObject *paren
 {
     connect(&history_, &QUndoStack::cleanChanged, this,
             [this](bool clean) { emit ChangedStateChanged(!clean); });
+    connect(&history_, &QUndoStack::indexChanged, this, &Document::UpdateRecovery);
+    connect(&history_, &QUndoStack::cleanChanged, this, &Document::UpdateRecovery);
 }
 
 Document::~Document()
@@ -96,6 +98,9 @@ LoadResult Document::Load(const QString &name)
 {
     LoadResult result;
     findings_.clear();
+    if (recovery_)
+        recovery_->ClaimFile(name);
+    loading_ = true;
     if (name.isEmpty()) {
         current_.Clear();
     } else {
@@ -117,8 +122,47 @@ LoadResult Document::Load(const QString &name)
         }
     }
     history_.clear();
+    loading_ = false;
     emit Reset();
     return result;
+}
+
+void Document::SetRecovery(RecoveryStore *store)
+{
+    recovery_ = store;
+}
+
+bool Document::Recover(const QByteArray &bytes)
+{
+    MachineTable table;
+    AttachmentSlots attachments;
+    if (!ParseMtlLines(DecodeLines(bytes), attachMaxCount_, table, attachments))
+        return false;
+    SortAttachments(attachments);
+    table_ = table;
+    slots_ = std::move(attachments);
+    findings_.clear();
+    history_.clear();
+    history_.resetClean();  // unsaved from the start; the copy is kept again
+    emit Reset();
+    return true;
+}
+
+void Document::DiscardRecovery()
+{
+    if (recovery_)
+        recovery_->Remove();
+}
+
+void Document::UpdateRecovery()
+{
+    if (!recovery_ || loading_)
+        return;
+    QByteArray bytes;
+    if (!Changed())
+        recovery_->Remove();
+    else if (FileBytes(bytes))
+        recovery_->Write(bytes);
 }
 
 bool Document::CanSave() const

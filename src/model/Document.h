@@ -5,6 +5,7 @@
 #include "CurrentFile.h"
 #include "MachineTable.h"
 #include "MtlFile.h"
+#include "Recovery.h"
 
 #include <QObject>
 #include <QUndoStack>
@@ -88,6 +89,17 @@ public:
     void BeginStep(const QString &text);
     void EndStep();
 
+    // Recovery: with a store, every load claims its file there, and while
+    // the table has unsaved changes the store keeps what a save would write.
+    void SetRecovery(RecoveryStore *store);
+    RecoveryStore *Recovery() const { return recovery_; }
+    // Makes bytes of an MTL file the table, as unsaved edits of the current
+    // file: nothing is written, and the history starts there. False (and
+    // nothing changed) when they hold no machine table.
+    bool Recover(const QByteArray &bytes);
+    // The edits are given up: their recovery copy goes.
+    void DiscardRecovery();
+
 signals:
     // The table was replaced by a load.
     void Reset();
@@ -103,6 +115,7 @@ private:
     bool SetSlots(AttachmentSlots after, std::int32_t number, const QString &text);
     void Push(EditCommand *command);
     void Apply(const EditCommand &command, bool forward);
+    void UpdateRecovery();
 
     FileLayer &files_;
     std::int16_t attachMaxCount_;
@@ -112,4 +125,6 @@ private:
     std::vector<MtlLineFinding> findings_;
     QUndoStack history_;
     QUndoCommand *step_ = nullptr;  // collects the changes of an open step
+    RecoveryStore *recovery_ = nullptr;
+    bool loading_ = false;  // a copy left from before is still to be offered
 };

@@ -6,6 +6,7 @@
 #include "platform/TextFile.h"
 
 #include <QCryptographicHash>
+#include <QFileInfo>
 
 QString FormatAttachLine(const AttachmentSlots &attachments, int index)
 {
@@ -122,9 +123,14 @@ SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const Machine
     result.reason = outcome.reason;
     result.backupLeft = outcome.backupLeft;
     switch (outcome.status) {
-    case ReplaceOutcome::Replaced:
+    case ReplaceOutcome::Replaced: {
         result.hash = ContentHash(bytes);
+        // A save killed before its rename left its temporary file; the
+        // temporaries sit beside the link's target.
+        const QString target = QFileInfo(fileName).canonicalFilePath();
+        RemoveStaleTemporaries(files, target.isEmpty() ? fileName : target);
         break;
+    }
     case ReplaceOutcome::FolderMissing:
         result.message = 60;
         break;

@@ -1,11 +1,14 @@
 #include "SafeReplace.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QRandomGenerator>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <unistd.h>
 
 namespace {
@@ -32,7 +35,10 @@ bool LinkUnsupported(int err)
 
 class Replacer {
 public:
-    Replacer(FileLayer &fs, const QByteArray &bytes) : fs_(fs), bytes_(bytes) {}
+    Replacer(FileLayer &fs, const QByteArray &bytes, bool sync, mode_t newFileMode)
+        : fs_(fs), bytes_(bytes), sync_(sync), newFileMode_(newFileMode)
+    {
+    }
 
     ReplaceOutcome Run(const QString &name, bool withBackup)
     {
@@ -177,6 +183,8 @@ private:
                 if (fs_.Chown(fd, old_.st_uid, old_.st_gid) != 0)
                     fs_.Chown(fd, uid_t(-1), old_.st_gid);  // the group, where allowed
             }
+        } else if (newFileMode_ != 0) {
+            mode = newFileMode_;
         } else {
             const mode_t mask = ::umask(0);
             ::umask(mask);
@@ -184,7 +192,7 @@ private:
         }
         if (err == 0)
             err = fs_.Chmod(fd, mode);
-        if (err == 0)
+        if (err == 0 && sync_)
             err = fs_.Fsync(fd);
         const int closed = fs_.Close(fd);
         return err != 0 ? err : closed;
@@ -211,7 +219,7 @@ private:
                 fs_.Unlink(backup_);
             return Fail(err);
         }
-        if (const int synced = fs_.FsyncDir(dir_)) {
+        if (const int synced = sync_ ? fs_.FsyncDir(dir_) : 0) {
             // The new name may not survive a power cut: put the old file back.
             if (backupMade &&
                 (fs_.Rename(backup_, target_) != 0 || fs_.FsyncDir(dir_) != 0))
@@ -264,6 +272,8 @@ private:
 
     FileLayer &fs_;
     const QByteArray &bytes_;
+    bool sync_;
+    mode_t newFileMode_;
     QByteArray target_;
     QByteArray dir_;
     QByteArray backup_;
@@ -275,7 +285,26 @@ private:
 }  // namespace
 
 ReplaceOutcome ReplaceFile(FileLayer &fs, const QString &name, const QByteArray &bytes,
-                           bool withBackup)
+                           bool withBackup, bool sync, mode_t newFileMode)
 {
-    return Replacer(fs, bytes).Run(name, withBackup);
+    return Replacer(fs, bytes, sync, newFileMode).Run(name, withBackup);
+}
+
+void RemoveStaleTemporaries(FileLayer &fs, const QString &name)
+{
+    const QFileInfo info(name);
+    // The names WriteTemporary gives: "." NAME "." and up to seven base-36 digits.
+    const QRegularExpression own(QStringLiteral("^\\.%1\\.[0-9a-z]{1,7}$")
+                                     .arg(QRegularExpression::escape(info.fileName())));
+    const QDir dir = info.absoluteDir();
+    const time_t minuteAgo = ::time(nullptr) - 60;
+    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!own.match(entry).hasMatch())
+            continue;
+        const QByteArray path = QFile::encodeName(dir.filePath(entry));
+        struct stat st {};
+        if (fs.Lstat(path, st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            st.st_mtime < minuteAgo)
+            fs.Unlink(path);
+    }
 }

@@ -22,5 +22,14 @@ struct ReplaceOutcome {
 // which gets the bytes; a file with several hard links is written in place
 // after a complete backup copy, and put back from it when writing fails.
 // Mode, owner and group are kept where the process may set them.
+// sync false: no fsync of file or folder, for a copy whose loss in a power
+// cut costs nothing. newFileMode: the mode of a file that did not exist (0:
+// as the umask gives).
 ReplaceOutcome ReplaceFile(FileLayer &fs, const QString &name, const QByteArray &bytes,
-                           bool withBackup);
+                           bool withBackup, bool sync = true, mode_t newFileMode = 0);
+
+// Removes the hidden temporary files that a save of name killed before its
+// rename left behind in its folder, once older than a minute (younger ones
+// may belong to a save still running in another program). Regular files of
+// ours only, never through a link.
+void RemoveStaleTemporaries(FileLayer &fs, const QString &name);

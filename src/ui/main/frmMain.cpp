@@ -7,6 +7,7 @@
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "platform/FileSystem.h"
+#include "platform/TextFile.h"
 #include "ui/common/Warn.h"
 #include "ui/editor/OutlineDraw.h"
 #include "ui/editor/frmEditor.h"
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLocale>
 #include <QLabel>
 #include <QProcess>
 #include <QShortcut>
@@ -33,8 +35,10 @@ const QString kInitFileKey = QStringLiteral("Init File");
 
 frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), state_(state), dialogs_(dialogs), ui(new Ui::frmMain), fieldEvents_(this),
+      recovery_(state.files, RecoveryFolder(state.settings.Portable, state.settings.IniPath)),
       document_(state.files, state.AttachMaxCount)
 {
+    document_.SetRecovery(&recovery_);
     ui->setupUi(this);
     setFixedSize(size());
 
@@ -315,6 +319,9 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     if (!unloaded_) {
         unloaded_ = true;
+        // A normal end: whatever was not saved has been given up.
+        document_.DiscardRecovery();
+        recovery_.ClaimFile(QString());
         Form_Unload();
     }
     event->accept();
@@ -499,6 +506,104 @@ void frmMain::txtFileName_Change()
     if (result.message)
         ShowFileProblem(result.message, result.reason, QString());
     ShowFindings();
+    OfferLeftovers();
+}
+
+namespace {
+QByteArray BytesOf(const QString &path)
+{
+    QByteArray bytes;
+    ReadFileBytes(path, kMaxMtlFileBytes, bytes);
+    return bytes;
+}
+
+QString NameAndTime(const QString &path, const QDateTime &time)
+{
+    return QDir::toNativeSeparators(path) + QStringLiteral("  (") +
+           QLocale().toString(time.toLocalTime(), QLocale::ShortFormat) + u')';
+}
+}  // namespace
+
+void frmMain::TellUnusable(const QString &path, const QString &reason)
+{
+    QString text = state_.messages(75) + u'\n' + QDir::toNativeSeparators(path);
+    if (!reason.isEmpty())
+        text += u'\n' + reason;
+    dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+void frmMain::OfferLeftovers()
+{
+    if (recovery_.Claimed() == RecoveryStore::Claim::Elsewhere) {
+        // That program keeps the copy; offering it here would fork the edits.
+        dialogs_.MsgBox(state_.messages(73) + u'\n' +
+                            QDir::toNativeSeparators(document_.Current().Name()),
+                        MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    if (!OfferRecoveryCopy())
+        OfferBackup();
+}
+
+// True when the edits were taken back.
+bool frmMain::OfferRecoveryCopy()
+{
+    const RecoveryStore::Found found = recovery_.Find();
+    if (found.status == RecoveryStore::Found::None)
+        return false;
+    const QString &name = document_.Current().Name();
+    if (found.status == RecoveryStore::Found::Usable) {
+        if (found.bytes == BytesOf(name)) {
+            recovery_.Remove();  // nothing was lost
+            return false;
+        }
+        const MsgAnswer answer = dialogs_.MsgBox(
+            state_.messages(74) + u'\n' + NameAndTime(name, found.time), MsgButtons::YesNo,
+            MsgIcon::Question);
+        if (answer != MsgAnswer::Yes) {
+            recovery_.Remove();
+            return false;
+        }
+        if (document_.Recover(found.bytes)) {
+            ShowMachineTable();
+            return true;
+        }
+    }
+    // Kept for whoever can make use of it; this program writes no copy over it.
+    TellUnusable(found.path, found.reason);
+    recovery_.Stop();
+    return false;
+}
+
+void frmMain::OfferBackup()
+{
+    const QString name = document_.Current().Name();
+    // The backup lies beside the file a link names.
+    const QString target = QFileInfo(name).exists() ? QFileInfo(name).canonicalFilePath() : name;
+    const QString backup = target + QStringLiteral("bak");
+    const QFileInfo info(backup);
+    if (name.isEmpty() || !info.isFile() || info.isSymLink())
+        return;
+    QByteArray bytes;
+    QString reason;
+    if (ReadFileBytes(backup, kMaxMtlFileBytes, bytes, &reason) != ReadResult::Ok) {
+        TellUnusable(backup, reason);
+        return;
+    }
+    if (bytes == BytesOf(target)) {
+        state_.files.Unlink(QFile::encodeName(backup));  // a finished save's leftover
+        return;
+    }
+    const QString text = state_.messages(76) + u'\n' +
+                         NameAndTime(target, QFileInfo(target).lastModified()) + u'\n' +
+                         NameAndTime(backup, info.lastModified());
+    if (dialogs_.MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No,
+                        kProgramTitle) != MsgAnswer::Yes)
+        return;  // the next save removes it
+    if (document_.Recover(bytes))
+        ShowMachineTable();
+    else
+        TellUnusable(backup, QString());
 }
 
 void frmMain::ShowFileProblem(int message, const QString &reason, const QString &backupLeft)
@@ -584,6 +689,7 @@ bool frmMain::maybeSave()
         // A save that failed or was refused has said why; going on would lose the edits.
         return !document_.Changed();
     }
+    document_.DiscardRecovery();
     return true;
 }
 

@@ -79,6 +79,13 @@ private:
     void ShowFileProblem(int message, const QString &reason, const QString &backupLeft);
     // Message 69 over the lines the load dropped or saving will change.
     void ShowFindings();
+    // After a load: edits a crash left behind, or the backup of an
+    // interrupted save, offered as unsaved edits.
+    void OfferLeftovers();
+    bool OfferRecoveryCopy();
+    void OfferBackup();
+    // Message 75: a leftover that cannot be used, left where it is.
+    void TellUnusable(const QString &path, const QString &reason);
 
     // Undo and redo: the typing in the focused field while there is some,
     // else the last committed change of the document.
@@ -127,6 +134,7 @@ private:
     Dialogs &dialogs_;
     Ui::frmMain *ui;
     FieldEvents fieldEvents_;
+    RecoveryStore recovery_;
     Document document_;
     frmEditor *editor_ = nullptr;  // created on first need, kept for the run
 

@@ -1,0 +1,145 @@
+#include "Recovery.h"
+
+#include "MtlFile.h"
+#include "platform/SafeReplace.h"
+#include "platform/TextFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+const QByteArray kMagic = QByteArrayLiteral("QUILLMARK RECOVERY 1");
+// Room for the header lines beyond the largest file.
+constexpr qint64 kHeaderBytes = 64 * 1024;
+
+QString Absolute(const QString &name)
+{
+    return QDir::cleanPath(QFileInfo(name).absoluteFilePath());
+}
+}  // namespace
+
+RecoveryStore::RecoveryStore(FileLayer &files, const QString &folder)
+    : files_(files), folder_(folder)
+{
+}
+
+RecoveryStore::~RecoveryStore()
+{
+    Release();
+}
+
+QString RecoveryStore::PathFor(const QString &name) const
+{
+    // One copy per file, whatever its name holds: a hash of the whole path.
+    const QByteArray key =
+        QCryptographicHash::hash(Absolute(name).toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+    return QDir(folder_).filePath(QString::fromLatin1(key) + QStringLiteral(".recover"));
+}
+
+void RecoveryStore::Release()
+{
+    if (lockFd_ >= 0)
+        ::close(lockFd_);  // gives the lock back
+    lockFd_ = -1;
+    claim_ = Claim::Off;
+    name_.clear();
+    path_.clear();
+}
+
+RecoveryStore::Claim RecoveryStore::ClaimFile(const QString &name)
+{
+    Release();
+    if (folder_.isEmpty() || name.isEmpty())
+        return claim_;
+    // The copies hold the user's data: the folder is the user's alone.
+    const QFileInfo folder(folder_);
+    if (!folder.isDir() &&
+        !(QDir().mkpath(folder.absolutePath()) &&
+          (QDir().mkdir(folder.absoluteFilePath(), QFile::ReadOwner | QFile::WriteOwner |
+                                                       QFile::ExeOwner) ||
+           QFileInfo(folder_).isDir())))
+        return claim_;
+    const QString path = PathFor(name);
+    const int fd = ::open(QFile::encodeName(path + QStringLiteral(".lock")).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return claim_;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        claim_ = errno == EWOULDBLOCK ? Claim::Elsewhere : Claim::Off;
+        return claim_;
+    }
+    lockFd_ = fd;
+    name_ = Absolute(name);
+    path_ = path;
+    claim_ = Claim::Mine;
+    return claim_;
+}
+
+RecoveryStore::Found RecoveryStore::Find() const
+{
+    Found found;
+    if (claim_ != Claim::Mine || !QFileInfo::exists(path_))
+        return found;
+    found.path = path_;
+    found.status = Found::Unusable;
+    QByteArray data;
+    switch (ReadFileBytes(path_, kMaxMtlFileBytes + kHeaderBytes, data, &found.reason)) {
+    case ReadResult::Ok: break;
+    case ReadResult::TooLarge: found.reason = QStringLiteral("> 16 MiB"); return found;
+    default: return found;
+    }
+    // Four lines: the mark, the file's path, the time, an empty line; then the bytes.
+    qsizetype at = 0;
+    QList<QByteArray> header;
+    for (int i = 0; i < 4; ++i) {
+        const qsizetype end = data.indexOf('\n', at);
+        if (end < 0)
+            return found;
+        header << data.mid(at, end - at);
+        at = end + 1;
+    }
+    found.fileName = QString::fromUtf8(header[1]);
+    found.time = QDateTime::fromString(QString::fromLatin1(header[2]), Qt::ISODate);
+    if (header[0] != kMagic || !header[3].isEmpty() || !found.time.isValid() ||
+        data.size() - at > kMaxMtlFileBytes)
+        return found;
+    found.bytes = data.mid(at);
+    found.status = Found::Usable;
+    return found;
+}
+
+bool RecoveryStore::Write(const QByteArray &bytes)
+{
+    if (claim_ != Claim::Mine)
+        return false;
+    QByteArray data = kMagic + '\n' + name_.toUtf8() + '\n' +
+                      QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n\n";
+    data += bytes;
+    // A power cut may take the newest copy; a kill never does. No fsync, so
+    // that a commit never waits for the disk.
+    return ReplaceFile(files_, path_, data, false, false, 0600).Ok();
+}
+
+void RecoveryStore::Remove()
+{
+    if (claim_ == Claim::Mine)
+        files_.Unlink(QFile::encodeName(path_));
+}
+
+QString RecoveryFolder(bool portable, const QString &settingsFile)
+{
+    if (portable)
+        return QFileInfo(settingsFile).absolutePath();
+    const QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    // A relative value is to be ignored, as the base directory rules say.
+    const QString base = QDir::isAbsolutePath(state) ? state
+                                                     : QDir::homePath() + QStringLiteral("/.local/state");
+    return QDir(base).filePath(QStringLiteral("quillmark"));
+}

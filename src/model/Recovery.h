@@ -1,0 +1,63 @@
+#pragma once
+// Recovery copies: while a document has unsaved edits, the bytes a save would
+// write are kept in a folder of the user's, one file per edited file, so that
+// a crash or a kill loses nothing. A lock file beside each copy, held while a
+// program has that file open, tells a copy of a program still running from
+// one a dead program left.
+#include "platform/FileLayer.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+class RecoveryStore {
+public:
+    // folder: where the copies live; empty turns recovery off.
+    RecoveryStore(FileLayer &files, const QString &folder);
+    ~RecoveryStore();
+    RecoveryStore(const RecoveryStore &) = delete;
+    RecoveryStore &operator=(const RecoveryStore &) = delete;
+
+    enum class Claim {
+        Mine,       // this program keeps the copy of the file
+        Elsewhere,  // another running program has the file open
+        Off,        // no copies for this file (no folder, or no lock to be had)
+    };
+    // Takes the file for this program, giving up the one it had. An empty
+    // name gives up only.
+    Claim ClaimFile(const QString &name);
+    Claim Claimed() const { return claim_; }
+
+    struct Found {
+        enum Status { None, Usable, Unusable } status = None;
+        QString path;      // of the copy
+        QString fileName;  // the file it belongs to
+        QDateTime time;    // when it was written
+        QByteArray bytes;  // the file's bytes, as a save would have written them
+        QString reason;    // why it cannot be used
+    };
+    // The copy a program that ended without saving left for the claimed file.
+    Found Find() const;
+
+    // Keeps bytes as the claimed file's copy; false when it could not.
+    bool Write(const QByteArray &bytes);
+    void Remove();
+    // Writes no more copies for the claimed file (one is there that must stay).
+    void Stop() { claim_ = Claim::Off; }
+
+    QString PathFor(const QString &name) const;
+
+private:
+    void Release();
+
+    FileLayer &files_;
+    QString folder_;
+    QString name_;
+    QString path_;
+    Claim claim_ = Claim::Off;
+    int lockFd_ = -1;
+};
+
+// The folder of recovery copies: beside the settings of a portable copy,
+// else $XDG_STATE_HOME/quillmark, else ~/.local/state/quillmark.
+QString RecoveryFolder(bool portable, const QString &settingsFile);
