@@ -121,7 +121,9 @@ LoadResult Document::Load(const QString &name)
             current_.SetMissing(name);
         }
     }
+    // An empty stack keeps a reset clean state through clear().
     history_.clear();
+    history_.setClean();
     loading_ = false;
     emit Reset();
     return result;
@@ -146,6 +148,13 @@ bool Document::Recover(const QByteArray &bytes)
     history_.resetClean();  // unsaved from the start; the copy is kept again
     emit Reset();
     return true;
+}
+
+bool Document::CanRecover(const QByteArray &bytes) const
+{
+    MachineTable table;
+    AttachmentSlots attachments;
+    return ParseMtlLines(DecodeLines(bytes), attachMaxCount_, table, attachments);
 }
 
 void Document::DiscardRecovery()

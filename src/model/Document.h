@@ -97,6 +97,8 @@ public:
     // file: nothing is written, and the history starts there. False (and
     // nothing changed) when they hold no machine table.
     bool Recover(const QByteArray &bytes);
+    // Whether bytes hold a machine table at all.
+    bool CanRecover(const QByteArray &bytes) const;
     // The edits are given up: their recovery copy goes.
     void DiscardRecovery();
 

@@ -29,7 +29,7 @@ struct Scene {
         for (const QString &folder : {root.filePath("data"), outside}) QDir().mkpath(folder);
         WriteBytes(outside + "/keep", "KEEP");
         if (kind != "new") WriteBytes(Content(), kOld);
-        if (kind == "plain") WriteBytes(name + "bak", "STALE");
+        if (kind == "plain" || kind == "nolinks") WriteBytes(name + "bak", "STALE");
         if (kind == "hardlinked") ::link(qPrintable(name), qPrintable(root.filePath("data/other.mtl")));
         if (kind == "symlink") QFile::link(Content(), name);
     }
@@ -197,8 +197,9 @@ private slots:
     void replaceFailing()
     {
         using Mode = FaultyFiles::Mode;
-        for (const QString kind : {"plain", "hardlinked", "symlink", "new"}) {
+        for (const QString kind : {"plain", "hardlinked", "symlink", "new", "nolinks"}) {
             FaultyFiles counting;
+            counting.noHardLinks = kind == "nolinks";
             QVERIFY(ReplaceFile(counting, Scene(kind).name, kNew, true).Ok() && counting.Operations() >= 4);
             const QByteArray before = kind == "new" ? "<missing>" : kOld;
             for (Mode mode : {Mode::Once, Mode::FromThenOn, Mode::Kill})
@@ -206,6 +207,7 @@ private slots:
                     const QString where = QString("%1, mode %2, operation %3: ").arg(kind).arg(int(mode)).arg(at);
                     Scene s(kind);
                     FaultyFiles faulty(at, mode);
+                    faulty.noHardLinks = kind == "nolinks";
                     auto save = [&] { return ReplaceFile(faulty, s.name, kNew, true); };
                     ReplaceOutcome outcome;
                     int status = -1;  // the child's: 0 only where the fault ends it
@@ -232,6 +234,36 @@ private slots:
                 }
         }
     }
+    // What a power cut could leave: the new bytes synced before a name points at them, the rename synced before
+    // the backup goes; in place, the backup copy synced before the file is written.
+    void replacePowerCut()
+    {
+        for (const QString kind : {"plain", "nolinks", "hardlinked"}) {
+            Scene s(kind);
+            FaultyFiles fs;
+            fs.noHardLinks = kind == "nolinks";
+            QVERIFY(ReplaceFile(fs, s.name, kNew, true).Ok());
+            const QString log = kind + ": " + fs.log.join(", ");
+            auto at = [&fs](const QString &op, int from = 0) { return int(fs.log.indexOf(op, from)); };
+            const int rename = at("rename temp m.mtl"), write = at("write m.mtl");
+            if (kind == "hardlinked")
+                QVERIFY2(at("fsync m.mtlbak") >= 0 && at("fsync m.mtlbak") < write && write < at("fsync m.mtl") &&
+                         at("fsync m.mtl") < at("unlink m.mtlbak"), qPrintable(log));
+            else
+                QVERIFY2(at("fsync temp") >= 0 && at("fsync temp") < rename && at("fsyncdir", rename) > rename &&
+                         at("fsyncdir", rename) < at("unlink m.mtlbak", rename), qPrintable(log));
+            QVERIFY2(kind != "nolinks" || (at("write m.mtlbak") >= 0 && at("fsync m.mtlbak") < rename), qPrintable(log));
+        }
+        // In place, a write of the new bytes that fails puts the old bytes back, for every name of the file.
+        Scene s("hardlinked");
+        FaultyFiles counting;
+        QVERIFY(ReplaceFile(counting, s.name, kNew, true).Ok() && WriteBytes(s.name, kOld));
+        FaultyFiles failing(counting.logAt[counting.log.indexOf("write m.mtl")], FaultyFiles::Mode::Once);
+        QVERIFY(!ReplaceFile(failing, s.name, kNew, true).Ok());
+        QVERIFY(ReadBytes(s.name) == kOld && ReadBytes(s.root.filePath("data/other.mtl")) == kOld);
+        QVERIFY(!QFileInfo::exists(s.name + "bak"));
+    }
+
     void replaceLinks_data()
     {
         QTest::addColumn<QString>("setup");

@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "model/Recovery.h"
 #include "ui/editor/OutlineDraw.h"
 #include "ui/editor/PictureBox.h"
 #include "ui/editor/frmEditor.h"
@@ -68,6 +69,7 @@ struct Harness {
     frmEditor *editor = nullptr;  // an editor of our own on the main window
     std::function<void(const frmEditor::Request &)> realEditor, editorScript;
     QStringList events;  // editor runs, external editor starts, program ends
+    std::unique_ptr<RecoveryStore> other;  // another program's hold on a file
     int linesSeen = 0;
 
     Harness(const QByteArray &ini, const QByteArray &mes) : ini(ini)
@@ -144,6 +146,20 @@ struct Harness {
                      });
                      realEditor(r);
                  };
+             }},
+            {"leftover", [&] {  // a recovery copy a dead program left for the file, holding the text
+                 RecoveryStore store(files, dir.path());
+                 store.ClaimFile(path(name)), store.Write(rest.toUtf8());
+             }},
+            {"spoil", [&] {  // the file's recovery copy made of the text, or over the size limit ("BIG")
+                 const QString copy = RecoveryStore(files, dir.path()).PathFor(path(name));
+                 WriteBytes(copy, rest.toUtf8()), rest == "BIG" && QFile::resize(copy, 17 << 20);
+             }},
+            {"hold", [&] { other = std::make_unique<RecoveryStore>(files, dir.path()), other->ClaimFile(path(arg)); }},
+            {"old", [&] {  // a file last written two minutes ago
+                 QFile f(path(arg));
+                 ok = f.open(QIODevice::WriteOnly) && f.setFileTime(QDateTime::currentDateTime().addSecs(-120),
+                                                                    QFileDevice::FileModificationTime);
              }},
             {"disk", [&] { files.Arm(1, arg == "fails" ? FaultyFiles::Mode::FromThenOn : FaultyFiles::Mode::None); }},
             {"setini", [&] { WriteIniValue(state, "Config", arg.section('=', 0, 0), arg.section('=', 1)); }},
@@ -240,6 +256,17 @@ struct Harness {
                  const QStringList lines = fake.boxes.isEmpty() ? QStringList() : fake.boxes.last().details.split('\n');
                  return lines.filter(QRegularExpression("^[-+](?![-+]{2} )")).join('/');
              }},
+            {"copy", [&] {  // the value on the key's line of the file's recovery copy; "none" without a copy
+                 const QString copy = RecoveryStore(files, dir.path()).PathFor(path(arg.section(' ', 0, 0)));
+                 const QByteArray bytes = ReadBytes(copy), key = arg.section(' ', 1).toLatin1() + " = ";
+                 if (bytes == "<missing>") return QString("none");
+                 const bool mine = (QFile::permissions(copy) & 0x0077) == 0;  // the user's alone
+                 for (const QByteArray &line : bytes.split('\n'))
+                     if (line.startsWith(key)) return QString::fromLatin1(line.mid(key.size()).chopped(1)) + (mine ? "" : " shared");
+                 const qsizetype body = bytes.indexOf("\n\n");  // after the header, if it has one
+                 return QString(bytes.size() > 1000 ? "big" : body < 0 ? bytes : bytes.mid(body + 2)).trimmed();
+             }},
+            {"exists", [&] { return yes(QFileInfo::exists(path(arg))); }},
             {"same", [&] { return yes(ReadBytes(path(arg)) == ReadBytes(kSample)); }},  // the example's bytes
             {"beeps", [&] { return number(fake.beeps); }},
             {"changed", [&] { return yes(win->DataChanged()); }},
@@ -441,6 +468,35 @@ void TestWindows::scenario_data()
         "-SPINDLE MAX = 12000/-OPERATOR NOTE - BELOW 80 PERCENT/-STROKE(X) = 500.12345/+STROKE(X) = 500.123/+STROKE(Y) "
         "= 7.; file f.mtl SPINDLE MAX: 12000; changed: 1; answer Yes; click btnEntry; file f.mtl STROKE(X): 500.123; "
         "fill txtStroke_1 8; click btnEntry; said: M693 ok!, M70 yn?/No, M70 yn?/No, M57 oki, M57 oki");
+
+    // What a crash or an interrupted save leaves behind is kept, offered, and cleared away.
+    row("recovery copy: private, kept while unsaved; gone when undone, saved, given up, or at a normal end", "load; "
+        "copy sample.mtl STROKE(X): none; fill txtStroke_0 9; copy sample.mtl STROKE(X): 9.; key Ctrl+Z; copy "
+        "sample.mtl STROKE(X): none; key Ctrl+Y; click btnEntry; copy sample.mtl STROKE(X): none; fill txtStroke_0 8; "
+        "answer No; click btnEnd; said: M57 oki, M41 ynci; copy sample.mtl STROKE(X): none; events: end");
+    row("recovery copy: the close box ends without one", "load; fill txtStroke_0 9; answer No; close; said: M41 ynci; "
+        "copy sample.mtl STROKE(X): none");
+    const QString disk = "write r.mtl NAME = R\r\nSTROKE(X) = 1\r\n; ", copy = "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\n; ";
+    row("a dead program's copy: Yes shows the edits unsaved and writes nothing; No removes it", disk + copy + "answer "
+        "Yes; setfile r.mtl; said: M74 yn?; text txtStroke_0: 9.; changed: 1; file r.mtl STROKE(X): 1; copy r.mtl "
+        "STROKE(X): 9.; enabled btnUndo: false; setfile o.mtl; " + copy + "answer No; setfile r.mtl; said: M74 yn?, M74 "
+        "yn?; text txtStroke_0: 1.; changed: 0; copy r.mtl STROKE(X): none");
+    row("a dead program's copy of a file now gone, and one equal to the file", copy + "answer Yes; setfile r.mtl; said: "
+        "M74 yn?; text txtStroke_0: 9.; setfile o.mtl; write r.mtl NAME = R\r\nSTROKE(X) = 9\r\n; " + copy + "setfile "
+        "r.mtl; said: M74 yn?; changed: 0; copy r.mtl STROKE(X): none");
+    row("a running program's copy: told, neither offered nor overwritten", disk + copy + "hold r.mtl; setfile r.mtl; "
+        "said: M73 oki; text txtStroke_0: 1.; fill txtStroke_0 5; copy r.mtl STROKE(X): 9");
+    row("copies that cannot be used: told, left in place, not overwritten", disk + "spoil r.mtl garbage; setfile r.mtl; "
+        "said: M75 ok!; fill txtStroke_0 5; copy r.mtl STROKE(X): garbage; " + QString(disk).replace("r.mtl", "s.mtl") +
+        "spoil s.mtl BIG; setfile s.mtl; leftover t.mtl # nothing\r\n; setfile t.mtl; said: M75 ok!, M75 ok!, M75 ok!; "
+        "copy s.mtl STROKE(X): big; copy t.mtl STROKE(X): # nothing");
+    row("an interrupted save's backup: a different one offered, Yes loads it unsaved; an equal one removed", disk +
+        "write r.mtlbak NAME = R\r\nSTROKE(X) = 7\r\n; answer Yes; setfile r.mtl; said: M76 yn?/No; text txtStroke_0: "
+        "7.; changed: 1; file r.mtl STROKE(X): 1; exists r.mtlbak: 1; " + QString(disk).replace("r.mtl", "q.mtl") +
+        "write q.mtlbak NAME = R\r\nSTROKE(X) = 1\r\n; setfile q.mtl; exists q.mtlbak: 0");
+    row("a killed save's temporary files go with the next save; young and foreign ones stay", "load; old "
+        ".sample.mtl.k3x9; old .sample.mtl.K3X9; write .sample.mtl.zz9 young; click btnEntry; said: M57 oki; exists "
+        ".sample.mtl.k3x9: 0; exists .sample.mtl.K3X9: 1; exists .sample.mtl.zz9: 1");
 
     // The attachment list and the initial attachment.
     const QString add = "load; pick 1; input ", none = "; changed: 0; row: 1; drawn: 1; rows: 01,02,05";

@@ -552,7 +552,7 @@ bool frmMain::OfferRecoveryCopy()
     if (found.status == RecoveryStore::Found::None)
         return false;
     const QString &name = document_.Current().Name();
-    if (found.status == RecoveryStore::Found::Usable) {
+    if (found.status == RecoveryStore::Found::Usable && document_.CanRecover(found.bytes)) {
         if (found.bytes == BytesOf(name)) {
             recovery_.Remove();  // nothing was lost
             return false;
@@ -564,10 +564,9 @@ bool frmMain::OfferRecoveryCopy()
             recovery_.Remove();
             return false;
         }
-        if (document_.Recover(found.bytes)) {
-            ShowMachineTable();
-            return true;
-        }
+        document_.Recover(found.bytes);
+        ShowMachineTable();
+        return true;
     }
     // Kept for whoever can make use of it; this program writes no copy over it.
     TellUnusable(found.path, found.reason);
@@ -594,16 +593,18 @@ void frmMain::OfferBackup()
         state_.files.Unlink(QFile::encodeName(backup));  // a finished save's leftover
         return;
     }
+    if (!document_.CanRecover(bytes)) {
+        TellUnusable(backup, QString());
+        return;
+    }
     const QString text = state_.messages(76) + u'\n' +
                          NameAndTime(target, QFileInfo(target).lastModified()) + u'\n' +
                          NameAndTime(backup, info.lastModified());
     if (dialogs_.MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No,
                         kProgramTitle) != MsgAnswer::Yes)
         return;  // the next save removes it
-    if (document_.Recover(bytes))
-        ShowMachineTable();
-    else
-        TellUnusable(backup, QString());
+    document_.Recover(bytes);
+    ShowMachineTable();
 }
 
 void frmMain::ShowFileProblem(int message, const QString &reason, const QString &backupLeft)
