@@ -470,7 +470,8 @@ void TestWindows::scenario_data()
         "fill txtStroke_1 8; click btnEntry; said: M693 ok!, M70 yn?/No, M70 yn?/No, M57 oki, M57 oki");
 
     // What a crash or an interrupted save leaves behind is kept, offered, and cleared away.
-    row("recovery copy: private, kept while unsaved; gone when undone, saved, given up, or at a normal end", "load; "
+    row("recovery copy: private, kept while unsaved (another program on another file aside); gone when undone, saved, "
+        "given up, or at a normal end", "hold other.mtl; load; "
         "copy sample.mtl STROKE(X): none; fill txtStroke_0 9; copy sample.mtl STROKE(X): 9.; key Ctrl+Z; copy "
         "sample.mtl STROKE(X): none; key Ctrl+Y; click btnEntry; copy sample.mtl STROKE(X): none; fill txtStroke_0 8; "
         "answer No; click btnEnd; said: M57 oki, M41 ynci; copy sample.mtl STROKE(X): none; events: end");
