@@ -148,8 +148,8 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
         {66, "The settings file could not be written."},
         {67, "The file is too large to load (limit 16 MiB)."},
         {68, "MTL file"},
-        {69, "Some lines of this file are not kept as they stand: saving drops or changes them "
-             "(line: text)."},
+        {69, "Some lines of this file are not kept as they stand: saving drops or changes them. "
+             "Lines (number: text): "},
         {70, "Saving drops or changes lines of this file (see the details). Save anyway?"},
         {71, "Undo"},
         {72, "Redo"},
