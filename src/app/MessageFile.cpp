@@ -148,6 +148,8 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
         {66, "The settings file could not be written."},
         {67, "The file is too large to load (limit 16 MiB)."},
         {68, "MTL file"},
+        {69, "Attachment outline"},
+        {70, "%1 stages, widest %2, total height %3"},
     };
     for (const auto &[number, text] : kNewer)
         table.SetMissing(number, QString::fromLatin1(text));

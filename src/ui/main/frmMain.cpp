@@ -8,6 +8,7 @@
 #include "model/SlotOrder.h"
 #include "platform/FileSystem.h"
 #include "ui/common/Warn.h"
+#include "ui/common/WindowSetup.h"
 #include "ui/editor/OutlineDraw.h"
 #include "ui/editor/frmEditor.h"
 
@@ -136,6 +137,7 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         return QProcess::startDetached(program, arguments);
     };
     endProgram = [] { QCoreApplication::quit(); };
+    SetUpWindow(*this, state_.messages);
 }
 
 frmMain::~frmMain()
