@@ -37,7 +37,7 @@ bool IsInputField(const QWidget *w)
 // Gives each input field without a visible label leading to it a hidden one
 // that carries its accessible name. Runs at every showing: the names come from
 // the message file when the window loads. (Qt's item views report no label
-// relation at all; the list is named by its label's text instead.)
+// relation at all: a list has its accessible name only.)
 class LabelRelations : public QObject {
 public:
     using QObject::QObject;
@@ -55,11 +55,11 @@ private:
     {
         const QList<QLabel *> labels = window.findChildren<QLabel *>();
         for (QWidget *field : window.findChildren<QWidget *>()) {
-            if (!IsInputField(field) || !field->parentWidget())
-                continue;
-            // A drop-down list is read out on its own when it opens.
+            // A drop-down list is a window of its own, read out when it opens.
             if (auto *combo = qobject_cast<QComboBox *>(field))
                 combo->view()->setAccessibleName(combo->accessibleName());
+            if (!IsInputField(field) || field->window() != &window)
+                continue;
             const QString hiddenName = kHiddenLabelPrefix + field->objectName();
             QLabel *hidden = nullptr;
             bool labelled = false;
