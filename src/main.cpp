@@ -6,9 +6,11 @@
 #include "platform/FileSystem.h"
 #include "platform/QtDialogs.h"
 #include "ui/common/Fonts.h"
+#include "ui/common/WindowSetup.h"
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 
 namespace {
@@ -41,6 +43,10 @@ int main(int argc, char *argv[])
         return *exitStatus;
 
     QApplication app(argc, argv);
+    InstallAccessibleFactory();
+    // Both windows and the task bar show it; the installed theme's icon wins.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(QUILLMARK_APP_ID),
+                                                 QIcon(QStringLiteral(":/" QUILLMARK_APP_ID ".svg"))));
     RegisterFontSubstitutes();
 
     QtDialogs dialogs;

@@ -159,6 +159,8 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
         {75, "This copy cannot be used and is left as it is:"},
         {76, "A save of this file was interrupted. Its backup holds other content than the file. "
              "Open the backup's content as unsaved edits?"},
+        {77, "Attachment outline"},
+        {78, "%1 stages, widest %2, total height %3"},
     };
     for (const auto &[number, text] : kNewer)
         table.SetMissing(number, QString::fromLatin1(text));

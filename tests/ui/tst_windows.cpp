@@ -249,6 +249,29 @@ struct Harness {
                      return e->testAttribute(Qt::WA_InputMethodEnabled) ? e->objectName() : QString(); });
              }},
             {"painted", [&] { return view->grab().toImage().pixelColor(2, 2).name(); }},
+            {"sharp", [&] {  // on screen, at the scale's pixel ratio: each line one device pixel wide, none blurred
+                 const QImage g = view->grab().toImage();
+                 auto black = [&](int x, int y) { return g.pixelColor(x, y) == Qt::black; };
+                 for (int y = 0; y + 1 < view->Picture().height(); ++y)
+                     for (int x = 0; x + 1 < view->Picture().width(); ++x)
+                         if ((!black(x, y) && g.pixelColor(x, y) != view->BackColor()) ||
+                             (black(x, y) && black(x + 1, y) && black(x, y + 1) && black(x + 1, y + 1)))
+                             return QString("not at %1,%2").arg(x).arg(y);
+                 return QString("one pixel");
+             }},
+            {"margin", [&] {  // every shown text starts 5 pixels (at the scale's size) or more from its box's edge
+                 for (QLineEdit *box : root()->findChildren<QLineEdit *>()) {
+                     const QImage g = box->grab().toImage();  // past the frame, into the box's background
+                     for (int y = g.height() / 4, x = 0; y < g.height() * 3 / 4 && box->isVisible(); ++y, x = 0) {
+                         while (x < g.width() && g.pixelColor(x, y) != box->palette().color(QPalette::Base))
+                             ++x;
+                         for (; x < 5 * g.devicePixelRatio(); ++x)
+                             if (qGray(g.pixel(x, y)) < 96)
+                                 return box->objectName() + " at " + number(x / g.devicePixelRatio());
+                     }
+                 }
+                 return QString("clear");
+             }},
             {"redrawn", [&] { return yes(std::exchange(linesSeen, view->LinesDrawn()) < view->LinesDrawn()); }},
             {"events", [&] { return events.join(", "); }},
             {"box", [&] { return fake.boxes.isEmpty() ? "" : QString(fake.boxes.last().text).replace('\n', '/'); }},  // the last, whole
@@ -346,10 +369,10 @@ private slots:
     {
         QFETCH(QString, script);
         QStringList steps = script.split(QRegularExpression("; *"));
-        QByteArray ini, mes = "MAX_INDEX = 76\r\n";
+        QByteArray ini, mes = "MAX_INDEX = 78\r\n";
         if (steps[0].startsWith("ini "))
             ini = QByteArray::fromPercentEncoding(steps.takeFirst().mid(4).toUtf8());
-        for (int i = 0; i <= 76; ++i)  // message n reads "Mn", unless the script asks for the shipped English file
+        for (int i = 0; i <= 78; ++i)  // message n reads "Mn", unless the script asks for the shipped English file
             mes += QString("GSTR(%1) = \"M%1\"\r\n").arg(i).toLatin1();
         Harness h(ini, steps.removeAll("english") ? ReadBytes(QM_SOURCE_DIR "/resources/lang/en/Quillmark.mes") : mes);
         QVERIFY(h.win);
@@ -523,9 +546,12 @@ void TestWindows::scenario_data()
         "SQUARE/-5,10\r\nATTACHMENT03 = SQUARE/10,20\r\nATTACHMENT04 = SQUARE/30,5,NOSE\r\n; setfile g.mtl; rows: "
         "03,04; pick 1; work: 4 1/1 30 5 NOSE; click btnEdit; events: editor 4 at 3; pick 0; answer Yes; click btnDel; "
         "said: M691 ok!, ATTACHMENT03M51 yn?; rows: 04; slots: 1 1/1 -5 10 | 4 1/1 30 5 NOSE");
+    // Also run at the scale factors 1.25, 1.5 and 2 (CMakeLists.txt).
+    row("scaled screens: one-pixel outlines, text clear of the frame", "load; pick 0; sharp: one pixel; margin: clear; "
+        "open 1 1; sharp: one pixel; margin: clear");
     row("absurd outlines: clipped, or at the centre", "write x.mtl NAME = X\r\nATTACHMENT01 = "
         "SQUARE/1,1e30,1,-1e30,1,1\r\nATTACHMENT02 = SQUARE/3e38,3e38,3e38,3e38\r\n; setfile x.mtl; pick 0; drawn box: "
-        "16,0 105x117; pick 1; drawn box: 69,116 1x1");
+        "16,0 105x117; pick 1; drawn box: 68,116 1x1");  // 68: the middle pixel of 137
     row("initial: half to even, negative, blanks; refused", "load; fill txtAttachInit 1.5; initial: 2; changed: 1; "
         "text txtAttachInit: 1.5; fill txtAttachInit -4; initial: -4; fill txtAttachInit    ; initial: 0; text "
         "txtAttachInit: 0; fill txtAttachInit x1; focus: txtAttachInit; fill txtAttachInit 2147483648; said: M42 ok!, "
@@ -562,6 +588,9 @@ void TestWindows::scenario_data()
     const QString e = "write e.mtl NAME = E\r\nATTACHMENT03 = SQUARE/4,2\r\nATTACHMENT12 = UNDEFINE2/10,5,20,5,ABC"
                       "\r\n; setfile e.mtl; ", open12 = e + "open 2 12; ";
     const QString untouched = "slots: 3 1/1 4 2 | 12 2/2 10,20 5,5 ABC";
+    row("the outline described; the editor opens on the number", "english; load; pick 0; accessibleDescription "
+        "pictView: 3 stages, widest 200, total height 190; open 1 1; focus: txtAttachNo; accessibleDescription "
+        "pctbView: 3 stages, widest 200, total height 190; type txtAttachNo 5; accessibleDescription pctbView:");
     row("editor: an attachment; Entry keeps name and shape", open12 + "index: 1; text txtWidth_1: 20.; text "
         "txtHight_0: 5.; text txtHight_2: 0.; drawn box: 30,116 245x123; type txtHight_1 7; click btnEntry; slots: 3 "
         "1/1 4 2 | 12 2/2 10,20 5,7 ABC; echanged: 0; visible frmEditor: true; changed: 1");

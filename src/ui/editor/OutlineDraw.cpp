@@ -18,11 +18,12 @@ void AttachDraw(const AttachmentRecord &record, Canvas &box)
 {
     // Stages count upwards while each is at least as wide as the one below.
     float W = 0.0f, H = 0.0f;
-    for (int i = 0; i < 5; ++i) {
-        if (W > record.Width[i])
+    int stages = 0;
+    for (; stages < 5; ++stages) {
+        if (W > record.Width[stages])
             break;
-        W = record.Width[i];
-        H += record.Height[i];
+        W = record.Width[stages];
+        H += record.Height[stages];
     }
     if (!(W > 0.0f) || !(H > 0.0f))
         return;  // nothing to draw: the box keeps what it showed
@@ -39,12 +40,9 @@ void AttachDraw(const AttachmentRecord &record, Canvas &box)
 
     const float cf = static_cast<float>(c);
     float y = static_cast<float>(base);
-    float p = 0.0f;
     float h = 0.0f;
-    for (int i = 0; i < 5; ++i) {
-        if (p > record.Width[i])
-            break;
-        p = record.Width[i];
+    // Exactly the counted stages are drawn.
+    for (int i = 0; i < stages; ++i) {
         h = record.Width[i] / 2.0f * s;
         const float t = y - s * record.Height[i];
         box.Line(cf + h, y, cf - h, y);
@@ -53,4 +51,5 @@ void AttachDraw(const AttachmentRecord &record, Canvas &box)
         y = t;
     }
     box.Line(cf + h, y, cf - h, y);
+    box.Outline(stages, W, H);
 }

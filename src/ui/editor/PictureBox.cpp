@@ -1,5 +1,7 @@
 #include "PictureBox.h"
 
+#include "model/Numbers.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -53,18 +55,17 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 
 void PictureBox::EnsureImage()
 {
-    const QSize want = size().expandedTo(QSize(1, 1));
-    if (image_.size() == want)
+    const qreal ratio = devicePixelRatioF();
+    const QSize want = (QSizeF(size()) * ratio).toSize().expandedTo(QSize(1, 1));
+    if (image_.size() == want && ratio_ == ratio)
         return;
-    // Keep what was drawn: the window may be resized or laid out after the
-    // first drawing.
-    QImage next(want, QImage::Format_RGB32);
-    next.fill(back_);
-    if (!image_.isNull()) {
-        QPainter p(&next);
-        p.drawImage(0, 0, image_);
-    }
-    image_ = std::move(next);
+    // Keep what was drawn: the window may be laid out, or moved to a screen
+    // of another scale, after the first drawing.
+    image_ = QImage(want, QImage::Format_RGB32);
+    ratio_ = ratio;
+    image_.fill(back_);
+    for (const Segment &line : lines_)
+        Rasterise(line);
 }
 
 void PictureBox::SetBackColor(const QColor &color)
@@ -85,6 +86,8 @@ int PictureBox::HeightTwips() const
 
 void PictureBox::Clear()
 {
+    lines_.clear();
+    setAccessibleDescription(QString());
     EnsureImage();
     image_.fill(back_);
     update();
@@ -93,31 +96,54 @@ void PictureBox::Clear()
 void PictureBox::Line(float x1, float y1, float x2, float y2)
 {
     EnsureImage();
-    double ax = x1 / kTwipsPerPixel, ay = y1 / kTwipsPerPixel;
-    double bx = x2 / kTwipsPerPixel, by = y2 / kTwipsPerPixel;
+    lines_.push_back({x1, y1, x2, y2});
+    Rasterise(lines_.back());
+    ++linesDrawn_;
+    update();
+}
+
+void PictureBox::Rasterise(const Segment &line)
+{
+    const double scale = ratio_ / kTwipsPerPixel;
+    double ax = line.x1 * scale, ay = line.y1 * scale;
+    double bx = line.x2 * scale, by = line.y2 * scale;
     if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by))
         return;
     const QRectF bounds(-2.0, -2.0, image_.width() + 4.0, image_.height() + 4.0);
     if (!ClipLine(ax, ay, bx, by, bounds))
         return;
+    // The device pixel each end falls in, and a one-pixel pen: a line is one
+    // pixel wide at every scale, never smeared over two.
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(Qt::black, 0, Qt::SolidLine));  // cosmetic: one pixel
-    const QPointF a(ax, ay), b(bx, by);
+    p.setPen(QPen(Qt::black, 0, Qt::SolidLine));
+    auto pixel = [](double x, double y) { return QPoint(int(std::floor(x)), int(std::floor(y))); };
+    const QPoint a = pixel(ax, ay), b = pixel(bx, by);
     if (a == b)
         p.drawPoint(a);
     else
         p.drawLine(a, b);
-    ++linesDrawn_;
-    update();
 }
 
-void PictureBox::paintEvent(QPaintEvent *event)
+void PictureBox::Outline(int stages, float widest, float height)
 {
+    // As the boxes show numbers, less the point of a whole one, which a
+    // screen reader would read out.
+    auto spoken = [](float value) {
+        QString text = FormatNumber(value, Pattern::Decimal);
+        return text.endsWith(u'.') ? text.chopped(1) : text;
+    };
+    if (!outlineText_.isEmpty())
+        setAccessibleDescription(outlineText_.arg(stages).arg(spoken(widest), spoken(height)));
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    EnsureImage();
     QPainter p(this);
-    const QRect r = event->rect();
-    p.fillRect(r, back_);
-    p.drawImage(r.topLeft(), image_, r);
+    // The picture's pixels land one to one on the screen's.
+    p.fillRect(rect(), back_);
+    p.drawImage(QRectF(QPointF(0, 0), QSizeF(image_.size()) / ratio_), image_);
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)

@@ -6,6 +6,7 @@
 #include "model/SlotOrder.h"
 #include "ui/common/FieldEvents.h"
 #include "ui/common/Warn.h"
+#include "ui/common/WindowSetup.h"
 #include "ui_frmEditor.h"
 
 #include <QKeyEvent>
@@ -89,6 +90,7 @@ frmEditor::frmEditor(AppState &state, Dialogs &dialogs, QWidget *parent)
     connect(ui->btnShow, &QPushButton::clicked, this, [this] { btnShow_Click(); });
     connect(ui->btnEntry, &QPushButton::clicked, this, [this] { btnEntry_Click(); });
     connect(ui->btnClose, &QPushButton::clicked, this, [this] { btnClose_Click(); });
+    SetUpWindow(*this, state_.messages);
 }
 
 frmEditor::~frmEditor() = default;
@@ -148,7 +150,7 @@ void frmEditor::Load(const Request &request)
 
     // The controls outlive a closing; put back what the design gives them.
     ShowStages(true);
-    ui->pctbView->setFocus();
+    ui->txtAttachNo->setFocus();
     displaying_ = true;
     editIndex_ = -1;
     ui->txtAttachNo->setText(QStringLiteral("0"));

@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 #include "ui/common/Warn.h"
+#include "ui/common/WindowSetup.h"
 #include "ui/editor/OutlineDraw.h"
 #include "ui/editor/frmEditor.h"
 
@@ -182,6 +183,7 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         return QProcess::startDetached(program, arguments);
     };
     endProgram = [] { QCoreApplication::quit(); };
+    SetUpWindow(*this, state_.messages);
 }
 
 frmMain::~frmMain()

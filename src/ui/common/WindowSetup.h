@@ -1,0 +1,18 @@
+#pragma once
+// What screen readers and scaled screens need of a window, set up by one call
+// at the end of the window's constructor.
+#include "platform/MessageTable.h"
+
+class QWidget;
+
+// Screen readers: every input field gets a label relation (a hidden label
+// with the field's accessible name where no visible label leads to it), and
+// an outline picture is named (message 69) and describes what it shows
+// (message 70). Scaled screens: text boxes keep a margin before their first
+// character. A window of fixed size offers no maximize button.
+void SetUpWindow(QWidget &window, const MessageTable &messages);
+
+// A plain top-level widget is exposed as a window (a frame), not as a filler,
+// and an outline picture as an image. Install once the QApplication exists,
+// before any window: Qt keeps the first interface it made for a widget.
+void InstallAccessibleFactory();
