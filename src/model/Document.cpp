@@ -91,6 +91,9 @@ Document::Document(FileLayer &files, std::int16_t attachMaxCount, QObject *paren
 
 Document::~Document()
 {
+    // Taking the history apart signals; the document is no longer there for it,
+    // and a copy left for recovery must stay.
+    history_.disconnect(this);
     delete step_;
 }
 
@@ -187,18 +190,18 @@ bool Document::CanSave() const
     return !info.exists() && !info.isSymLink() && info.absoluteDir().exists();
 }
 
-int Document::OverwriteQuestion() const
+Document::Risk Document::OverwriteRisk() const
 {
     switch (current_.GetState()) {
     case CurrentFile::State::None:
-        return 0;
+        return Risk::None;
     case CurrentFile::State::Failed:
-        return FileExists(current_.Name()) ? 63 : 0;
+        return FileExists(current_.Name()) ? Risk::NotLoaded : Risk::None;
     case CurrentFile::State::Loaded:
     case CurrentFile::State::Missing:
-        return current_.SameOnDisk() ? 0 : 62;
+        return current_.SameOnDisk() ? Risk::None : Risk::ChangedOnDisk;
     }
-    return 0;
+    return Risk::None;
 }
 
 QString Document::Difference() const
