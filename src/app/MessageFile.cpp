@@ -140,27 +140,27 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
     }
     // A message file made for an older version lacks the newer numbers; a
     // question must never come up without its text.
-    static const std::pair<int, const char *> kNewer[] = {
-        {62, "The file has been changed by another program since it was loaded. Overwrite it?"},
-        {63, "This file could not be loaded. Overwrite it with an empty machine table?"},
-        {64, "The file has been saved, but its backup could not be removed:"},
-        {65, "The settings file cannot be read. Default settings are used and the file is left unchanged."},
-        {66, "The settings file could not be written."},
-        {67, "The file is too large to load (limit 16 MiB)."},
-        {68, "MTL file"},
-        {69, "Some lines of this file are not kept as they stand: saving drops or changes them. "
+    static const std::pair<Msg, const char *> kNewer[] = {
+        {Msg::ChangedOnDisk, "The file has been changed by another program since it was loaded. Overwrite it?"},
+        {Msg::OverwriteUnloadable, "This file could not be loaded. Overwrite it with an empty machine table?"},
+        {Msg::BackupLeft, "The file has been saved, but its backup could not be removed:"},
+        {Msg::SettingsUnreadable, "The settings file cannot be read. Default settings are used and the file is left unchanged."},
+        {Msg::SettingsNotWritten, "The settings file could not be written."},
+        {Msg::FileTooLarge, "The file is too large to load (limit 16 MiB)."},
+        {Msg::MtlFileType, "MTL file"},
+        {Msg::LinesNotKept, "Some lines of this file are not kept as they stand: saving drops or changes them. "
              "Lines (number: text): "},
-        {70, "Saving drops or changes lines of this file (see the details). Save anyway?"},
-        {71, "Undo"},
-        {72, "Redo"},
-        {73, "This file is open in another Quillmark window, which keeps its unsaved edits."},
-        {74, "Unsaved edits of this file were kept when Quillmark last ended without saving them. "
+        {Msg::SaveDropsLines, "Saving drops or changes lines of this file (see the details). Save anyway?"},
+        {Msg::Undo, "Undo"},
+        {Msg::Redo, "Redo"},
+        {Msg::OpenElsewhere, "This file is open in another Quillmark window, which keeps its unsaved edits."},
+        {Msg::RecoverEdits, "Unsaved edits of this file were kept when Quillmark last ended without saving them. "
              "Recover them?"},
-        {75, "This copy cannot be used and is left as it is:"},
-        {76, "A save of this file was interrupted. Its backup holds other content than the file. "
+        {Msg::LeftoverUnusable, "This copy cannot be used and is left as it is:"},
+        {Msg::InterruptedSaveBackup, "A save of this file was interrupted. Its backup holds other content than the file. "
              "Open the backup's content as unsaved edits?"},
-        {77, "Attachment outline"},
-        {78, "%1 stages, widest %2, total height %3"},
+        {Msg::OutlineName, "Attachment outline"},
+        {Msg::OutlineDescription, "%1 stages, widest %2, total height %3"},
     };
     for (const auto &[number, text] : kNewer)
         table.SetMissing(number, QString::fromLatin1(text));

@@ -63,11 +63,16 @@ public:
     const std::vector<MtlLineFinding> &Findings() const { return findings_; }
 
     // Saving. CanSave: there is a name to save to (an existing file, or a new
-    // name in an existing folder). Overwrite: the question to ask first, if
-    // any: 62 when another program changed the file, 63 when it could not be
-    // loaded. Difference: on-disk lines against the lines a save writes.
+    // name in an existing folder). OverwriteRisk: what a save would put at
+    // risk, to be asked about first. Difference: on-disk lines against the
+    // lines a save writes.
+    enum class Risk {
+        None,
+        ChangedOnDisk,  // another program changed the file since it was loaded or saved
+        NotLoaded,      // the file is there, but it gave no machine table
+    };
     bool CanSave() const;
-    int OverwriteQuestion() const;
+    Risk OverwriteRisk() const;
     QString Difference() const;
     // The exact bytes a save writes now; false when a text has no windows-31j form.
     bool FileBytes(QByteArray &bytes) const;

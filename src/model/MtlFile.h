@@ -42,10 +42,19 @@ private:
 // Far above what 32767 attachments can fill; a larger file is refused unread.
 inline constexpr qint64 kMaxMtlFileBytes = 16 * 1024 * 1024;
 
-// What a load did. The caller shows the message, if any.
+// What went wrong with a file. The windows and mtlcheck tell it in their words.
+enum class FileProblem {
+    None,
+    NotMtlFile,     // not named .mtl, missing, or unreadable
+    TooLarge,       // over kMaxMtlFileBytes: refused unread
+    FolderMissing,  // the folder to save into is not there
+    NotSaved,       // the save failed; the file's name holds its old bytes
+};
+
+// What a load did.
 struct LoadResult {
     bool loaded = false;  // the table was replaced
-    int message = 0;      // 59: not an ".MTL" file, missing or unreadable; 67: too large
+    FileProblem problem = FileProblem::None;
     QString reason;       // the OS's words, when it gave any
     QByteArray hash;      // of the bytes read, to see later whether the file changed
 };
@@ -66,13 +75,13 @@ bool HasMtlExtension(const QString &fileName);
 QString FormatAttachLine(const AttachmentSlots &attachments, int index);
 // The whole file text, lines joined with CR LF, the last one included.
 QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments);
-// What a save did. The caller shows the message, if any.
+// What a save did.
 struct SaveResult {
-    int message = 0;     // 0: saved; 60: no such folder; 61: not saved
+    FileProblem problem = FileProblem::None;
     QString reason;      // the OS's words, when it gave any
     QString backupLeft;  // a backup that is still there (see ReplaceFile)
     QByteArray hash;     // of the bytes written
-    bool Saved() const { return message == 0; }
+    bool Saved() const { return problem == FileProblem::None; }
 };
 // Writes the table over the file: its name always holds the complete old or
 // the complete new bytes, with name + "bak" as the backup while it runs.

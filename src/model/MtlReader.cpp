@@ -323,17 +323,17 @@ LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable
                        AttachmentSlots &attachments, MtlFindingSink *sink)
 {
     LoadResult result;
-    result.message = 59;
+    result.problem = FileProblem::NotMtlFile;
     if (!HasMtlExtension(fileName) || !FileExists(fileName))
         return result;
     QByteArray bytes;
     const ReadResult read = ReadFileBytes(fileName, kMaxMtlFileBytes, bytes, &result.reason);
     if (read != ReadResult::Ok) {
         if (read == ReadResult::TooLarge)
-            result.message = 67;
+            result.problem = FileProblem::TooLarge;
         return result;
     }
-    result.message = 0;
+    result.problem = FileProblem::None;
     result.hash = ContentHash(bytes);
 
     MachineTable readTable;

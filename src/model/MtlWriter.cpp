@@ -116,7 +116,7 @@ SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const Machine
     // character windows-31j cannot hold leaves the old file as it was.
     QByteArray bytes;
     if (!EncodeCp932(MtlFileText(table, attachments), bytes)) {
-        result.message = 61;
+        result.problem = FileProblem::NotSaved;
         return result;
     }
     const ReplaceOutcome outcome = ReplaceFile(files, fileName, bytes, true);
@@ -132,10 +132,10 @@ SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const Machine
         break;
     }
     case ReplaceOutcome::FolderMissing:
-        result.message = 60;
+        result.problem = FileProblem::FolderMissing;
         break;
     case ReplaceOutcome::Failed:
-        result.message = 61;
+        result.problem = FileProblem::NotSaved;
         break;
     }
     return result;

@@ -3,6 +3,85 @@
 #include <QStringList>
 #include <cstdint>
 
+// The numbers of the message file, by what each text is for. The numbers
+// are the file's: a translated file keeps them.
+enum class Msg : int {
+    TitleProduct = 0,  // the main window's title: these three
+    TitleDescription = 1,
+    TitleProject = 2,
+    FileButton = 3,
+    SaveButton = 4,
+    EndButton = 5,
+    MachineNameLabel = 6,
+    AtcTypeLabel = 7,
+    ToolChangeTimeLabel = 8,
+    ToolChangeTimeUnit = 9,
+    MaxFeedLabel = 10,
+    AllAxesLabel = 11,
+    RapidAccelLabel = 12,
+    XAxis = 13,
+    RapidFeedLabel = 14,
+    YAxis = 15,
+    AttachmentsLabel = 16,
+    ZAxis = 17,
+    AddButton = 18,     // optional: without it the button keeps its own caption
+    DeleteButton = 19,  // likewise
+    AttachmentListLabel = 20,
+    MaxAccelLabel = 21,
+    StrokeLabel = 22,
+    PerAxisLabel = 23,
+    InitialAttachmentLabel = 24,
+    NotSetNote = 25,
+    EditButton = 26,
+    EditorTitleProduct = 27,  // the editor's title: these three
+    EditorTitle = 28,
+    EditorTitleHint = 29,
+    AttachmentNumber = 30,  // the editor's number caption, the number prompt's title, and
+                            // before a typed number and NotRegistered
+    StageBefore = 31,       // around a stage's number: its caption
+    StageAfter = 32,
+    WidthHeading = 34,
+    HeightHeading = 35,
+    CloseButton = 36,
+    EntryButton = 37,
+    ShowButton = 38,
+    OpenDialogTitle = 39,
+    AllFilesFilter = 40,
+    SaveChanges = 41,
+    NotANumber = 42,
+    TableFull = 43,
+    NumberTooLarge = 47,  // after the digits 16777215
+    AddNumberPrompt = 50,
+    DeleteQuestion = 51,  // after an attachment's key
+    NotRegistered = 52,
+    DeleteInitialQuestion = 53,  // after an attachment's key
+    TableFullLine1 = 54,
+    TableFullLine2 = 55,
+    TableFullLine3 = 56,
+    Saved = 57,
+    NothingSelected = 58,
+    NotAnMtlFile = 59,
+    FolderMissing = 60,
+    SaveFailed = 61,
+    ChangedOnDisk = 62,
+    OverwriteUnloadable = 63,
+    BackupLeft = 64,
+    SettingsUnreadable = 65,
+    SettingsNotWritten = 66,
+    FileTooLarge = 67,
+    MtlFileType = 68,
+    LinesNotKept = 69,  // followed by the count of lines
+    SaveDropsLines = 70,
+    Undo = 71,
+    Redo = 72,
+    OpenElsewhere = 73,
+    RecoverEdits = 74,
+    LeftoverUnusable = 75,
+    InterruptedSaveBackup = 76,
+    OutlineName = 77,
+    OutlineDescription = 78,  // %1 stages, %2 the widest width, %3 the total height
+};
+
 // The numbered captions and messages. A number outside the table reads as
 // empty text: a short message file must never crash the program.
 class MessageTable {
@@ -21,14 +100,16 @@ public:
     }
     // Gives an entry the file left empty a text of the program's own, also
     // beyond the file's MAX_INDEX.
-    void SetMissing(int index, const QString &text)
+    void SetMissing(Msg message, const QString &text)
     {
+        const int index = int(message);
         while (index >= texts_.size())
             texts_.append(QString());
         if (index >= 0 && texts_.at(index).isEmpty())
             texts_[index] = text;
     }
-    QString operator()(int index) const
+    QString operator()(Msg message) const { return Text(int(message)); }
+    QString Text(int index) const
     {
         return index >= 0 && index < texts_.size() ? texts_.at(index) : QString();
     }

@@ -68,13 +68,14 @@ QString Dump(const MachineTable &t, const AttachmentSlots &a)
     return (out << held).join(' ');
 }
 
-QString Said(const SaveResult &r) { return QString::number(r.message) + " " + r.reason; }
+const QStringList kProblems{"saved", "not an MTL file", "too large", "no folder", "not saved"};
+QString Said(const SaveResult &r) { return kProblems[int(r.problem)] + ": " + r.reason; }
 
 struct NumberCase { QString text; double value, single, int32, int16; };
 struct FormatCase { double value; NumberPattern pattern; QString text; };
 struct LineCase { QString text; bool recognised; QString dump = {}, findings = {}, written = {}; };
 // name: "written>opened" or both; content "@big": over the size limit; after: the table after, "": nothing loads.
-struct LoadCase { QString name; QByteArray content; int message; QString after; };
+struct LoadCase { QString name; QByteArray content; FileProblem problem; QString after; };
 
 }  // namespace
 
@@ -306,17 +307,18 @@ private slots:
     void load_data()
     {
         QTest::addColumn<LoadCase>("c");
-        auto row = [](const char *name, int message, const QByteArray &content, const QString &after) {
+        using P = FileProblem;
+        auto row = [](const char *name, P problem, const QByteArray &content, const QString &after) {
             QTest::addRow("%s %s", name, content.left(24).simplified().toPercentEncoding(" =#/()@").constData())
-                << LoadCase{name, content, message, after};
+                << LoadCase{name, content, problem, after};
         };
-        for (const char *name : {"m3.Mtl", "dir.with.dots/m4.mtl"}) row(name, 0, "NAME = X\r\n", "name=X");
+        for (const char *name : {"m3.Mtl", "dir.with.dots/m4.mtl"}) row(name, P::None, "NAME = X\r\n", "name=X");
         for (const char *name : {"m7.txt", "m9.mtl.bak", "m10.mtlx", "d.mtl/plain", "m11.mtl>nothere.mtl",
                                  "f.mtl/x.mtl>f.mtl", "m12.mtl>"})
-            row(name, 59, "NAME = X\r\n", "");
-        row("big.mtl", 67, "@big", "");
+            row(name, P::NotMtlFile, "NAME = X\r\n", "");
+        row("big.mtl", P::TooLarge, "@big", "");
         // Any other content is read silently; without a machine line the table stays as it was, not even sorted.
-        auto read = [&row](const QByteArray &content, const QString &after) { row("a.mtl", 0, content, after); };
+        auto read = [&row](const QByteArray &content, const QString &after) { row("a.mtl", P::None, content, after); };
         read("# c\rNAME = A\nSTROKE(X) = 5", "name=A strokeX=5");
         // Two of these characters end in the byte 0x5C, the "\" of ASCII.
         read("NAME = \x95\x5c\x8e\xa6\x83\x5c\x83\x74\x83\x67 \xb6\xc5 vm5\r\n"
@@ -340,7 +342,7 @@ private slots:
         st.a[2] = {9, 0, 1, {}, {}, QString()};
         const LoadResult result = st.Read(open.isEmpty() ? QString() : dir_.filePath(open));
         QCOMPARE(result.loaded, !c.after.isEmpty());
-        QCOMPARE(result.message, c.message);
+        QCOMPARE(result.problem, c.problem);
         QCOMPARE(Dump(st.t, st.a), c.after.isEmpty() ? "name=KEEP - - att=9|1|0||" : c.after);
     }
 
@@ -403,16 +405,16 @@ private slots:
         QVERIFY(WriteBytes(path, "OLD"));
         State st(1);
         auto save = [&st](const QString &name) { return Said(st.Write(name)); };
-        QCOMPARE(save(dir_.filePath("none/m.mtl")).left(3), "60 ");
+        QCOMPARE(save(dir_.filePath("none/m.mtl")).section(':', 0, 0), "no folder");
         st.a[0] = {1, 1, 1, {10}, {20}, QString(QChar(0xFFFD))};
-        QCOMPARE(save(path), "61 ");
+        QCOMPARE(save(path), "not saved: ");
         st.a.assign(1000, {1, 1, 1, {10, 20, 30, 40, 50}, {1, 2, 3, 4, 5}, QString(20, 'A')});
-        if (mounted) QCOMPARE(save(path), "61 " + QString::fromLocal8Bit(std::strerror(ENOSPC)));  // the OS's reason
+        if (mounted) QCOMPARE(save(path), "not saved: " + QString::fromLocal8Bit(std::strerror(ENOSPC)));  // the OS's reason
         QVERIFY(!QFileInfo::exists(dir_.filePath("none")));
         QCOMPARE(QDir(mount).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"m.mtl"});
         QCOMPARE(ReadBytes(path), "OLD");
         st.a.assign(1, AttachmentRecord());
-        QCOMPARE(save(path), "0 ");
+        QCOMPARE(save(path), "saved: ");
         QCOMPARE(ReadBytes(path), MtlFileText(st.t, st.a).toLatin1());
         if (!mounted) QSKIP("mounting a tmpfs is not allowed here, so no full disk was tried");
     }

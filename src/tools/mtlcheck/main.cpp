@@ -41,9 +41,9 @@ QString Printable(const QString &text)
 QString LoadProblem(const LoadResult &result)
 {
     QString why;
-    switch (result.message) {
-    case 59: why = QStringLiteral("not an .mtl file, missing or unreadable"); break;
-    case 67: why = QStringLiteral("larger than the limit of %1 bytes").arg(kMaxMtlFileBytes); break;
+    switch (result.problem) {
+    case FileProblem::NotMtlFile: why = QStringLiteral("not an .mtl file, missing or unreadable"); break;
+    case FileProblem::TooLarge: why = QStringLiteral("larger than the limit of %1 bytes").arg(kMaxMtlFileBytes); break;
     default: why = QStringLiteral("no machine line recognised"); break;
     }
     if (!result.reason.isEmpty())
@@ -94,7 +94,7 @@ int CheckFile(std::int16_t attachMaxCount, const QString &name)
 
     if (!result.loaded) {
         Print(stdout, QStringLiteral("%1: cannot be loaded: %2\n").arg(shownName, LoadProblem(result)));
-        if (result.message)
+        if (result.problem != FileProblem::None)
             Print(stderr, QStringLiteral("mtlcheck: %1: %2\n").arg(shownName, LoadProblem(result)));
         return kFailed;
     }

@@ -4,12 +4,12 @@
 #include "platform/MessageTable.h"
 
 // Message n after prefix, with an OK button and the exclamation icon.
-inline void Warn(Dialogs &dialogs, const MessageTable &messages, int n,
+inline void Warn(Dialogs &dialogs, const MessageTable &messages, Msg n,
                  const QString &prefix = QString())
 {
     dialogs.MsgBox(prefix + messages(n), MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
-// What the number prompts show before message 47: the largest number the
+// What the number prompts show before Msg::NumberTooLarge: the largest number the
 // hand-over to the editor once carried.
 inline const QString kTooLargePrefix = QStringLiteral("16777215");

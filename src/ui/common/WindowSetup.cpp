@@ -97,8 +97,8 @@ void SetUpWindow(QWidget &window, const MessageTable &messages)
     InstallAccessibleFactory();
     window.installEventFilter(new LabelRelations(&window));
     for (PictureBox *picture : window.findChildren<PictureBox *>()) {
-        picture->setAccessibleName(messages(77));
-        picture->SetOutlineText(messages(78));
+        picture->setAccessibleName(messages(Msg::OutlineName));
+        picture->SetOutlineText(messages(Msg::OutlineDescription));
     }
     for (QLineEdit *box : window.findChildren<QLineEdit *>())
         box->setTextMargins(kTextMargin, 0, 0, 0);

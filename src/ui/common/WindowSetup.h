@@ -7,8 +7,8 @@ class QWidget;
 
 // Screen readers: every input field gets a label relation (a hidden label
 // with the field's accessible name where no visible label leads to it), and
-// an outline picture is named (message 69) and describes what it shows
-// (message 70). Scaled screens: text boxes keep a margin before their first
+// an outline picture is named (Msg::OutlineName) and describes what it shows
+// (Msg::OutlineDescription). Scaled screens: text boxes keep a margin before their first
 // character. A window of fixed size offers no maximize button.
 void SetUpWindow(QWidget &window, const MessageTable &messages);
 

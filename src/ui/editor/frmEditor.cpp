@@ -130,20 +130,20 @@ void frmEditor::Load(const Request &request)
     request_ = request;
     const MessageTable &m = state_.messages;
     const QString gap(4, QLatin1Char(' '));
-    setWindowTitle(m(27) + gap + m(28) + gap + m(29));
-    ui->Label1->setText(m(30));
+    setWindowTitle(m(Msg::EditorTitleProduct) + gap + m(Msg::EditorTitle) + gap + m(Msg::EditorTitleHint));
+    ui->Label1->setText(m(Msg::AttachmentNumber));
     for (int i = 0; i < 5; ++i)
-        Label2[i]->setText(m(31) + QString::number(i + 1) + m(32));
-    ui->Label4->setText(m(34));
-    ui->Label5->setText(m(35));
-    ui->btnClose->setText(m(36));
-    ui->btnEntry->setText(m(37));
-    ui->btnShow->setText(m(38));
+        Label2[i]->setText(m(Msg::StageBefore) + QString::number(i + 1) + m(Msg::StageAfter));
+    ui->Label4->setText(m(Msg::WidthHeading));
+    ui->Label5->setText(m(Msg::HeightHeading));
+    ui->btnClose->setText(m(Msg::CloseButton));
+    ui->btnEntry->setText(m(Msg::EntryButton));
+    ui->btnShow->setText(m(Msg::ShowButton));
     // Screen readers name each box by its captions.
-    ui->txtAttachNo->setAccessibleName(m(30));
+    ui->txtAttachNo->setAccessibleName(m(Msg::AttachmentNumber));
     for (int i = 0; i < 5; ++i) {
-        txtWidth[i]->setAccessibleName(Label2[i]->text() + u' ' + m(34));
-        txtHight[i]->setAccessibleName(Label2[i]->text() + u' ' + m(35));
+        txtWidth[i]->setAccessibleName(Label2[i]->text() + u' ' + m(Msg::WidthHeading));
+        txtHight[i]->setAccessibleName(Label2[i]->text() + u' ' + m(Msg::HeightHeading));
     }
     for (QPushButton *button : {ui->btnShow, ui->btnEntry, ui->btnClose})
         button->setAccessibleName(button->text());
@@ -181,7 +181,7 @@ void frmEditor::btnShow_Click()
     const std::optional<double> value = ParseNumeric(ui->txtAttachNo->text().trimmed());
     const std::optional<std::int32_t> number = value ? RoundToInt32(*value) : std::nullopt;
     if (!number) {
-        Warn(dialogs_, state_.messages, 47, kTooLargePrefix);
+        Warn(dialogs_, state_.messages, Msg::NumberTooLarge, kTooLargePrefix);
         ui->txtAttachNo->setFocus();
         return;
     }
@@ -194,7 +194,7 @@ void frmEditor::btnShow_Click()
         slot = CountAttachments(table);
     if (slot < 0 || slot >= SlotCount()) {
         // Every slot holds a complete record: nothing to load, nowhere to write.
-        Warn(dialogs_, state_.messages, 43);
+        Warn(dialogs_, state_.messages, Msg::TableFull);
         ShowStages(false);
         ui->txtAttachNo->setFocus();
         return;
@@ -322,7 +322,7 @@ void frmEditor::btnClose_Click()
 {
     if (dataChanged_) {
         const MsgAnswer answer =
-            dialogs_.MsgBox(state_.messages(41), MsgButtons::YesNoCancel, MsgIcon::Information,
+            dialogs_.MsgBox(state_.messages(Msg::SaveChanges), MsgButtons::YesNoCancel, MsgIcon::Information,
                             MsgAnswer::Yes, kProgramTitle);
         if (answer == MsgAnswer::Cancel)
             return;

@@ -145,9 +145,9 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
             button->setToolTip(text + QStringLiteral(" (") + key + u')');
             button->setAccessibleDescription(text);
         };
-        describe(ui->btnUndo, history.canUndo(), m(71), history.undoText(),
+        describe(ui->btnUndo, history.canUndo(), m(Msg::Undo), history.undoText(),
                  QKeySequence(QKeySequence::Undo).toString(QKeySequence::NativeText));
-        describe(ui->btnRedo, history.canRedo(), m(72), history.redoText(),
+        describe(ui->btnRedo, history.canRedo(), m(Msg::Redo), history.redoText(),
                  QKeySequence(QKeySequence::Redo).toString(QKeySequence::NativeText));
     };
     connect(&document_.History(), &QUndoStack::indexChanged, this, sayWhat);
@@ -188,6 +188,10 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
 
 frmMain::~frmMain()
 {
+    // The document outlives the controls here, and its history still signals
+    // while it is taken apart.
+    document_.disconnect(this);
+    document_.History().disconnect(this);
     delete ui;
 }
 
@@ -209,18 +213,18 @@ void frmMain::SetFileName(const QString &name)
 void frmMain::Form_Load()
 {
     const MessageTable &m = state_.messages;
-    caption_ = m(0) + QStringLiteral("  Ver") + kVersionText + QStringLiteral("    ") + m(1) +
-               QStringLiteral("    ") + m(2);
+    caption_ = m(Msg::TitleProduct) + QStringLiteral("  Ver") + kVersionText + QStringLiteral("    ") + m(Msg::TitleDescription) +
+               QStringLiteral("    ") + m(Msg::TitleProject);
     UpdateTitle();
 
-    const std::pair<QWidget *, int> captions[] = {
-        {ui->cmdFile, 3},  {ui->btnEntry, 4}, {ui->btnEnd, 5},   {ui->Label1, 6},
-        {ui->Label2, 7},   {ui->Label3, 8},   {ui->Label4, 9},   {ui->Label5, 10},
-        {ui->Label6, 10},  {ui->Label7, 11},  {ui->Label8, 12},  {ui->Label9, 13},
-        {ui->Label10, 14}, {ui->Label11, 15}, {ui->Label12, 16}, {ui->Label13, 17},
-        {ui->Label16, 20}, {ui->Label17, 21}, {ui->Label18, 22}, {ui->Label19, 13},
-        {ui->Label20, 15}, {ui->Label21, 23}, {ui->Label22, 17}, {ui->Label23, 24},
-        {ui->Label24, 25}, {ui->btnEdit, 26},
+    const std::pair<QWidget *, Msg> captions[] = {
+        {ui->cmdFile, Msg::FileButton},  {ui->btnEntry, Msg::SaveButton}, {ui->btnEnd, Msg::EndButton},   {ui->Label1, Msg::MachineNameLabel},
+        {ui->Label2, Msg::AtcTypeLabel},   {ui->Label3, Msg::ToolChangeTimeLabel},   {ui->Label4, Msg::ToolChangeTimeUnit},   {ui->Label5, Msg::MaxFeedLabel},
+        {ui->Label6, Msg::MaxFeedLabel},  {ui->Label7, Msg::AllAxesLabel},  {ui->Label8, Msg::RapidAccelLabel},  {ui->Label9, Msg::XAxis},
+        {ui->Label10, Msg::RapidFeedLabel}, {ui->Label11, Msg::YAxis}, {ui->Label12, Msg::AttachmentsLabel}, {ui->Label13, Msg::ZAxis},
+        {ui->Label16, Msg::AttachmentListLabel}, {ui->Label17, Msg::MaxAccelLabel}, {ui->Label18, Msg::StrokeLabel}, {ui->Label19, Msg::XAxis},
+        {ui->Label20, Msg::YAxis}, {ui->Label21, Msg::PerAxisLabel}, {ui->Label22, Msg::ZAxis}, {ui->Label23, Msg::InitialAttachmentLabel},
+        {ui->Label24, Msg::NotSetNote}, {ui->btnEdit, Msg::EditButton},
     };
     for (const auto &[widget, number] : captions) {
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
@@ -230,12 +234,12 @@ void frmMain::Form_Load()
     }
     // Add and Delete keep their design captions unless the message file
     // translates them with the otherwise unused numbers 18 and 19.
-    for (const auto &[button, number] : {std::pair{ui->btnAdd, 18}, std::pair{ui->btnDel, 19}}) {
+    for (const auto &[button, number] : {std::pair{ui->btnAdd, Msg::AddButton}, std::pair{ui->btnDel, Msg::DeleteButton}}) {
         if (!m(number).isEmpty())
             button->setText(m(number));
     }
-    ui->btnUndo->setText(m(71));
-    ui->btnRedo->setText(m(72));
+    ui->btnUndo->setText(m(Msg::Undo));
+    ui->btnRedo->setText(m(Msg::Redo));
     SetAccessibleNames();
     // Labels fit their captions; the note keeps its width and wraps.
     for (QLabel *label : findChildren<QLabel *>()) {
@@ -264,21 +268,21 @@ void frmMain::SetAccessibleNames()
 {
     const MessageTable &m = state_.messages;
     auto both = [](const QString &first, const QString &second) { return first + u' ' + second; };
-    const QString axis[3] = {m(13), m(15), m(17)};
+    const QString axis[3] = {m(Msg::XAxis), m(Msg::YAxis), m(Msg::ZAxis)};
     for (int i = 0; i < 3; ++i) {
-        txtStroke[i]->setAccessibleName(both(m(22), axis[i]));
-        txtMaxFeedXYZ[i]->setAccessibleName(both(m(10), axis[i]));
-        txtMaxAcceleXYZ[i]->setAccessibleName(both(m(21), axis[i]));
-        txtRapidFeedXYZ[i]->setAccessibleName(both(m(14), axis[i]));
-        txtRapidAcceleXYZ[i]->setAccessibleName(both(m(12), axis[i]));
+        txtStroke[i]->setAccessibleName(both(m(Msg::StrokeLabel), axis[i]));
+        txtMaxFeedXYZ[i]->setAccessibleName(both(m(Msg::MaxFeedLabel), axis[i]));
+        txtMaxAcceleXYZ[i]->setAccessibleName(both(m(Msg::MaxAccelLabel), axis[i]));
+        txtRapidFeedXYZ[i]->setAccessibleName(both(m(Msg::RapidFeedLabel), axis[i]));
+        txtRapidAcceleXYZ[i]->setAccessibleName(both(m(Msg::RapidAccelLabel), axis[i]));
     }
-    ui->txtMachineName->setAccessibleName(m(6));
-    ui->cmbAtcType->setAccessibleName(m(7));
-    ui->txtCngTime->setAccessibleName(both(m(8), m(9)));
-    ui->txtMaxFeedAll->setAccessibleName(both(m(11), m(10)));
-    ui->txtAttachInit->setAccessibleName(m(24));
-    ui->lstAttach->setAccessibleName(m(20));
-    ui->txtFileName->setAccessibleName(m(3));
+    ui->txtMachineName->setAccessibleName(m(Msg::MachineNameLabel));
+    ui->cmbAtcType->setAccessibleName(m(Msg::AtcTypeLabel));
+    ui->txtCngTime->setAccessibleName(both(m(Msg::ToolChangeTimeLabel), m(Msg::ToolChangeTimeUnit)));
+    ui->txtMaxFeedAll->setAccessibleName(both(m(Msg::AllAxesLabel), m(Msg::MaxFeedLabel)));
+    ui->txtAttachInit->setAccessibleName(m(Msg::InitialAttachmentLabel));
+    ui->lstAttach->setAccessibleName(m(Msg::AttachmentListLabel));
+    ui->txtFileName->setAccessibleName(m(Msg::FileButton));
     for (QAbstractButton *button : findChildren<QAbstractButton *>())
         button->setAccessibleName(button->text());
 }
@@ -305,7 +309,7 @@ void frmMain::ReportSettingsProblem()
     if (settingsReported_ || (s.IniUsable && !s.IniWriteFailed))
         return;
     settingsReported_ = true;
-    dialogs_.MsgBox(state_.messages(s.IniUsable ? 66 : 65) + QLatin1Char('\n') +
+    dialogs_.MsgBox(state_.messages(s.IniUsable ? Msg::SettingsNotWritten : Msg::SettingsUnreadable) + QLatin1Char('\n') +
                         QDir::toNativeSeparators(s.IniPath),
                     MsgButtons::Ok, MsgIcon::Exclamation);
 }
@@ -505,8 +509,8 @@ void frmMain::txtFileName_Change()
     // Also after a missing file: the window must not show values the table
     // no longer holds, or the next save would drop them unseen.
     ShowMachineTable();
-    if (result.message)
-        ShowFileProblem(result.message, result.reason, QString());
+    if (result.problem != FileProblem::None)
+        ShowFileProblem(result.problem, result.reason, QString());
     ShowFindings();
     OfferLeftovers();
 }
@@ -528,7 +532,7 @@ QString NameAndTime(const QString &path, const QDateTime &time)
 
 void frmMain::TellUnusable(const QString &path, const QString &reason)
 {
-    QString text = state_.messages(75) + u'\n' + QDir::toNativeSeparators(path);
+    QString text = state_.messages(Msg::LeftoverUnusable) + u'\n' + QDir::toNativeSeparators(path);
     if (!reason.isEmpty())
         text += u'\n' + reason;
     dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
@@ -538,7 +542,7 @@ void frmMain::OfferLeftovers()
 {
     if (recovery_.Claimed() == RecoveryStore::Claim::Elsewhere) {
         // That program keeps the copy; offering it here would fork the edits.
-        dialogs_.MsgBox(state_.messages(73) + u'\n' +
+        dialogs_.MsgBox(state_.messages(Msg::OpenElsewhere) + u'\n' +
                             QDir::toNativeSeparators(document_.Current().Name()),
                         MsgButtons::Ok, MsgIcon::Information);
         return;
@@ -560,7 +564,7 @@ bool frmMain::OfferRecoveryCopy()
             return false;
         }
         const MsgAnswer answer = dialogs_.MsgBox(
-            state_.messages(74) + u'\n' + NameAndTime(name, found.time), MsgButtons::YesNo,
+            state_.messages(Msg::RecoverEdits) + u'\n' + NameAndTime(name, found.time), MsgButtons::YesNo,
             MsgIcon::Question);
         if (answer != MsgAnswer::Yes) {
             recovery_.Remove();
@@ -599,7 +603,7 @@ void frmMain::OfferBackup()
         TellUnusable(backup, QString());
         return;
     }
-    const QString text = state_.messages(76) + u'\n' +
+    const QString text = state_.messages(Msg::InterruptedSaveBackup) + u'\n' +
                          NameAndTime(target, QFileInfo(target).lastModified()) + u'\n' +
                          NameAndTime(backup, info.lastModified());
     if (dialogs_.MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No,
@@ -609,8 +613,17 @@ void frmMain::OfferBackup()
     ShowMachineTable();
 }
 
-void frmMain::ShowFileProblem(int message, const QString &reason, const QString &backupLeft)
+void frmMain::ShowFileProblem(FileProblem problem, const QString &reason,
+                              const QString &backupLeft)
 {
+    Msg message = Msg::SaveFailed;
+    switch (problem) {
+    case FileProblem::NotMtlFile: message = Msg::NotAnMtlFile; break;
+    case FileProblem::TooLarge: message = Msg::FileTooLarge; break;
+    case FileProblem::FolderMissing: message = Msg::FolderMissing; break;
+    case FileProblem::None:
+    case FileProblem::NotSaved: break;
+    }
     QString text = state_.messages(message);
     if (!reason.isEmpty())
         text += QLatin1Char('\n') + reason;
@@ -633,7 +646,7 @@ void frmMain::ShowFindings()
         return;
     constexpr int kShown = 5;
     constexpr int kShownWidth = 80;
-    QString text = state_.messages(69) + QString::number(lines.size());
+    QString text = state_.messages(Msg::LinesNotKept) + QString::number(lines.size());
     for (int i = 0; i < qMin<int>(kShown, int(lines.size())); ++i) {
         const QString &line = lines.at(i);
         text += u'\n' + (line.size() > kShownWidth ? line.left(kShownWidth - 1) + u'\u2026' : line);
@@ -646,14 +659,23 @@ void frmMain::ShowFindings()
 
 bool frmMain::ConfirmOverwrite()
 {
-    auto ask = [this](int question, const QString &details) {
+    auto ask = [this](Msg question, const QString &details) {
         return dialogs_.MsgBox(state_.messages(question), MsgButtons::YesNo, MsgIcon::Question,
                                MsgAnswer::No, kProgramTitle, details) == MsgAnswer::Yes;
     };
-    if (const int question = document_.OverwriteQuestion(); question && !ask(question, QString()))
-        return false;
+    switch (document_.OverwriteRisk()) {
+    case Document::Risk::None: break;
+    case Document::Risk::ChangedOnDisk:
+        if (!ask(Msg::ChangedOnDisk, QString()))
+            return false;
+        break;
+    case Document::Risk::NotLoaded:
+        if (!ask(Msg::OverwriteUnloadable, QString()))
+            return false;
+        break;
+    }
     // The first save of a file whose lines it drops shows what it changes.
-    return document_.Findings().empty() || ask(70, document_.Difference());
+    return document_.Findings().empty() || ask(Msg::SaveDropsLines, document_.Difference());
 }
 
 void frmMain::Save()
@@ -662,12 +684,12 @@ void frmMain::Save()
         return;
     const SaveResult result = document_.Save();
     if (!result.Saved()) {
-        ShowFileProblem(result.message, result.reason, result.backupLeft);
+        ShowFileProblem(result.problem, result.reason, result.backupLeft);
         return;
     }
-    QString text = state_.messages(57);
+    QString text = state_.messages(Msg::Saved);
     if (!result.backupLeft.isEmpty())
-        text += QLatin1Char('\n') + state_.messages(64) + QLatin1Char('\n') +
+        text += QLatin1Char('\n') + state_.messages(Msg::BackupLeft) + QLatin1Char('\n') +
                 QDir::toNativeSeparators(result.backupLeft);
     dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Information);
 }
@@ -684,7 +706,7 @@ bool frmMain::maybeSave()
     if (!document_.Changed() || !document_.CanSave())
         return true;  // nothing to save, or nowhere: the edits are given up
     const MsgAnswer answer =
-        dialogs_.MsgBox(state_.messages(41), MsgButtons::YesNoCancel, MsgIcon::Information);
+        dialogs_.MsgBox(state_.messages(Msg::SaveChanges), MsgButtons::YesNoCancel, MsgIcon::Information);
     if (answer == MsgAnswer::Cancel)
         return false;
     if (answer == MsgAnswer::Yes) {
@@ -706,7 +728,7 @@ float frmMain::NumValidate(QLineEdit *txtb, bool &Cancel)
     const std::optional<double> parsed = ParseNumeric(text);
     const std::optional<float> value = parsed ? ToSingle(*parsed) : std::nullopt;
     if (!value) {
-        Warn(dialogs_, state_.messages, 42);
+        Warn(dialogs_, state_.messages, Msg::NotANumber);
         Cancel = true;
         return 0;
     }
@@ -784,7 +806,7 @@ void frmMain::txtAttachInit_Validate(bool &Cancel)
     if (const std::optional<double> value = ParseNumeric(text)) {
         // The number must fit the table's 32-bit field.
         if (!RoundToInt32(*value)) {
-            Warn(dialogs_, state_.messages, 42);
+            Warn(dialogs_, state_.messages, Msg::NotANumber);
             Cancel = true;
         }
         return;
@@ -793,7 +815,7 @@ void frmMain::txtAttachInit_Validate(bool &Cancel)
         ui->txtAttachInit->setText(QStringLiteral("0"));
         return;
     }
-    Warn(dialogs_, state_.messages, 42);
+    Warn(dialogs_, state_.messages, Msg::NotANumber);
     Cancel = true;
 }
 
@@ -811,15 +833,15 @@ void frmMain::txtAttachInit_LostFocus()
         // Numbers below 1 name no attachment; an untouched field asks nothing.
         if (changed && *number >= 1 && FindAttachment(document_.Attachments(), *number) < 0) {
             const MsgAnswer answer =
-                dialogs_.MsgBox(state_.messages(30) + text + state_.messages(52),
+                dialogs_.MsgBox(state_.messages(Msg::AttachmentNumber) + text + state_.messages(Msg::NotRegistered),
                                 MsgButtons::YesNo, MsgIcon::Question);
             const int count = CountAttachments(document_.Attachments());
             if (answer == MsgAnswer::Yes && count < state_.AttachMaxCount)
                 OpenEditor(count + 1, *number);
             else if (answer == MsgAnswer::Yes)
-                dialogs_.MsgBox(state_.messages(54) + QStringLiteral("\r\n") +
-                                    state_.messages(55) + QStringLiteral("\r\n") +
-                                    state_.messages(56),
+                dialogs_.MsgBox(state_.messages(Msg::TableFullLine1) + QStringLiteral("\r\n") +
+                                    state_.messages(Msg::TableFullLine2) + QStringLiteral("\r\n") +
+                                    state_.messages(Msg::TableFullLine3),
                                 MsgButtons::Ok, MsgIcon::Exclamation);
         }
         document_.EndStep();
@@ -866,7 +888,7 @@ int frmMain::SelectedSlot()
 {
     const int slot = RowSlot(ui->lstAttach->SelectedRow());
     if (slot < 0)
-        Warn(dialogs_, state_.messages, 58);
+        Warn(dialogs_, state_.messages, Msg::NothingSelected);
     return slot;
 }
 
@@ -874,13 +896,13 @@ void frmMain::btnAdd_Click()
 {
     const int count = CountAttachments(document_.Attachments());
     if (count >= state_.AttachMaxCount) {
-        Warn(dialogs_, state_.messages, 43);
+        Warn(dialogs_, state_.messages, Msg::TableFull);
         return;
     }
     std::int32_t number = 0;
     for (;;) {
         const QString answer =
-            dialogs_.InputBox(state_.messages(50), state_.messages(30), QString());
+            dialogs_.InputBox(state_.messages(Msg::AddNumberPrompt), state_.messages(Msg::AttachmentNumber), QString());
         const std::optional<double> value =
             answer.contains(QLatin1Char('-')) || answer.contains(QLatin1Char('.'))
                 ? std::nullopt
@@ -888,12 +910,12 @@ void frmMain::btnAdd_Click()
         if (!value) {
             if (answer.isEmpty())
                 return;
-            Warn(dialogs_, state_.messages, 42);
+            Warn(dialogs_, state_.messages, Msg::NotANumber);
             continue;
         }
         const std::optional<std::int32_t> whole = RoundToInt32(*value);
         if (!whole) {
-            Warn(dialogs_, state_.messages, 47, kTooLargePrefix);
+            Warn(dialogs_, state_.messages, Msg::NumberTooLarge, kTooLargePrefix);
             continue;
         }
         number = *whole;
@@ -918,7 +940,7 @@ void frmMain::btnDel_Click()
         return;
     const std::int32_t number = document_.Attachments()[std::size_t(slot)].Number;
     const QString key = QStringLiteral("ATTACHMENT") + FormatNumber(number, Pattern::TwoDigits);
-    const int question = number == document_.Table().IniAttachment ? 53 : 51;
+    const Msg question = number == document_.Table().IniAttachment ? Msg::DeleteInitialQuestion : Msg::DeleteQuestion;
     if (dialogs_.MsgBox(key + state_.messages(question), MsgButtons::YesNo, MsgIcon::Question) !=
         MsgAnswer::Yes)
         return;
@@ -943,9 +965,9 @@ QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
     if (Suffix.isEmpty())
         return QString();
     OpenFileRequest request;
-    request.title = state_.messages(39);
+    request.title = state_.messages(Msg::OpenDialogTitle);
     request.filter = FileCaption + QStringLiteral("(") + Suffix + QStringLiteral(")|*") + Suffix +
-                     QStringLiteral("|") + state_.messages(40) + QStringLiteral("|*.*");
+                     QStringLiteral("|") + state_.messages(Msg::AllFilesFilter) + QStringLiteral("|*.*");
     request.defaultExtension = Suffix;
     request.fileName = InitFileName;
     request.directory = InitDirectry;
@@ -960,7 +982,7 @@ QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
 void frmMain::cmdFile_Click()
 {
     const QString current = document_.Current().Name();
-    const QString chosen = FileChoice(initFile_, initDir_, state_.messages(68), QStringLiteral(".mtl"));
+    const QString chosen = FileChoice(initFile_, initDir_, state_.messages(Msg::MtlFileType), QStringLiteral(".mtl"));
     if (chosen.isEmpty() || chosen == current)
         return;
     LoadAfterAsking(chosen);

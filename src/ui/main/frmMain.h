@@ -36,7 +36,7 @@ public:
     QString FileChoice(QString &InitFileName, QString &InitDirectry, const QString &FileCaption,
                        const QString &Suffix);
     // Checks txtb's text as a number and rewrites it in the display pattern;
-    // on refusal shows message 42, sets Cancel and returns 0.
+    // on refusal shows Msg::NotANumber, sets Cancel and returns 0.
     float NumValidate(QLineEdit *txtb, bool &Cancel);
     // Refills the window after the attachments changed; the changed mark
     // follows the document.
@@ -75,8 +75,8 @@ private:
     // Asks before a save replaces a file that is not what the window loaded,
     // or drops lines of it.
     bool ConfirmOverwrite();
-    // Message 59, 60, 61 or 67, with the OS's reason and a backup left behind.
-    void ShowFileProblem(int message, const QString &reason, const QString &backupLeft);
+    // What went wrong with the file, with the OS's reason and a backup left behind.
+    void ShowFileProblem(FileProblem problem, const QString &reason, const QString &backupLeft);
     // Message 69 over the lines the load dropped or saving will change.
     void ShowFindings();
     // After a load: edits a crash left behind, or the backup of an
@@ -99,7 +99,7 @@ private:
     void OpenEditor(std::int32_t position, std::int32_t number);
     // The name of an attachment step: the button's caption and the key.
     QString AttachmentStep(const QString &caption, std::int32_t number) const;
-    int SelectedSlot();  // the selected row's slot, or -1 after message 58
+    int SelectedSlot();  // the selected row's slot, or -1 after Msg::NothingSelected
     // The slot that list row shows, or -1.
     int RowSlot(int row) const;
 
