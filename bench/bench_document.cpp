@@ -11,6 +11,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstddef>
+#include <cstdio>
+
 namespace {
 
 constexpr int kSlots = 32767;

@@ -15,9 +15,11 @@
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 

@@ -1,6 +1,8 @@
 // The message-file parser on arbitrary bytes.
 #include "app/MessageFile.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)

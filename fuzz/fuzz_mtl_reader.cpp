@@ -6,6 +6,8 @@
 #include "model/SlotOrder.h"
 #include "platform/TextFile.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 

@@ -3,8 +3,11 @@
 #include "platform/Profile.h"
 #include "platform/TextFile.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 

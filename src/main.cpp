@@ -13,6 +13,9 @@
 #include <QIcon>
 #include <QStringList>
 
+#include <memory>
+#include <optional>
+
 namespace {
 
 // The one command line the file name comes from: the arguments after the

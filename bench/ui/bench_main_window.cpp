@@ -14,8 +14,11 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdio>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace {
 

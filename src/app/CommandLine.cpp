@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <cstddef>
 #include <cstdio>
 
 namespace {

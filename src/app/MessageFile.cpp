@@ -6,7 +6,9 @@
 #include "platform/TextFile.h"
 
 
+#include <cstdint>
 #include <optional>
+#include <utility>
 
 namespace {
 

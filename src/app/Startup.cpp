@@ -8,6 +8,9 @@
 #include "model/Numbers.h"
 #include "platform/FileSystem.h"
 
+#include <cstdint>
+#include <optional>
+
 namespace {
 constexpr std::int16_t kDefaultAttachMaxCount = 10;
 }  // namespace

@@ -3,6 +3,7 @@
 #include "model/AppState.h"
 #include "platform/Dialogs.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 

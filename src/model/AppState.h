@@ -5,6 +5,8 @@
 #include "platform/FileLayer.h"
 #include "platform/MessageTable.h"
 
+#include <cstdint>
+
 struct AppSettings {
     QString AppPath;         // ends with a separator
     QString IniPath;

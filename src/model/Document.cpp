@@ -8,7 +8,11 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QUndoStack>
 
+#include <cstdint>
 #include <vector>
 
 class EditCommand;

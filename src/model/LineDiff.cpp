@@ -1,6 +1,7 @@
 #include "LineDiff.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 namespace {

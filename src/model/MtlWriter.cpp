@@ -8,6 +8,8 @@
 #include <QCryptographicHash>
 #include <QFileInfo>
 
+#include <cstddef>
+
 QString FormatAttachLine(const AttachmentSlots &attachments, int index)
 {
     if (index < 0 || index >= int(attachments.size()))

@@ -5,8 +5,10 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 #include <string>
+#include <system_error>
 
 namespace {
 

@@ -1,6 +1,9 @@
 #include "SlotOrder.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
 
 int FindAttachment(const AttachmentSlots &attachments, std::int32_t n)
 {

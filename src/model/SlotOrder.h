@@ -1,6 +1,8 @@
 #pragma once
 #include "MachineTable.h"
 
+#include <cstdint>
+
 // Index of the first slot whose Number is n, or -1. n = 0 finds the first free slot.
 int FindAttachment(const AttachmentSlots &attachments, std::int32_t n);
 // Records whose Number, ShapeType and ShapeNumber are all above 0.

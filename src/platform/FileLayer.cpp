@@ -1,6 +1,7 @@
 #include "FileLayer.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 
+#include <utility>
 #include <vector>
 
 namespace {

@@ -11,6 +11,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <tuple>
+#include <utility>
+
 namespace {
 
 using Entries = QMap<int, QString>;

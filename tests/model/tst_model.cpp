@@ -12,11 +12,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 #include <random>
+#include <tuple>
+#include <utility>
 
 namespace {
 

@@ -13,6 +13,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <functional>
+#include <tuple>
+#include <utility>
+
 namespace {
 
 const QString kBad(QChar(0xFFFD));

@@ -15,7 +15,13 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <functional>
+#include <map>
+#include <memory>
+#include <utility>
 
 namespace {
 const QString kSample = QStringLiteral(QM_SOURCE_DIR "/examples/sample.mtl");

@@ -14,7 +14,10 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace {

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <utility>
+
 namespace {
 // Calls back once, after the next mouse button release has been delivered.
 class ReleaseWatch : public QObject {

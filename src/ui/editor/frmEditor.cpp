@@ -16,6 +16,9 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 
 namespace {
 const QColor kViewBack(0xE0, 0xE0, 0xE0);

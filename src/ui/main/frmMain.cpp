@@ -26,7 +26,11 @@
 #include <QShortcut>
 
 #include <cfloat>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 namespace {
 const QString kConfig = QStringLiteral("Config");

@@ -15,7 +15,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
   wait_for "^sample\.mtl - "
   # As a window manager sees the window: the program icon, and no maximize (MWM functions: all 1, maximize 16).
   w="$(xdotool search --onlyvisible --name "^sample\.mtl - ")"
-  xprop -id "$w" _NET_WM_ICON | grep -q "Icon (" || { echo "no window icon" >&2; exit 1; }
+  # The icon is set once the window is there: give it a moment.
+  timeout 10 bash -c "until xprop -id $w _NET_WM_ICON | grep -q \"Icon (\"; do sleep 0.1; done" ||
+    { echo "no window icon" >&2; exit 1; }
   IFS=", " read -r flags functions _ <<<"$(xprop -id "$w" _MOTIF_WM_HINTS | sed -n "s/.*= //p")"
   (( (flags & 1) && !(functions & 17) )) || { echo "maximize offered: $flags $functions" >&2; exit 1; }
   # No window manager gives the window the focus; it starts on the file button, four Tabs before the name.
