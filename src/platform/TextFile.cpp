@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cstring>
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -15,6 +17,7 @@ bool IsSingleByte(unsigned char b) { return b <= 0x7F || (b >= 0xA1 && b <= 0xDF
 // ICU's windows-31j table follows the IBM habit of swapping three control
 // codes (0x1A, 0x1C, 0x7F); the Windows code page maps them to themselves.
 bool IsSwappedControl(char16_t c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
+bool IsPlainAscii(unsigned char b) { return b < 0x80 && !IsSwappedControl(b); }
 
 }  // namespace
 
@@ -27,95 +30,126 @@ QString DecodeCp932(QByteArrayView bytes)
 {
     // ICU drops a lead byte at the end and turns some invalid bytes into
     // U+001A, which would write back as a different byte. So the structure is
-    // checked here and ICU only ever sees whole, well-formed characters.
-    QString out;
-    out.reserve(bytes.size());
+    // checked here and ICU only ever sees whole, well-formed characters, all
+    // through one converter, straight into the result. ASCII, all but the
+    // controls ICU swaps, is the same code in windows-31j and needs no ICU.
+    // Room reserved but never written costs no memory.
+    QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
+    QString out(decoder.requiredSpace(bytes.size()), Qt::Uninitialized);
+    qsizetype used = 0;
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
-    qsizetype runStart = 0;
-    auto flush = [&](qsizetype end) {
-        if (end > runStart) {
-            QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
-            out += QString(decoder.decode(QByteArrayView(bytes.constData() + runStart, end - runStart)));
-        }
+    auto room = [&](qsizetype need) {
+        if (out.size() - used < need)
+            out.resize(used + need);
+        return reinterpret_cast<char16_t *>(out.data()) + used;
     };
     qsizetype i = 0;
     while (i < n) {
-        const unsigned char b = data[i];
-        if (IsLeadByte(b) && i + 1 < n && IsTrailByte(data[i + 1])) {
-            i += 2;
-        } else if (IsSingleByte(b) && !IsSwappedControl(b)) {
+        char16_t *to = room(n - i);
+        const qsizetype asciiStart = i;
+        for (; i < n && IsPlainAscii(data[i]); ++i)
+            *to++ = data[i];
+        used += i - asciiStart;
+        qsizetype end = i;
+        while (end < n) {
+            const unsigned char b = data[end];
+            if (IsLeadByte(b) && end + 1 < n && IsTrailByte(data[end + 1]))
+                end += 2;
+            else if (IsSingleByte(b) && b >= 0x80)
+                ++end;
+            else
+                break;
+        }
+        if (end > i) {
+            const QByteArrayView run = bytes.sliced(i, end - i);
+            room(decoder.requiredSpace(run.size()));
+            used = decoder.appendToBuffer(out.data() + used, run) - out.constData();
+            i = end;
+        } else if (i < n && !IsPlainAscii(data[i])) {
+            *room(1) = IsSingleByte(data[i]) ? data[i] : kReplacement;
+            ++used;
             ++i;
-        } else {
-            flush(i);
-            out += IsSingleByte(b) ? QChar(b) : QChar(kReplacement);
-            runStart = ++i;
         }
     }
-    flush(n);
+    out.truncate(used);
     return out;
 }
 
-bool EncodeCp932(const QString &text, QByteArray &out)
+bool EncodeCp932(QStringView text, QByteArray &out)
 {
-    out.clear();
-    out.reserve(text.size() * 2);
-    qsizetype runStart = 0;
-    auto flush = [&](qsizetype end) {
-        if (end <= runStart)
-            return true;
-        QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
-        out += QByteArray(encoder.encode(QStringView(text).mid(runStart, end - runStart)));
-        return !encoder.hasError();
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (IsSwappedControl(c)) {
-            if (!flush(i))
-                return false;
-            out += char(c);
-            runStart = i + 1;
-        }
-    }
-    return flush(text.size());
+    Cp932Builder builder;
+    builder.Append(text);
+    return builder.Take(out);
 }
 
-namespace {
-
-// Calls line(view) for every line. CR and LF are never trail bytes, so the
-// raw bytes can be cut safely.
-template <typename F>
-void ForEachLine(QByteArrayView bytes, F line)
+Cp932Builder::Cp932Builder(qsizetype expectedBytes)
+    : encoder_("windows-31j", QStringEncoder::Flag::Stateless)
 {
-    const qsizetype n = bytes.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes.at(i);
-        if (c != '\r' && c != '\n')
-            continue;
-        line(bytes.sliced(start, i - start));
-        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
+    // Room reserved but never written costs no memory.
+    bytes_.resize(expectedBytes);
+}
+
+char *Cp932Builder::Room(qsizetype bytes)
+{
+    if (bytes_.size() - used_ < bytes)
+        bytes_.resize(qMax(used_ + bytes, 2 * bytes_.size()));
+    return bytes_.data() + used_;
+}
+
+void Cp932Builder::AppendAscii(QByteArrayView ascii)
+{
+    std::memcpy(Room(ascii.size()), ascii.data(), std::size_t(ascii.size()));
+    used_ += ascii.size();
+}
+
+void Cp932Builder::Append(QStringView text)
+{
+    char *const start = Room(encoder_.requiredSpace(text.size()));
+    char *to = start;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        // ASCII as itself, the controls ICU swaps included; the rest in runs through ICU.
+        for (; i < n && text[i].unicode() < 0x80; ++i)
+            *to++ = char(text[i].unicode());
+        const qsizetype runStart = i;
+        while (i < n && text[i].unicode() >= 0x80)
             ++i;
-        start = i + 1;
+        if (i > runStart)
+            to = encoder_.appendToBuffer(to, text.sliced(runStart, i - runStart));
     }
-    if (start < n)
-        line(bytes.sliced(start));
+    used_ += to - start;
 }
 
-}  // namespace
+bool Cp932Builder::Take(QByteArray &out)
+{
+    const bool ok = !encoder_.hasError();
+    bytes_.truncate(ok ? used_ : 0);
+    out = std::move(bytes_);
+    return ok;
+}
 
 QList<QByteArray> SplitLines(const QByteArray &bytes)
 {
     QList<QByteArray> lines;
-    ForEachLine(bytes, [&lines](QByteArrayView line) { lines.append(line.toByteArray()); });
+    ForEachLine(QByteArrayView(bytes), [&lines](QByteArrayView line) { lines.append(line.toByteArray()); });
     return lines;
 }
 
-// Straight from the file's bytes: no copy of each raw line on the way.
+QList<QStringView> SplitLines(QStringView text)
+{
+    QList<QStringView> lines;
+    ForEachLine(text, [&lines](QStringView line) { lines.append(line); });
+    return lines;
+}
+
+// Decoded once, with one converter, and cut afterwards.
 QStringList DecodeLines(const QByteArray &bytes)
 {
+    const QString text = DecodeCp932(bytes);
     QStringList lines;
-    ForEachLine(bytes, [&lines](QByteArrayView line) { lines.append(DecodeCp932(line)); });
+    ForEachLine(QStringView(text), [&lines](QStringView line) { lines.append(line.toString()); });
     return lines;
 }
 
