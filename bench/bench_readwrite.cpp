@@ -109,7 +109,7 @@ struct Program {
         if (!ReadMtlFile(state, path).loaded)
             return -1;
         QByteArray bytes;
-        if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes))
+        if (!MtlFileBytes(state.machineTable, state.Attachments, bytes))
             return -1;
         return bytes.size();
     }
@@ -144,8 +144,8 @@ void BM_Decode(benchmark::State &s)
     QByteArray bytes;
     ReadFileBytes(BigFile(), kMaxMtlFileBytes, bytes);
     for (auto _ : s) {
-        QStringList lines = DecodeLines(bytes);
-        benchmark::DoNotOptimize(lines.data());
+        QString text = DecodeCp932(bytes);
+        benchmark::DoNotOptimize(text.data());
     }
 }
 
@@ -153,11 +153,11 @@ void BM_Parse(benchmark::State &s)
 {
     QByteArray bytes;
     ReadFileBytes(BigFile(), kMaxMtlFileBytes, bytes);
-    const QStringList lines = DecodeLines(bytes);
+    const QString text = DecodeCp932(bytes);
     MachineTable table;
     AttachmentSlots attachments;
     for (auto _ : s) {
-        bool ok = ParseMtlLines(lines, kSlots, table, attachments);
+        bool ok = ParseMtlText(text, kSlots, table, attachments);
         benchmark::DoNotOptimize(ok);
     }
 }
@@ -178,24 +178,13 @@ void BM_Sort(benchmark::State &s)
     }
 }
 
-void BM_Format(benchmark::State &s)
+void BM_FormatEncode(benchmark::State &s)
 {
     Program program;
     program.ReadSortFormatEncode(BigFile());
     for (auto _ : s) {
-        QString text = MtlFileText(program.state.machineTable, program.state.Attachments);
-        benchmark::DoNotOptimize(text.data());
-    }
-}
-
-void BM_Encode(benchmark::State &s)
-{
-    Program program;
-    program.ReadSortFormatEncode(BigFile());
-    const QString text = MtlFileText(program.state.machineTable, program.state.Attachments);
-    QByteArray bytes;
-    for (auto _ : s) {
-        bool ok = EncodeCp932(text, bytes);
+        QByteArray bytes;
+        bool ok = MtlFileBytes(program.state.machineTable, program.state.Attachments, bytes);
         benchmark::DoNotOptimize(ok);
     }
 }
@@ -260,7 +249,7 @@ public:
     {
         for (const Run &run : runs)
             if (!run.error_occurred && run.run_type == Run::RT_Iteration)
-                ns[run.benchmark_name()] =
+                ns[run.run_name.function_name] =
                     run.real_accumulated_time * 1e9 / double(std::max<benchmark::IterationCount>(1, run.iterations));
         ConsoleReporter::ReportRuns(runs);
     }
@@ -284,8 +273,7 @@ BENCHMARK(BM_ReadSortFormatEncode)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_Decode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Parse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sort)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Format)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Encode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FormatEncode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Fingerprint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sha256)->Unit(benchmark::kMillisecond);
 

@@ -50,6 +50,9 @@ bool HasMtlExtension(const QString &fileName);
 QString FormatAttachLine(const AttachmentSlots &attachments, int index);
 // The whole file text, lines joined with CR LF, the last one included.
 QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments);
+// The same text as the bytes a save writes, in windows-31j, made straight
+// into one buffer; false when a text holds a character windows-31j cannot hold.
+bool MtlFileBytes(const MachineTable &table, const AttachmentSlots &attachments, QByteArray &bytes);
 // What a save did. The caller shows the message, if any.
 struct SaveResult {
     int message = 0;     // 0: saved; 60: no such folder; 61: not saved

@@ -9,7 +9,6 @@
 #include "model/SlotOrder.h"
 #include "platform/FileSystem.h"
 #include "app/Settings.h"
-#include "platform/TextFile.h"
 
 #include <QCoreApplication>
 
@@ -117,7 +116,7 @@ int CheckFile(AppState &state, const QString &name)
 
     int problems = int(sink.findings.size());
     QByteArray bytes;
-    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes)) {
+    if (!MtlFileBytes(state.machineTable, state.Attachments, bytes)) {
         Print(stdout, QStringLiteral("%1: cannot be saved: a text holds a character that "
                                      "windows-31j cannot hold\n")
                           .arg(shownName));
@@ -139,7 +138,7 @@ int PrintFile(AppState &state, const QString &name)
         return kFailed;
     }
     QByteArray bytes;
-    if (!EncodeCp932(MtlFileText(state.machineTable, state.Attachments), bytes)) {
+    if (!MtlFileBytes(state.machineTable, state.Attachments, bytes)) {
         Print(stderr, QStringLiteral("mtlcheck: %1: a text holds a character that windows-31j "
                                      "cannot hold; saving would fail\n")
                           .arg(Printable(name)));
