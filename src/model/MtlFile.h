@@ -65,8 +65,13 @@ struct SaveResult {
 // the complete new bytes, with name + "bak" as the backup while it runs.
 SaveResult WriteMtlFile(AppState &state, const QString &fileName);
 
-// The hash by which a loaded or saved file is recognised again.
+// The fingerprint by which a loaded or saved file is recognised again: its
+// size and a fast hash of its bytes. It tells another program's change, not
+// an attacker's, so a cryptographic hash would only cost time.
 QByteArray ContentHash(const QByteArray &bytes);
+// Whether the file still holds the bytes of the fingerprint; a file of
+// another size is not read.
+bool SameContent(const QString &path, const QByteArray &fingerprint);
 
 // The version text of the editor mark line and the window title.
 inline const QString kVersionText = QStringLiteral(QUILLMARK_VERSION);

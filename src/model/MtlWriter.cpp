@@ -5,9 +5,11 @@
 #include "platform/SafeReplace.h"
 #include "platform/TextFile.h"
 
-#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QHashFunctions>
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 #include <tuple>
 
@@ -189,7 +191,24 @@ bool MtlFileBytes(const MachineTable &table, const AttachmentSlots &attachments,
 
 QByteArray ContentHash(const QByteArray &bytes)
 {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    // Any fixed seed will do: fingerprints are compared within one run only.
+    constexpr size_t kSeed = size_t(0x9e3779b97f4a7c15ULL);
+    const quint64 fields[2] = {quint64(bytes.size()),
+                               quint64(qHashBits(bytes.constData(), size_t(bytes.size()), kSeed))};
+    return QByteArray(reinterpret_cast<const char *>(fields), sizeof fields);
+}
+
+bool SameContent(const QString &path, const QByteArray &fingerprint)
+{
+    quint64 size = 0;
+    if (fingerprint.size() < qsizetype(sizeof size))
+        return false;
+    std::memcpy(&size, fingerprint.constData(), sizeof size);
+    // Read one byte past the size, so that a file that grew is told apart.
+    QByteArray bytes;
+    return size <= quint64(kMaxMtlFileBytes) && QFileInfo(path).size() == qint64(size) &&
+           ReadFileBytes(path, qint64(size) + 1, bytes) == ReadResult::Ok &&
+           ContentHash(bytes) == fingerprint;
 }
 
 SaveResult WriteMtlFile(AppState &state, const QString &fileName)
