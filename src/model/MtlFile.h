@@ -39,9 +39,9 @@ LoadResult ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink 
 // of them, cleared first) and returns whether a machine line was recognised.
 bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &table,
                    AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
-// The same on a file's whole decoded text, cut into lines as the file reader does.
-bool ParseMtlText(QStringView text, int attachMaxCount, MachineTable &table,
-                  AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
+// The same on a file's bytes, cut into lines and decoded as the file reader does.
+bool ParseMtlBytes(QByteArrayView bytes, int attachMaxCount, MachineTable &table,
+                   AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
 // True when the name ends in ".MTL" in any case: the one test of an MTL file
 // name, for the reader, the command line and a drop.
 bool HasMtlExtension(const QString &fileName);

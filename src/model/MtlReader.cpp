@@ -209,9 +209,10 @@ private:
 
     // One stage value; a text that is not numeric reads as 0. Only the last
     // item of the line may be a name, so a word elsewhere is reported.
-    float StageValue(QStringView item, QStringView rest)
+    float StageValue(QStringView item, QStringView rest, bool &numeric)
     {
         const auto parsed = ParseNumeric(item);
+        numeric = parsed.has_value();
         const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
         if (!single && !rest.isEmpty())
             Report(MtlFinding::NotNumeric);
@@ -241,17 +242,18 @@ private:
             Report(MtlFinding::ShapeNotKept);
 
         QStringView candidate;
+        bool candidateNumeric = false;  // as the stages found it; the items after are not parsed
         int stagesRead = 0;
         for (int k = 0; k < 5; ++k) {
             if (rest.isEmpty())
                 break;
             candidate = CutToken(rest, u",");
-            record.Width[std::size_t(k)] = StageValue(candidate, rest);
+            record.Width[std::size_t(k)] = StageValue(candidate, rest, candidateNumeric);
             stagesRead = k + 1;
             if (record.Width[std::size_t(k)] == 0 || rest.isEmpty())
                 break;
             candidate = CutToken(rest, u",");
-            record.Height[std::size_t(k)] = StageValue(candidate, rest);
+            record.Height[std::size_t(k)] = StageValue(candidate, rest, candidateNumeric);
         }
 
         // Items after the stages are dropped; empty items and zeros lose nothing.
@@ -267,7 +269,7 @@ private:
             candidate = CutToken(rest, u",");
             candidateFromRest = true;
         }
-        if (!candidate.isEmpty() && !IsNumeric(candidate)) {
+        if (!candidate.isEmpty() && !(candidateFromRest ? IsNumeric(candidate) : candidateNumeric)) {
             record.AttachName = candidate;
             if (TrimSpaces(QStringView(record.AttachName.str())) != candidate)
                 Report(MtlFinding::ValueChanged);
@@ -336,11 +338,19 @@ bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &t
     });
 }
 
-bool ParseMtlText(QStringView text, int attachMaxCount, MachineTable &table,
-                  AttachmentSlots &attachments, MtlFindingSink *sink)
+bool ParseMtlBytes(QByteArrayView bytes, int attachMaxCount, MachineTable &table,
+                   AttachmentSlots &attachments, MtlFindingSink *sink)
 {
-    return ParseMtl(attachMaxCount, table, attachments, sink,
-                    [text](auto read) { ForEachLine(text, read); });
+    // Each line decoded into one text that serves them all, through one
+    // converter: the file is never held a second time as text.
+    Cp932Decoder decoder;
+    QString text;
+    return ParseMtl(attachMaxCount, table, attachments, sink, [&](auto read) {
+        ForEachLine(bytes, [&](QByteArrayView line) {
+            decoder.Decode(line, text);
+            read(text);
+        });
+    });
 }
 
 LoadResult ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink *sink)
@@ -352,22 +362,16 @@ LoadResult ReadMtlFile(AppState &state, const QString &fileName, MtlFindingSink 
     MachineTable table;
     AttachmentSlots attachments;
     {
-        // The bytes go once decoded, and the text once parsed, so that a big
-        // file is held no more than twice at any time.
-        QString text;
-        {
-            QByteArray bytes;
-            const ReadResult read = ReadFileBytes(fileName, kMaxMtlFileBytes, bytes, &result.reason);
-            if (read != ReadResult::Ok) {
-                if (read == ReadResult::TooLarge)
-                    result.message = 67;
-                return result;
-            }
-            result.message = 0;
-            result.hash = ContentHash(bytes);
-            text = DecodeCp932(bytes);
+        QByteArray bytes;
+        const ReadResult read = ReadFileBytes(fileName, kMaxMtlFileBytes, bytes, &result.reason);
+        if (read != ReadResult::Ok) {
+            if (read == ReadResult::TooLarge)
+                result.message = 67;
+            return result;
         }
-        if (!ParseMtlText(text, state.AttachMaxCount, table, attachments, sink))
+        result.message = 0;
+        result.hash = ContentHash(bytes);
+        if (!ParseMtlBytes(bytes, state.AttachMaxCount, table, attachments, sink))
             return result;
     }
 

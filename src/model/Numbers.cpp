@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <string>
@@ -280,17 +281,30 @@ void UpperSameLength(QStringView text, QString &out)
     out.resize(n);
     QChar *to = out.data();
     // Files are mostly ASCII, whose letters need no tables: the whole line
-    // in one plain loop that the compiler can vectorise, and only a line
-    // with other characters a second time, letter by letter.
+    // four characters at a time, and only a line with other characters a
+    // second time, letter by letter (what the first pass made of them is
+    // then overwritten).
     const char16_t *from = text.utf16();
     char16_t *ascii = reinterpret_cast<char16_t *>(to);
-    char16_t seen = 0;
-    for (qsizetype k = 0; k < n; ++k) {
+    constexpr std::uint64_t kLanes = 0x0001000100010001, kBit7 = 0x80 * kLanes;
+    std::uint64_t seen = 0;
+    qsizetype k = 0;
+    for (; k + 4 <= n; k += 4) {
+        std::uint64_t w;
+        std::memcpy(&w, from + k, sizeof w);
+        seen |= w;
+        // In a lane below 0x80 neither sum carries out: bit 7 of the first
+        // is set from "a" up, of the second above "z".
+        const std::uint64_t fromA = w + (0x80 - 'a') * kLanes, aboveZ = w + (0x7F - 'z') * kLanes;
+        w -= (fromA & ~aboveZ & kBit7) >> 2;
+        std::memcpy(ascii + k, &w, sizeof w);
+    }
+    for (; k < n; ++k) {
         const char16_t c = from[k];
         seen |= c;
         ascii[k] = char16_t(c - (char16_t(c - u'a') < 26 ? 0x20 : 0));
     }
-    qsizetype i = seen < 0x80 ? n : 0;
+    qsizetype i = (seen & ~(0x7F * kLanes)) == 0 ? n : 0;
     while (i < n) {
         const QChar c = text[i];
         if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {

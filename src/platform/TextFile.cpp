@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -19,6 +20,24 @@ bool IsSingleByte(unsigned char b) { return b <= 0x7F || (b >= 0xA1 && b <= 0xDF
 bool IsSwappedControl(char16_t c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
 bool IsPlainAscii(unsigned char b) { return b < 0x80 && !IsSwappedControl(b); }
 
+// The length of the plain ASCII at the start of p, eight bytes at a time.
+qsizetype PlainAsciiRun(const unsigned char *p, qsizetype n)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+    auto hasZeroByte = [](std::uint64_t w) { return ((w - kOnes) & ~w & kHighs) != 0; };
+    qsizetype k = 0;
+    for (; k + 8 <= n; k += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + k, sizeof w);
+        if ((w & kHighs) || hasZeroByte(w ^ (0x1A * kOnes)) || hasZeroByte(w ^ (0x1C * kOnes)) ||
+            hasZeroByte(w ^ (0x7F * kOnes)))
+            break;
+    }
+    while (k < n && IsPlainAscii(p[k]))
+        ++k;
+    return k;
+}
+
 }  // namespace
 
 bool IsLeadByte(unsigned char b)
@@ -28,29 +47,31 @@ bool IsLeadByte(unsigned char b)
 
 QString DecodeCp932(QByteArrayView bytes)
 {
+    QString out;
+    Cp932Decoder().Decode(bytes, out);
+    return out;
+}
+
+Cp932Decoder::Cp932Decoder() : decoder_("windows-31j", QStringDecoder::Flag::Stateless) {}
+
+void Cp932Decoder::Decode(QByteArrayView bytes, QString &out)
+{
     // ICU drops a lead byte at the end and turns some invalid bytes into
     // U+001A, which would write back as a different byte. So the structure is
     // checked here and ICU only ever sees whole, well-formed characters, all
     // through one converter, straight into the result. ASCII, all but the
     // controls ICU swaps, is the same code in windows-31j and needs no ICU.
-    // Room reserved but never written costs no memory.
-    QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
-    QString out(decoder.requiredSpace(bytes.size()), Qt::Uninitialized);
-    qsizetype used = 0;
+    // The room reserved is all the text can take, so nothing is moved while
+    // it fills, and room never written costs no memory.
+    out.truncate(0);
+    out.reserve(decoder_.requiredSpace(bytes.size()));
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
-    auto room = [&](qsizetype need) {
-        if (out.size() - used < need)
-            out.resize(used + need);
-        return reinterpret_cast<char16_t *>(out.data()) + used;
-    };
     qsizetype i = 0;
     while (i < n) {
-        char16_t *to = room(n - i);
-        const qsizetype asciiStart = i;
-        for (; i < n && IsPlainAscii(data[i]); ++i)
-            *to++ = data[i];
-        used += i - asciiStart;
+        const qsizetype ascii = PlainAsciiRun(data + i, n - i);
+        out.append(QLatin1StringView(bytes.sliced(i, ascii)));
+        i += ascii;
         qsizetype end = i;
         while (end < n) {
             const unsigned char b = data[end];
@@ -63,17 +84,15 @@ QString DecodeCp932(QByteArrayView bytes)
         }
         if (end > i) {
             const QByteArrayView run = bytes.sliced(i, end - i);
-            room(decoder.requiredSpace(run.size()));
-            used = decoder.appendToBuffer(out.data() + used, run) - out.constData();
+            const qsizetype at = out.size();
+            out.resize(at + decoder_.requiredSpace(run.size()));
+            out.truncate(decoder_.appendToBuffer(out.data() + at, run) - out.constData());
             i = end;
         } else if (i < n && !IsPlainAscii(data[i])) {
-            *room(1) = IsSingleByte(data[i]) ? data[i] : kReplacement;
-            ++used;
+            out.append(QChar(IsSingleByte(data[i]) ? char16_t(data[i]) : kReplacement));
             ++i;
         }
     }
-    out.truncate(used);
-    return out;
 }
 
 bool EncodeCp932(QStringView text, QByteArray &out)

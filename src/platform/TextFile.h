@@ -2,6 +2,7 @@
 // Text files in the windows-31j code page (code page 932).
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
 
@@ -11,6 +12,17 @@ bool IsLeadByte(unsigned char b);
 // Decodes windows-31j. Bytes that are not valid windows-31j become U+FFFD,
 // so they can never be written back unnoticed.
 QString DecodeCp932(QByteArrayView bytes);
+
+// The same piece after piece (the lines of a file), through one converter,
+// into a text whose room is kept from one piece to the next.
+class Cp932Decoder {
+public:
+    Cp932Decoder();
+    void Decode(QByteArrayView bytes, QString &out);
+
+private:
+    QStringDecoder decoder_;
+};
 // Encodes into windows-31j; false when a character has no windows-31j form.
 bool EncodeCp932(QStringView text, QByteArray &out);
 
