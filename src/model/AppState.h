@@ -3,6 +3,7 @@
 #include "MachineTable.h"
 #include "platform/FileLayer.h"
 #include "platform/MessageTable.h"
+#include "platform/Profile.h"
 
 struct AppSettings {
     QString AppPath;         // ends with a separator
@@ -15,6 +16,7 @@ struct AppSettings {
     // run goes on with the defaults.
     bool IniUsable = true;
     bool IniWriteFailed = false;
+    ProfileHeld IniHeld;  // writes held for one write of the file (IniWriteBatch)
 };
 
 struct AppState {
