@@ -15,25 +15,17 @@ constexpr char16_t kReplacement = 0xFFFD;
 bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 bool IsSingleByte(unsigned char b) { return b <= 0x7F || (b >= 0xA1 && b <= 0xDF); }
 
-// ICU's windows-31j table follows the IBM habit of swapping three control
-// codes (0x1A, 0x1C, 0x7F); the Windows code page maps them to themselves.
-bool IsSwappedControl(char16_t c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
-bool IsPlainAscii(unsigned char b) { return b < 0x80 && !IsSwappedControl(b); }
-
-// The length of the plain ASCII at the start of p, eight bytes at a time.
-qsizetype PlainAsciiRun(const unsigned char *p, qsizetype n)
+// The length of the ASCII at the start of p, eight bytes at a time.
+qsizetype AsciiRun(const unsigned char *p, qsizetype n)
 {
-    constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
-    auto hasZeroByte = [](std::uint64_t w) { return ((w - kOnes) & ~w & kHighs) != 0; };
     qsizetype k = 0;
     for (; k + 8 <= n; k += 8) {
         std::uint64_t w;
         std::memcpy(&w, p + k, sizeof w);
-        if ((w & kHighs) || hasZeroByte(w ^ (0x1A * kOnes)) || hasZeroByte(w ^ (0x1C * kOnes)) ||
-            hasZeroByte(w ^ (0x7F * kOnes)))
+        if (w & 0x8080808080808080)
             break;
     }
-    while (k < n && IsPlainAscii(p[k]))
+    while (k < n && p[k] < 0x80)
         ++k;
     return k;
 }
@@ -59,17 +51,18 @@ void Cp932Decoder::Decode(QByteArrayView bytes, QString &out)
     // ICU drops a lead byte at the end and turns some invalid bytes into
     // U+001A, which would write back as a different byte. So the structure is
     // checked here and ICU only ever sees whole, well-formed characters, all
-    // through one converter, straight into the result. ASCII, all but the
-    // controls ICU swaps, is the same code in windows-31j and needs no ICU.
-    // The room reserved is all the text can take, so nothing is moved while
-    // it fills, and room never written costs no memory.
+    // through one converter, straight into the result. A byte below 0x80 is
+    // that character in windows-31j and needs no ICU, which would get three
+    // of them wrong: its table follows the IBM habit of swapping the control
+    // codes 0x1A, 0x1C and 0x7F, which Windows maps to themselves. The room reserved is all the text can take, so nothing is
+    // moved while it fills, and room never written costs no memory.
     out.truncate(0);
     out.reserve(decoder_.requiredSpace(bytes.size()));
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
-        const qsizetype ascii = PlainAsciiRun(data + i, n - i);
+        const qsizetype ascii = AsciiRun(data + i, n - i);
         out.append(QLatin1StringView(bytes.sliced(i, ascii)));
         i += ascii;
         qsizetype end = i;
@@ -88,8 +81,8 @@ void Cp932Decoder::Decode(QByteArrayView bytes, QString &out)
             out.resize(at + decoder_.requiredSpace(run.size()));
             out.truncate(decoder_.appendToBuffer(out.data() + at, run) - out.constData());
             i = end;
-        } else if (i < n && !IsPlainAscii(data[i])) {
-            out.append(QChar(IsSingleByte(data[i]) ? char16_t(data[i]) : kReplacement));
+        } else if (i < n) {
+            out.append(QChar(kReplacement));  // a byte that starts no character
             ++i;
         }
     }
@@ -129,7 +122,8 @@ void Cp932Builder::Append(QStringView text)
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n) {
-        // ASCII as itself, the controls ICU swaps included; the rest in runs through ICU.
+        // ASCII as itself (the controls that ICU swaps, as decoding explains,
+        // included); the rest in runs through ICU.
         for (; i < n && text[i].unicode() < 0x80; ++i)
             *to++ = char(text[i].unicode());
         const qsizetype runStart = i;
