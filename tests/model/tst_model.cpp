@@ -3,6 +3,7 @@
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "model/Tokens.h"
+#include "platform/TextFile.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -140,6 +141,7 @@ private slots:
     void texts()
     {
         for (const auto &[text, upper] : {std::pair{"name = abé", "NAME = ABÉ"}, {"straße", "STRAßE"},
+                                          {"`az{@AZ[ 09 stroke(x)", "`AZ{@AZ[ 09 STROKE(X)"},
                                           {"\uFB01x", "\uFB01X"}, {"\U00010428", "\U00010400"}})
             QCOMPARE(UpperSameLength(text), upper);
         QCOMPARE(UpperSameLength(QString(QChar(0xD800)) + "a"), QString(QChar(0xD800)) + "A");
@@ -346,7 +348,20 @@ private slots:
             QVERIFY(WriteMtlFile(st.s, path).Saved() && ReadMtlFile(back.s, path).loaded);
             QVERIFY(WriteMtlFile(back.s, again).Saved());
             QCOMPARE(ReadBytes(again), ReadBytes(path));
+            QByteArray text;  // the bytes saved are the text, encoded
+            QVERIFY(EncodeCp932(MtlFileText(st.s.machineTable, st.s.Attachments), text) && text == ReadBytes(path));
         }
+    }
+
+    // The changed-on-disk check: the same bytes are the same file whenever written; any other bytes are not.
+    void fingerprint()
+    {
+        const QString path = dir_.filePath("fp.mtl");
+        const QByteArray bytes = "NAME = A\r\n";
+        for (const auto &[now, same] : {std::pair{bytes, true}, {"NAME = B\r\n", false}, {bytes + " ", false},
+                                        {"NAME = \r\n", false}, {"<missing>", false}})
+            QVERIFY2((now == "<missing>" ? QFile::remove(path) : WriteBytes(path, now))
+                     && SameContent(path, ContentHash(bytes)) == same, now.constData());
     }
 
     // Refusals leave the disk alone: no folder, a text windows-31j cannot hold, and a real full
