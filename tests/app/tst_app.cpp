@@ -152,6 +152,10 @@ private slots:
         const QList<std::pair<QString, int>> counts{{"12.5", 12}, {"13.5", 14}, {"many", 10}, {"0", 1}, {"0.5", 1},
                                                     {"-3", 1}, {"99999", 32767}, {"1e400", 10}};
         for (const auto &[text, count] : counts) QVERIFY2(AttachCountFrom(text) == count, qPrintable(text));
+        // Held writes that cannot be written are told of too: where the user's settings folder would be lies a file.
+        Folder g;
+        QVERIFY(QDir().mkpath(g.dir.filePath("config")) && WriteBytes(g.dir.filePath("config/quillmark"), "x"));
+        QVERIFY(g.Main("") && g.state.settings.IniWriteFailed && ReadBytes(g.userIni) == kNone);
     }
 
     void initApplication_data()
