@@ -105,7 +105,8 @@ std::optional<double> ParseNumeric(QStringView text)
             digits = digits * 10 + (text[k].unicode() - '0');
         for (qsizetype k = fracBegin; k < fracEnd; ++k)
             digits = digits * 10 + (text[k].unicode() - '0');
-        const double value = double(digits) / kPowersOfTen[fracEnd - fracBegin];
+        const double whole = double(digits);
+        const double value = fracEnd == fracBegin ? whole : whole / kPowersOfTen[fracEnd - fracBegin];
         return negative ? -value : value;
     }
 
@@ -275,6 +276,16 @@ char *WriteNumber(char *out, double value, NumberPattern pattern)
     return to;
 }
 
+namespace {
+
+// The upper case of a character below 0x80.
+char16_t AsciiUpper(char16_t c)
+{
+    return char16_t(c - (char16_t(c - u'a') < 26 ? 0x20 : 0));
+}
+
+}  // namespace
+
 void UpperSameLength(QStringView text, QString &out)
 {
     const qsizetype n = text.size();
@@ -302,7 +313,7 @@ void UpperSameLength(QStringView text, QString &out)
     for (; k < n; ++k) {
         const char16_t c = from[k];
         seen |= c;
-        ascii[k] = char16_t(c - (char16_t(c - u'a') < 26 ? 0x20 : 0));
+        ascii[k] = AsciiUpper(c);
     }
     qsizetype i = (seen & ~(0x7F * kLanes)) == 0 ? n : 0;
     while (i < n) {
@@ -314,6 +325,10 @@ void UpperSameLength(QStringView text, QString &out)
             to[i] = pair ? QChar(QChar::highSurrogate(up)) : c;
             to[i + 1] = pair ? QChar(QChar::lowSurrogate(up)) : text[i + 1];
             i += 2;
+            continue;
+        }
+        if (c.unicode() < 0x80) {
+            to[i++] = QChar(AsciiUpper(c.unicode()));
             continue;
         }
         const char32_t up = QChar::toUpper(char32_t(c.unicode()));
