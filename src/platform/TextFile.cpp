@@ -54,8 +54,9 @@ void Cp932Decoder::Decode(QByteArrayView bytes, QString &out)
     // through one converter, straight into the result. A byte below 0x80 is
     // that character in windows-31j and needs no ICU, which would get three
     // of them wrong: its table follows the IBM habit of swapping the control
-    // codes 0x1A, 0x1C and 0x7F, which Windows maps to themselves. The room reserved is all the text can take, so nothing is
-    // moved while it fills, and room never written costs no memory.
+    // codes 0x1A, 0x1C and 0x7F, which Windows maps to themselves. The room
+    // reserved is all the text can take, so nothing is moved while it fills,
+    // and room never written costs no memory.
     out.truncate(0);
     out.reserve(decoder_.requiredSpace(bytes.size()));
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());

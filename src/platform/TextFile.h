@@ -23,6 +23,7 @@ public:
 private:
     QStringDecoder decoder_;
 };
+
 // Encodes into windows-31j; false when a character has no windows-31j form.
 bool EncodeCp932(QStringView text, QByteArray &out);
 
