@@ -87,13 +87,15 @@ int GetGstrIndex(const QString &line)
 
 MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
 {
-    const QList<QByteArray> lines = SplitLines(bytes);
+    // Decoded once, through one converter, and cut into views.
+    const QString text = DecodeCp932(bytes);
+    const QList<QStringView> lines = SplitLines(text);
     MessageTable loaded;
     qsizetype i = 0;
     bool overflow = false;
     QString language;
     for (; i < lines.size(); ++i) {
-        const QString line = TrimSpaces(StripComment(DecodeCp932(lines.at(i))));
+        const QString line = TrimSpaces(StripComment(lines.at(i).toString()));
         if (const std::optional<QString> named = LanguageLine(line))
             language = *named;
         if (!line.contains(QLatin1String("MAX_INDEX"), Qt::CaseInsensitive))
@@ -111,7 +113,7 @@ MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
     if (!loaded.Loaded())
         return MessageFileResult::NoMaxIndex;
     for (++i; i < lines.size(); ++i) {
-        const QString line = TrimSpaces(StripComment(DecodeCp932(lines.at(i))));
+        const QString line = TrimSpaces(StripComment(lines.at(i).toString()));
         const std::optional<std::int16_t> index = GstrIndex(line, overflow);
         if (overflow)
             return MessageFileResult::Failed;

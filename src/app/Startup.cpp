@@ -40,6 +40,7 @@ bool InitApplication(AppState &state, Dialogs &dialogs, const QString &appPath)
     const AppFiles files = FindAppFiles(path);
     // When it cannot be made, the writes below fail unreported and the defaults apply.
     MakeSettingsFolder(files);
+    const IniWriteBatch settingsWrites(state);
     SetIniPath(state, files.settings);
     state.settings.Portable = files.portable;
 
@@ -64,6 +65,9 @@ std::unique_ptr<MainWindowPort> Main(
     AppState &state, Dialogs &dialogs, const QString &appPath, const QString &commandLine,
     const std::function<std::unique_ptr<MainWindowPort>(AppState &)> &createWindow)
 {
+    // The defaults that start-up and the window's load store go to the
+    // settings file in one write, when this returns.
+    const IniWriteBatch settingsWrites(state);
     if (!InitApplication(state, dialogs, appPath))
         return nullptr;
     InstallQtTranslation(state.messages.Language());

@@ -4,6 +4,7 @@
 #include "MachineTable.h"
 #include "platform/FileLayer.h"
 #include "platform/MessageTable.h"
+#include "platform/Profile.h"
 
 #include <cstdint>
 
@@ -18,6 +19,7 @@ struct AppSettings {
     // run goes on with the defaults.
     bool IniUsable = true;
     bool IniWriteFailed = false;
+    ProfileHeld IniHeld;  // writes held for one write of the file (IniWriteBatch)
 };
 
 struct AppState {

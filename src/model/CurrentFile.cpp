@@ -1,7 +1,6 @@
 #include "CurrentFile.h"
 
 #include "MtlFile.h"
-#include "platform/TextFile.h"
 
 #include <QFileInfo>
 
@@ -10,7 +9,5 @@ bool CurrentFile::SameOnDisk() const
     const QFileInfo info(name_);
     if (state_ == State::Missing)
         return !info.exists() && !info.isSymLink();
-    QByteArray bytes;
-    return ReadFileBytes(name_, kMaxMtlFileBytes, bytes) == ReadResult::Ok &&
-           ContentHash(bytes) == hash_;
+    return SameContent(name_, hash_);
 }

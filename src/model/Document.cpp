@@ -220,7 +220,7 @@ QString Document::Difference() const
 
 bool Document::FileBytes(QByteArray &bytes) const
 {
-    return EncodeCp932(MtlFileText(table_, slots_), bytes);
+    return MtlFileBytes(table_, slots_, bytes);
 }
 
 SaveResult Document::Save()

@@ -2,6 +2,7 @@
 // The in-memory form of one machine definition.
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -11,20 +12,42 @@
 template <int N>
 class FixedText {
 public:
-    FixedText() : text_(N, QLatin1Char(' ')) {}
+    FixedText() : text_(Blank()) {}
     FixedText(const QString &s) { *this = s; }
     FixedText &operator=(const QString &s)
     {
-        int n = qMin<int>(N, s.size());
-        if (n > 0 && n < s.size() && s.at(n - 1).isHighSurrogate())
+        if (s.size() == N)
+            text_ = s;  // shared, not copied
+        else
+            *this = QStringView(s);
+        return *this;
+    }
+    FixedText &operator=(QStringView s)
+    {
+        qsizetype n = qMin<qsizetype>(N, s.size());
+        if (n > 0 && n < s.size() && s[n - 1].isHighSurrogate())
             --n;
-        text_ = s.left(n).leftJustified(N, QLatin1Char(' '));
+        if (n == 0) {
+            text_ = Blank();
+            return *this;
+        }
+        QString text(N, QLatin1Char(' '));
+        std::copy_n(s.data(), n, text.data());
+        text_ = std::move(text);
         return *this;
     }
     const QString &str() const { return text_; }
     bool operator==(const FixedText &o) const { return text_ == o.text_; }
 
 private:
+    // One text of spaces that every empty field shares: a table of 32767
+    // free slots costs no text of its own.
+    static const QString &Blank()
+    {
+        static const QString blank(N, QLatin1Char(' '));
+        return blank;
+    }
+
     QString text_;
 };
 

@@ -67,6 +67,9 @@ LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable
 // of them, cleared first) and returns whether a machine line was recognised.
 bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &table,
                    AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
+// The same on a file's bytes, cut into lines and decoded as the file reader does.
+bool ParseMtlBytes(QByteArrayView bytes, int attachMaxCount, MachineTable &table,
+                   AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
 // True when the name ends in ".MTL" in any case: the one test of an MTL file
 // name, for the reader, the command line and a drop.
 bool HasMtlExtension(const QString &fileName);
@@ -75,6 +78,9 @@ bool HasMtlExtension(const QString &fileName);
 QString FormatAttachLine(const AttachmentSlots &attachments, int index);
 // The whole file text, lines joined with CR LF, the last one included.
 QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments);
+// The same text as the bytes a save writes, in windows-31j, made straight
+// into one buffer; false when a text holds a character windows-31j cannot hold.
+bool MtlFileBytes(const MachineTable &table, const AttachmentSlots &attachments, QByteArray &bytes);
 // What a save did.
 struct SaveResult {
     FileProblem problem = FileProblem::None;
@@ -88,8 +94,13 @@ struct SaveResult {
 SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const MachineTable &table,
                         const AttachmentSlots &attachments);
 
-// The hash by which a loaded or saved file is recognised again.
+// The fingerprint by which a loaded or saved file is recognised again: its
+// size and a fast hash of its bytes. It tells another program's change, not
+// an attacker's, so a cryptographic hash would only cost time.
 QByteArray ContentHash(const QByteArray &bytes);
+// Whether the file still holds the bytes of the fingerprint; a file of
+// another size is not read.
+bool SameContent(const QString &path, const QByteArray &fingerprint);
 
 // The version text of the editor mark line and the window title.
 inline const QString kVersionText = QStringLiteral(QUILLMARK_VERSION);

@@ -31,17 +31,18 @@ public:
 
     bool recognised = false;
 
-    void Read(int lineNumber, const QString &raw)
+    void Read(int lineNumber, QStringView raw)
     {
         lineNumber_ = lineNumber;
-        raw_ = &raw;
+        raw_ = raw;
         roundedReported_ = false;
-        if (TrimSpaces(QStringView(raw)).isEmpty() || raw.startsWith(QLatin1Char('#')))
+        if (TrimSpaces(raw).isEmpty() || raw.startsWith(u'#'))
             return;
 
-        // Keys, values and items are views into the one upper-cased line.
-        const QString upper = UpperSameLength(raw);
-        QStringView value(upper);
+        // Keys, values and items are views into the one upper-cased line,
+        // whose buffer serves every line.
+        UpperSameLength(raw, upper_);
+        QStringView value(upper_);
         const QStringView key = CutToken(value, u"=");
         QStringView rest = key;
         const QStringView keyword = CutToken(rest, u"(");
@@ -61,7 +62,7 @@ private:
     void Report(MtlFinding kind)
     {
         if (sink_)
-            sink_->Found(lineNumber_, kind, *raw_);
+            sink_->Found(lineNumber_, kind, raw_.toString());
     }
 
     // Remembers which line set a field last, so that mtlcheck can name the
@@ -75,7 +76,7 @@ private:
         auto it = lastLine_.find(key);
         if (it != lastLine_.end())
             sink_->Found(it->first, MtlFinding::Superseded, it->second);
-        lastLine_.insert(key, {lineNumber_, *raw_});
+        lastLine_.insert(key, {lineNumber_, raw_.toString()});
     }
 
     // Saving keeps three decimals at most; a value whose written text reads
@@ -101,7 +102,7 @@ private:
 
     float Number(QStringView text)
     {
-        const auto parsed = ParseNumeric(text.toString());
+        const auto parsed = ParseNumeric(text);
         const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
         if (!single) {
             Report(MtlFinding::NotNumeric);
@@ -137,10 +138,14 @@ private:
 
     void ReadPlainLine(QStringView keyword, QStringView value)
     {
-        if (keyword == QLatin1String("NAME")) {
+        // Attachment lines first, being nearly all of a big file; no other
+        // keyword starts with their word.
+        if (keyword.startsWith(kAttachment)) {
+            ReadAttachment(keyword, value);
+        } else if (keyword == QLatin1String("NAME")) {
             Set(keyword);
-            table_.MachineName = value.toString();
-            if (TrimSpaces(table_.MachineName.str()) != value)
+            table_.MachineName = value;
+            if (TrimSpaces(QStringView(table_.MachineName.str())) != value)
                 Report(MtlFinding::ValueChanged);
         } else if (keyword == QLatin1String("ATC TYPE")) {
             Set(keyword);
@@ -162,7 +167,7 @@ private:
                 return;
             }
             Set(keyword);
-            const auto parsed = ParseNumeric(value.sliced(kAttachment.size()).toString());
+            const auto parsed = ParseNumeric(value.sliced(kAttachment.size()));
             const auto number = parsed ? RoundToInt32(*parsed) : std::nullopt;
             if (!number)
                 Report(MtlFinding::NotNumeric);
@@ -175,8 +180,6 @@ private:
         } else if (keyword == QLatin1String("ATTACH DESIGN CODE")) {
             Set(keyword);
             table_.AttachDesignCode = value.toString();
-        } else if (keyword.startsWith(kAttachment)) {
-            ReadAttachment(keyword, value);
         } else {
             Report(MtlFinding::UnrecognisedLine);
         }
@@ -213,9 +216,10 @@ private:
 
     // One stage value; a text that is not numeric reads as 0. Only the last
     // item of the line may be a name, so a word elsewhere is reported.
-    float StageValue(QStringView item, QStringView rest)
+    float StageValue(QStringView item, QStringView rest, bool &numeric)
     {
-        const auto parsed = ParseNumeric(item.toString());
+        const auto parsed = ParseNumeric(item);
+        numeric = parsed.has_value();
         const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
         if (!single && !rest.isEmpty())
             Report(MtlFinding::NotNumeric);
@@ -224,7 +228,7 @@ private:
 
     void ReadAttachment(QStringView keyword, QStringView value)
     {
-        const auto parsed = ParseNumeric(keyword.sliced(kAttachment.size()).toString());
+        const auto parsed = ParseNumeric(keyword.sliced(kAttachment.size()));
         const auto number = parsed && *parsed >= 1 ? RoundToInt32(*parsed) : std::nullopt;
         if (!number) {
             Report(MtlFinding::BadAttachmentNumber);
@@ -234,6 +238,7 @@ private:
             Report(MtlFinding::AttachmentOverflow);
             return;
         }
+        // A fresh slot: its stages are 0 and its name blank until read.
         AttachmentRecord &record = attachments_[std::size_t(slotCount_++)];
         record.Number = *number;
         KeptWhole(*parsed, *number);
@@ -243,25 +248,24 @@ private:
         if (!ReadShape(shape, record))
             Report(MtlFinding::ShapeNotKept);
 
-        record.Width.fill(0);
-        record.Height.fill(0);
         QStringView candidate;
+        bool candidateNumeric = false;  // as the stages found it; the items after are not parsed
         int stagesRead = 0;
         for (int k = 0; k < 5; ++k) {
             if (rest.isEmpty())
                 break;
             candidate = CutToken(rest, u",");
-            record.Width[std::size_t(k)] = StageValue(candidate, rest);
+            record.Width[std::size_t(k)] = StageValue(candidate, rest, candidateNumeric);
             stagesRead = k + 1;
             if (record.Width[std::size_t(k)] == 0 || rest.isEmpty())
                 break;
             candidate = CutToken(rest, u",");
-            record.Height[std::size_t(k)] = StageValue(candidate, rest);
+            record.Height[std::size_t(k)] = StageValue(candidate, rest, candidateNumeric);
         }
 
         // Items after the stages are dropped; empty items and zeros lose nothing.
         auto losesSomething = [](QStringView item) {
-            const auto v = ParseNumeric(item.toString());
+            const auto v = ParseNumeric(item);
             return !item.isEmpty() && (!v || *v != 0);
         };
         bool dropped = false;
@@ -272,10 +276,9 @@ private:
             candidate = CutToken(rest, u",");
             candidateFromRest = true;
         }
-        record.AttachName = QString();
-        if (!candidate.isEmpty() && !IsNumeric(candidate.toString())) {
-            record.AttachName = candidate.toString();
-            if (TrimSpaces(record.AttachName.str()) != candidate)
+        if (!candidate.isEmpty() && !(candidateFromRest ? IsNumeric(candidate) : candidateNumeric)) {
+            record.AttachName = candidate;
+            if (TrimSpaces(QStringView(record.AttachName.str())) != candidate)
                 Report(MtlFinding::ValueChanged);
         } else if (candidateFromRest && losesSomething(candidate)) {
             dropped = true;
@@ -301,7 +304,8 @@ private:
     MtlFindingSink *sink_;
     int slotCount_ = 0;
     int lineNumber_ = 0;
-    const QString *raw_ = nullptr;
+    QStringView raw_;
+    QString upper_;
     bool roundedReported_ = false;
     QHash<QString, std::pair<int, QString>> lastLine_;
 };
@@ -313,15 +317,47 @@ bool HasMtlExtension(const QString &fileName)
     return fileName.endsWith(QLatin1String(".MTL"), Qt::CaseInsensitive);
 }
 
-bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &table,
-                   AttachmentSlots &attachments, MtlFindingSink *sink)
+namespace {
+
+// Fills table and attachments through reader, which is given each line with its number.
+template <typename EachLine>
+bool ParseMtl(int attachMaxCount, MachineTable &table, AttachmentSlots &attachments,
+              MtlFindingSink *sink, EachLine eachLine)
 {
     ClearMachineTable(table);
     attachments.assign(std::size_t(qMax(0, attachMaxCount)), AttachmentRecord());
     LineReader reader(attachMaxCount, table, attachments, sink);
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        reader.Read(int(qMin<qsizetype>(i + 1, INT_MAX)), lines.at(i));
+    qsizetype number = 0;
+    eachLine([&reader, &number](QStringView line) {
+        reader.Read(int(qMin<qsizetype>(++number, INT_MAX)), line);
+    });
     return reader.recognised;
+}
+
+}  // namespace
+
+bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &table,
+                   AttachmentSlots &attachments, MtlFindingSink *sink)
+{
+    return ParseMtl(attachMaxCount, table, attachments, sink, [&lines](auto read) {
+        for (const QString &line : lines)
+            read(line);
+    });
+}
+
+bool ParseMtlBytes(QByteArrayView bytes, int attachMaxCount, MachineTable &table,
+                   AttachmentSlots &attachments, MtlFindingSink *sink)
+{
+    // Each line decoded into one text that serves them all, through one
+    // converter: the file is never held a second time as text.
+    Cp932Decoder decoder;
+    QString text;
+    return ParseMtl(attachMaxCount, table, attachments, sink, [&](auto read) {
+        ForEachLine(bytes, [&](QByteArrayView line) {
+            decoder.Decode(line, text);
+            read(text);
+        });
+    });
 }
 
 LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable &table,
@@ -331,23 +367,25 @@ LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable
     result.problem = FileProblem::NotMtlFile;
     if (!HasMtlExtension(fileName) || !FileExists(fileName))
         return result;
-    QByteArray bytes;
-    const ReadResult read = ReadFileBytes(fileName, kMaxMtlFileBytes, bytes, &result.reason);
-    if (read != ReadResult::Ok) {
-        if (read == ReadResult::TooLarge)
-            result.problem = FileProblem::TooLarge;
-        return result;
-    }
-    result.problem = FileProblem::None;
-    result.hash = ContentHash(bytes);
-
     MachineTable readTable;
     AttachmentSlots readSlots;
-    if (!ParseMtlLines(DecodeLines(bytes), attachMaxCount, readTable, readSlots, sink))
-        return result;
+    {
+        QByteArray bytes;
+        const ReadResult read = ReadFileBytes(fileName, kMaxMtlFileBytes, bytes, &result.reason);
+        if (read != ReadResult::Ok) {
+            if (read == ReadResult::TooLarge)
+                result.problem = FileProblem::TooLarge;
+            return result;
+        }
+        result.problem = FileProblem::None;
+        result.hash = ContentHash(bytes);
+        if (!ParseMtlBytes(bytes, attachMaxCount, readTable, readSlots, sink))
+            return result;
+    }
 
     CopyMachineTable(table, readTable);
-    attachments = std::move(readSlots);
+    // The slots read take the place of the caller's whole, without a copy of each.
+    attachments.swap(readSlots);
     SortAttachments(attachments);
     result.loaded = true;
     return result;

@@ -5,109 +5,212 @@
 #include "platform/SafeReplace.h"
 #include "platform/TextFile.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
+#include <QHashFunctions>
 
 #include <cstddef>
 
-QString FormatAttachLine(const AttachmentSlots &attachments, int index)
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <tuple>
+
+namespace {
+
+// The writer puts its pieces either into text or, through a Cp932Builder
+// with the same two calls, straight into the file's bytes.
+struct TextOut {
+    QString &text;
+    void AppendAscii(QByteArrayView ascii) { text.append(QLatin1StringView(ascii.data(), ascii.size())); }
+    void Append(QStringView piece) { text.append(piece); }
+};
+
+template <typename Out>
+void PutNumber(Out &out, double value, NumberPattern pattern)
 {
-    if (index < 0 || index >= int(attachments.size()))
-        return QString();
-    const AttachmentRecord &r = attachments[std::size_t(index)];
+    char text[kMaxNumberChars];
+    out.AppendAscii(QByteArrayView(text, WriteNumber(text, value, pattern) - text));
+}
+
+// The line of r; false, with nothing put, when the slot is not to be listed
+// or written. All but the name is ASCII, made here and put in one go.
+template <typename Out>
+bool PutAttachLine(Out &out, const AttachmentRecord &r)
+{
     // A free slot may still hold the rest of a deleted record until the next
     // sort; it is never listed or written.
     if (r.Number < 1 || r.ShapeNumber < 1)
-        return QString();
+        return false;
     if (r.ShapeType != 1 && r.ShapeType != 2)
-        return QString();
+        return false;
 
-    QString line = QStringLiteral("ATTACHMENT") + FormatNumber(r.Number, Pattern::TwoDigits) +
-                   QStringLiteral(" = ") + ShapeName(r.ShapeType);
+    constexpr std::string_view kKey = "ATTACHMENT", kEquals = " = ";
+    constexpr std::size_t kStages = std::tuple_size_v<decltype(r.Width)>;
+    char line[kKey.size() + kEquals.size() + 32 + (2 + 2 * kStages) * kMaxNumberChars];
+    char *to = std::copy(kKey.begin(), kKey.end(), line);
+    to = WriteNumber(to, r.Number, Pattern::TwoDigits);
+    to = std::copy(kEquals.begin(), kEquals.end(), to);
+    const QString shape = ShapeName(r.ShapeType);  // an ASCII word
+    for (QChar c : shape)
+        *to++ = char(c.unicode());
     if (r.ShapeNumber != 1)
-        line += FormatNumber(r.ShapeNumber, Pattern::Digits);
-    line += QLatin1Char('/');
+        to = WriteNumber(to, r.ShapeNumber, Pattern::Digits);
+    *to++ = '/';
 
     float previous = 0;
-    for (std::size_t k = 0; k < r.Width.size(); ++k) {
+    for (std::size_t k = 0; k < kStages; ++k) {
         if (r.Width[k] < previous) {
             if (k == 0)
-                return QString();
+                return false;
             break;
         }
-        line += FormatNumber(r.Width[k], Pattern::Decimal) + QLatin1Char(',') +
-                FormatNumber(r.Height[k], Pattern::Decimal) + QLatin1Char(',');
+        to = WriteNumber(to, r.Width[k], Pattern::Decimal);
+        *to++ = ',';
+        to = WriteNumber(to, r.Height[k], Pattern::Decimal);
+        *to++ = ',';
         previous = r.Width[k];
     }
 
-    if (!TrimSpaces(r.AttachName.str()).isEmpty())
-        line += r.AttachName.str();
-    else
-        line.chop(1);
+    const QString &name = r.AttachName.str();
+    const bool named = std::any_of(name.begin(), name.end(), [](QChar c) { return c != u' '; });
+    if (!named)
+        --to;  // the "," of the last stage
+    out.AppendAscii(QByteArrayView(line, to - line));
+    if (named)
+        out.Append(name);
+    return true;
+}
+
+template <typename Out>
+void PutFile(Out &out, const MachineTable &table, const AttachmentSlots &attachments)
+{
+    const QByteArrayView stars = "******************************";
+    auto end = [&out] { out.AppendAscii("\r\n"); };
+    auto key = [&out](QByteArrayView keyword) {
+        out.AppendAscii(keyword);
+        out.AppendAscii(" = ");
+    };
+    out.AppendAscii("#");
+    out.AppendAscii(stars.first(18));
+    out.AppendAscii("   MACHINE TABLE FOR MORVEX2000   ");
+    out.AppendAscii(stars.first(18));
+    end();
+    out.AppendAscii("#");
+    out.AppendAscii(stars.first(21));
+    out.AppendAscii("   EDITED WITH Quillmark    ");
+    out.AppendAscii(stars.first(7));
+    out.AppendAscii("Ver");
+    out.Append(kVersionText);
+    out.AppendAscii(stars.first(7));
+    end();
+    key("NAME");
+    out.Append(table.MachineName.str());
+    end();
+
+    auto axisLines = [&](QByteArrayView keyword, const AxisValues &values) {
+        for (std::size_t axis = 0; axis < values.size(); ++axis) {
+            if (values[axis] > 0) {
+                out.AppendAscii(keyword);
+                out.AppendAscii("(");
+                out.Append(AxisNames[axis]);
+                out.AppendAscii(")");
+                key("");
+                PutNumber(out, values[axis], Pattern::Decimal);
+                end();
+            }
+        }
+    };
+    auto numberLine = [&](QByteArrayView keyword, double value, NumberPattern pattern) {
+        key(keyword);
+        PutNumber(out, value, pattern);
+        end();
+    };
+    auto textLine = [&](QByteArrayView keyword, const QString &text) {
+        key(keyword);
+        out.Append(text);
+        end();
+    };
+
+    axisLines("STROKE", table.Stroke);
+    if (table.ToolChangeTime > 0)
+        numberLine("TOOL CHANGE TIME", table.ToolChangeTime, Pattern::DecimalNoLead);
+    if (table.AtcType >= 0 && table.AtcType <= 2)
+        textLine("ATC TYPE", AtcTypeNames[std::size_t(table.AtcType)]);
+    axisLines("RAPID", table.RapidFeed);
+    axisLines("RAPID ACCELERATION", table.RapidAccel);
+    if (table.MaxFeedAll > 0)
+        numberLine("MAXIMUM FEEDRATE", table.MaxFeedAll, Pattern::Decimal);
+    axisLines("MAXIMUM FEEDRATE", table.MaxFeed);
+    axisLines("MAXIMUM ACCELERATION", table.MaxAccel);
+    if (!table.AttachChangeCode.isEmpty())
+        textLine("ATTACH CHANGE CODE", table.AttachChangeCode);
+    if (!table.AttachDesignCode.isEmpty())
+        textLine("ATTACH DESIGN CODE", table.AttachDesignCode);
+    if (table.IniAttachment > 0) {
+        key("INI");
+        out.AppendAscii("ATTACHMENT");
+        PutNumber(out, table.IniAttachment, Pattern::TwoDigits);
+        end();
+    }
+    for (const AttachmentRecord &r : attachments)
+        if (PutAttachLine(out, r))
+            end();
+}
+
+// Room for a table of 32767 attachments up front, so that it is not copied
+// over and over while it grows.
+qsizetype ExpectedSize(const AttachmentSlots &attachments)
+{
+    return 1024 + qsizetype(attachments.size()) * 72;
+}
+
+}  // namespace
+
+QString FormatAttachLine(const AttachmentSlots &attachments, int index)
+{
+    QString line;
+    TextOut out{line};
+    if (index >= 0 && index < int(attachments.size()))
+        PutAttachLine(out, attachments[std::size_t(index)]);
     return line;
 }
 
 QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments)
 {
-    // One text with room reserved up front, so a table of 32767 attachments
-    // is not copied over and over while it grows.
     QString text;
-    text.reserve(1024 + qsizetype(attachments.size()) * 72);
-    struct Appender {
-        QString &text;
-        Appender &operator<<(const QString &line)
-        {
-            text += line;
-            text += QLatin1String("\r\n");
-            return *this;
-        }
-    } lines{text};
-    lines << QStringLiteral("#") + QString(18, QLatin1Char('*')) +
-                 QStringLiteral("   MACHINE TABLE FOR MORVEX2000   ") + QString(18, QLatin1Char('*'));
-    lines << QStringLiteral("#") + QString(21, QLatin1Char('*')) +
-                 QStringLiteral("   EDITED WITH Quillmark    ") + QString(7, QLatin1Char('*')) +
-                 QStringLiteral("Ver") + kVersionText + QString(7, QLatin1Char('*'));
-    lines << QStringLiteral("NAME = ") + table.MachineName.str();
-
-    auto axisLines = [&lines](const QString &keyword, const AxisValues &values) {
-        for (std::size_t axis = 0; axis < values.size(); ++axis)
-            if (values[axis] > 0)
-                lines << keyword + QLatin1Char('(') + AxisNames[axis] + QStringLiteral(") = ") +
-                             FormatNumber(values[axis], Pattern::Decimal);
-    };
-
-    axisLines(QStringLiteral("STROKE"), table.Stroke);
-    if (table.ToolChangeTime > 0)
-        lines << QStringLiteral("TOOL CHANGE TIME = ") +
-                     FormatNumber(table.ToolChangeTime, Pattern::DecimalNoLead);
-    if (table.AtcType >= 0 && table.AtcType <= 2)
-        lines << QStringLiteral("ATC TYPE = ") + AtcTypeNames[std::size_t(table.AtcType)];
-    axisLines(QStringLiteral("RAPID"), table.RapidFeed);
-    axisLines(QStringLiteral("RAPID ACCELERATION"), table.RapidAccel);
-    if (table.MaxFeedAll > 0)
-        lines << QStringLiteral("MAXIMUM FEEDRATE = ") +
-                     FormatNumber(table.MaxFeedAll, Pattern::Decimal);
-    axisLines(QStringLiteral("MAXIMUM FEEDRATE"), table.MaxFeed);
-    axisLines(QStringLiteral("MAXIMUM ACCELERATION"), table.MaxAccel);
-    if (!table.AttachChangeCode.isEmpty())
-        lines << QStringLiteral("ATTACH CHANGE CODE = ") + table.AttachChangeCode;
-    if (!table.AttachDesignCode.isEmpty())
-        lines << QStringLiteral("ATTACH DESIGN CODE = ") + table.AttachDesignCode;
-    if (table.IniAttachment > 0)
-        lines << QStringLiteral("INI = ATTACHMENT") +
-                     FormatNumber(table.IniAttachment, Pattern::TwoDigits);
-    for (int i = 0; i < int(attachments.size()); ++i) {
-        const QString line = FormatAttachLine(attachments, i);
-        if (!line.isEmpty())
-            lines << line;
-    }
-
+    text.reserve(ExpectedSize(attachments));
+    TextOut out{text};
+    PutFile(out, table, attachments);
     return text;
+}
+
+bool MtlFileBytes(const MachineTable &table, const AttachmentSlots &attachments, QByteArray &bytes)
+{
+    Cp932Builder out(ExpectedSize(attachments));
+    PutFile(out, table, attachments);
+    return out.Take(bytes);
 }
 
 QByteArray ContentHash(const QByteArray &bytes)
 {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    // Any fixed seed will do: fingerprints are compared within one run only.
+    constexpr size_t kSeed = size_t(0x9e3779b97f4a7c15ULL);
+    const quint64 fields[2] = {quint64(bytes.size()),
+                               quint64(qHashBits(bytes.constData(), size_t(bytes.size()), kSeed))};
+    return QByteArray(reinterpret_cast<const char *>(fields), sizeof fields);
+}
+
+bool SameContent(const QString &path, const QByteArray &fingerprint)
+{
+    quint64 size = 0;
+    if (fingerprint.size() < qsizetype(sizeof size))
+        return false;
+    std::memcpy(&size, fingerprint.constData(), sizeof size);
+    // Read one byte past the size, so that a file that grew is told apart.
+    QByteArray bytes;
+    return size <= quint64(kMaxMtlFileBytes) && QFileInfo(path).size() == qint64(size) &&
+           ReadFileBytes(path, qint64(size) + 1, bytes) == ReadResult::Ok &&
+           ContentHash(bytes) == fingerprint;
 }
 
 SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const MachineTable &table,
@@ -117,7 +220,7 @@ SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const Machine
     // The text is made and encoded before anything on disk is touched, so a
     // character windows-31j cannot hold leaves the old file as it was.
     QByteArray bytes;
-    if (!EncodeCp932(MtlFileText(table, attachments), bytes)) {
+    if (!MtlFileBytes(table, attachments, bytes)) {
         result.problem = FileProblem::NotSaved;
         return result;
     }

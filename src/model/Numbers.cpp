@@ -2,10 +2,14 @@
 
 #include <QChar>
 
+#include <algorithm>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -24,67 +28,66 @@ bool IsAsciiDigit(QChar c)
 
 }  // namespace
 
-std::optional<double> ParseNumeric(const QString &text)
+std::optional<double> ParseNumeric(QStringView text)
 {
     qsizetype begin = 0, end = text.size();
-    while (begin < end && IsBlank(text.at(begin)))
+    while (begin < end && IsBlank(text[begin]))
         ++begin;
-    while (end > begin && IsBlank(text.at(end - 1)))
+    while (end > begin && IsBlank(text[end - 1]))
         --end;
 
     // Check the form by hand: from_chars alone would also take "inf" and
     // "nan", and QString::toDouble grouping or locale forms.
-    std::string ascii;
-    ascii.reserve(std::size_t(end - begin));
     qsizetype i = begin;
     bool negative = false;
-    if (i < end && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
-        negative = text.at(i) == QLatin1Char('-');
+    if (i < end && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
         ++i;
     }
-    std::string intDigits, fracDigits;
-    while (i < end && IsAsciiDigit(text.at(i)))
-        intDigits.push_back(char(text.at(i++).unicode()));
-    if (i < end && text.at(i) == QLatin1Char('.')) {
+    const qsizetype intBegin = i;
+    while (i < end && IsAsciiDigit(text[i]))
         ++i;
-        while (i < end && IsAsciiDigit(text.at(i)))
-            fracDigits.push_back(char(text.at(i++).unicode()));
+    const qsizetype intEnd = i;
+    qsizetype fracBegin = i, fracEnd = i;
+    if (i < end && text[i] == u'.') {
+        fracBegin = fracEnd = ++i;
+        while (fracEnd < end && IsAsciiDigit(text[fracEnd]))
+            ++fracEnd;
+        i = fracEnd;
     }
-    if (intDigits.empty() && fracDigits.empty())
+    if (intBegin == intEnd && fracBegin == fracEnd)
         return std::nullopt;
-    ascii = intDigits.empty() ? std::string("0") : intDigits;
-    if (!fracDigits.empty())
-        ascii += "." + fracDigits;
     // Decimal exponent of the first significant digit, to tell an underflow
     // (read as zero) from an overflow (refused) when from_chars gives up.
+    auto firstNonZero = [&text](qsizetype from, qsizetype to) {
+        while (from < to && text[from] == u'0')
+            ++from;
+        return from;
+    };
     bool seenSignificant = true;
     long long leadExponent = 0;
-    if (auto j = intDigits.find_first_not_of('0'); j != std::string::npos) {
-        leadExponent = (long long)(intDigits.size() - j);
-    } else if (auto k = fracDigits.find_first_not_of('0'); k != std::string::npos) {
-        leadExponent = -(long long)k;
+    if (const qsizetype j = firstNonZero(intBegin, intEnd); j < intEnd) {
+        leadExponent = intEnd - j;
+    } else if (const qsizetype k = firstNonZero(fracBegin, fracEnd); k < fracEnd) {
+        leadExponent = -(k - fracBegin);
     } else {
         seenSignificant = false;
     }
     long long exponent = 0;
-    if (i < end && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
-        ascii.push_back('e');
+    if (i < end && (text[i] == u'e' || text[i] == u'E')) {
         ++i;
         bool expNegative = false;
-        if (i < end && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
-            expNegative = text.at(i) == QLatin1Char('-');
-            ascii.push_back(char(text.at(i).unicode()));
+        if (i < end && (text[i] == u'+' || text[i] == u'-')) {
+            expNegative = text[i] == u'-';
             ++i;
         }
-        qsizetype expDigits = 0;
-        while (i < end && IsAsciiDigit(text.at(i))) {
+        const qsizetype digitsBegin = i;
+        while (i < end && IsAsciiDigit(text[i])) {
             if (exponent < 1000000000LL)
-                exponent = exponent * 10 + (text.at(i).unicode() - '0');
-            ascii.push_back(char(text.at(i).unicode()));
+                exponent = exponent * 10 + (text[i].unicode() - '0');
             ++i;
-            ++expDigits;
         }
-        if (expDigits == 0)
+        if (i == digitsBegin)
             return std::nullopt;
         if (expNegative)
             exponent = -exponent;
@@ -94,9 +97,40 @@ std::optional<double> ParseNumeric(const QString &text)
     if (!seenSignificant)
         return negative ? -0.0 : 0.0;
 
+    // Few digits and no exponent: digits and power of ten are both exact as
+    // doubles, so one division rounds correctly, as from_chars would.
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (i == fracEnd && (intEnd - intBegin) + (fracEnd - fracBegin) < 16) {
+        std::uint64_t digits = 0;
+        for (qsizetype k = intBegin; k < intEnd; ++k)
+            digits = digits * 10 + (text[k].unicode() - '0');
+        for (qsizetype k = fracBegin; k < fracEnd; ++k)
+            digits = digits * 10 + (text[k].unicode() - '0');
+        const double whole = double(digits);
+        const double value = fracEnd == fracBegin ? whole : whole / kPowersOfTen[fracEnd - fracBegin];
+        return negative ? -value : value;
+    }
+
+    // The checked text without its sign, a lone fraction given a 0 before its
+    // point; on the stack unless it is unusually long.
+    char small[64];
+    std::string large;
+    const qsizetype length = end - intBegin + 1;
+    char *first = small;
+    if (length > qsizetype(sizeof small)) {
+        large.resize(std::size_t(length));
+        first = large.data();
+    }
+    char *last = first;
+    if (intBegin == intEnd)
+        *last++ = '0';
+    const bool bareTrailingPoint = fracBegin > intEnd && fracBegin == fracEnd;
+    for (qsizetype k = intBegin; k < end; ++k)
+        if (k != intEnd || !bareTrailingPoint)
+            *last++ = char(text[k].unicode());
+
     double value = 0;
-    const char *first = ascii.data();
-    const char *last = first + ascii.size();
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
         if (leadExponent + exponent <= 0)
@@ -108,23 +142,9 @@ std::optional<double> ParseNumeric(const QString &text)
     return negative ? -value : value;
 }
 
-bool IsNumeric(const QString &text)
+bool IsNumeric(QStringView text)
 {
     return ParseNumeric(text).has_value();
-}
-
-std::optional<float> ToSingle(double value)
-{
-    if (!std::isfinite(value))
-        return std::nullopt;
-    // Halfway between FLT_MAX and the next power of two: from there on the
-    // value would round to infinity.
-    constexpr double kLimit = 0x1.ffffffp+127;
-    if (std::fabs(value) >= kLimit)
-        return std::nullopt;
-    if (std::fabs(value) > double(FLT_MAX))
-        return value < 0 ? -FLT_MAX : FLT_MAX;
-    return float(value);
 }
 
 namespace {
@@ -153,7 +173,7 @@ std::optional<std::int16_t> RoundToInt16(double value)
     return RoundTo<std::int16_t>(value);
 }
 
-float ParseSingle(const QString &text, float defaultValue)
+float ParseSingle(QStringView text, float defaultValue)
 {
     if (auto v = ParseNumeric(text))
         if (auto f = ToSingle(*v))
@@ -161,37 +181,13 @@ float ParseSingle(const QString &text, float defaultValue)
     return defaultValue;
 }
 
-namespace {
-
-// Rounds the plain decimal digits "intPart.fracPart" to at most maxDecimals
-// decimals, half up on the digits themselves (as the text reads, not as the
-// binary value lies), carrying into the integer part.
-void RoundDecimal(std::string &intPart, std::string &fracPart, int maxDecimals)
+QString FormatNumber(double value, NumberPattern pattern)
 {
-    if (int(fracPart.size()) <= maxDecimals)
-        return;
-    const bool roundUp = fracPart[std::size_t(maxDecimals)] >= '5';
-    fracPart.resize(std::size_t(maxDecimals));
-    if (!roundUp)
-        return;
-    std::string digits = intPart + fracPart;
-    int k = int(digits.size()) - 1;
-    while (k >= 0 && digits[std::size_t(k)] == '9') {
-        digits[std::size_t(k)] = '0';
-        --k;
-    }
-    if (k >= 0) {
-        ++digits[std::size_t(k)];
-    } else {
-        digits.insert(digits.begin(), '1');
-    }
-    intPart = digits.substr(0, digits.size() - fracPart.size());
-    fracPart = digits.substr(digits.size() - fracPart.size());
+    char text[kMaxNumberChars];
+    return QString::fromLatin1(text, WriteNumber(text, value, pattern) - text);
 }
 
-}  // namespace
-
-QString FormatNumber(double value, NumberPattern pattern)
+char *WriteNumber(char *out, double value, NumberPattern pattern)
 {
     if (std::isnan(value))
         value = 0;
@@ -200,78 +196,151 @@ QString FormatNumber(double value, NumberPattern pattern)
 
     const bool negative = std::signbit(value);
     const double magnitude = std::fabs(value);
-    std::string intPart, fracPart;
-    char buf[512];
-
+    // The digits without the point, one place left free in front for a
+    // carry; fracLength of them are decimals.
+    char digits[kMaxNumberChars - 8];
+    char *const first = digits + 1;
+    char *last;
+    qsizetype fracLength = 0;
+    // A Single below 2^15 whose thousandfold is whole (the halves, quarters
+    // and eighths of everyday sizes) has at most three decimals, and its
+    // spacing is below 0.002, so no shorter text reads back as it: its exact
+    // decimals are the shortest text, and rounding leaves them alone.
+    const double thousandfold = double(float(magnitude)) * 1000;
     if (magnitude == std::trunc(magnitude) && magnitude < 0x1p53) {
-        auto res = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(magnitude));
-        intPart.assign(buf, res.ptr);
+        last = std::to_chars(first, std::end(digits), static_cast<long long>(magnitude)).ptr;
+    } else if (magnitude < 0x1p15 && thousandfold == std::trunc(thousandfold)) {
+        const auto whole = static_cast<long long>(thousandfold);
+        last = std::to_chars(first, std::end(digits), whole / 1000).ptr;
+        for (long long unit = 100; unit > 0; unit /= 10)
+            *last++ = char('0' + whole / unit % 10);
+        fracLength = 3;
     } else {
         // Not integral (or beyond 2^53, where double is integral anyway but
         // cannot go through long long): the shortest text that reads back as
         // the same Single, in plain digits.
         const auto single = ToSingle(magnitude);
         const float f = single ? *single : FLT_MAX;
-        std::to_chars_result res;
-        if (magnitude >= 0x1p53)
-            res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::fixed, 0);
-        else
-            res = std::to_chars(buf, buf + sizeof buf, f, std::chars_format::fixed);
-        std::string text(buf, res.ptr);
-        const auto dot = text.find('.');
-        if (dot == std::string::npos) {
-            intPart = text;
-        } else {
-            intPart = text.substr(0, dot);
-            fracPart = text.substr(dot + 1);
+        last = magnitude >= 0x1p53
+                   ? std::to_chars(first, std::end(digits), magnitude, std::chars_format::fixed, 0).ptr
+                   : std::to_chars(first, std::end(digits), f, std::chars_format::fixed).ptr;
+        if (char *point = std::find(first, last, '.'); point != last) {
+            for (char *k = point; k + 1 < last; ++k)
+                *k = k[1];
+            --last;
+            fracLength = last - point;
         }
     }
 
-    RoundDecimal(intPart, fracPart, pattern.maxDecimals);
-    while (!fracPart.empty() && fracPart.back() == '0')
-        fracPart.pop_back();
-    // Leading zeros of the integer part go; the pattern puts back what it asks for.
-    const auto firstNonZero = intPart.find_first_not_of('0');
-    intPart = firstNonZero == std::string::npos ? std::string() : intPart.substr(firstNonZero);
-    const bool allZero = intPart.empty() && fracPart.empty();
-    if (int(intPart.size()) < pattern.minIntegerDigits)
-        intPart.insert(0, std::size_t(pattern.minIntegerDigits) - intPart.size(), '0');
-
-    std::string out;
-    if (negative && !allZero)
-        out.push_back('-');
-    out += intPart;
-    if (pattern.alwaysPoint || !fracPart.empty()) {
-        out.push_back('.');
-        out += fracPart;
+    // Rounded half up on the digits themselves (as the text reads, not as the
+    // binary value lies), carrying into the integer part.
+    char *begin = first;
+    if (fracLength > pattern.maxDecimals) {
+        const bool roundUp = last[pattern.maxDecimals - fracLength] >= '5';
+        last -= fracLength - pattern.maxDecimals;
+        fracLength = pattern.maxDecimals;
+        if (roundUp) {
+            char *k = last;
+            while (k > begin && k[-1] == '9')
+                *--k = '0';
+            if (k > begin)
+                ++k[-1];
+            else
+                *--begin = '1';
+        }
     }
-    if (out.empty())
-        out.push_back('0');  // "###" of zero: a number must show something
-    return QString::fromLatin1(out.data(), qsizetype(out.size()));
+    while (fracLength > 0 && last[-1] == '0') {
+        --last;
+        --fracLength;
+    }
+    // Leading zeros of the integer part go; the pattern puts back what it asks for.
+    char *const intEnd = last - fracLength;
+    while (begin < intEnd && *begin == '0')
+        ++begin;
+    const qsizetype intLength = intEnd - begin;
+    const bool allZero = begin == last;
+
+    char *to = out;
+    if (negative && !allZero)
+        *to++ = '-';
+    for (qsizetype k = intLength; k < pattern.minIntegerDigits; ++k)
+        *to++ = '0';
+    // Digit by digit: a library copy costs more than these few characters.
+    for (const char *k = begin; k < intEnd; ++k)
+        *to++ = *k;
+    if (pattern.alwaysPoint || fracLength > 0) {
+        *to++ = '.';
+        for (const char *k = intEnd; k < last; ++k)
+            *to++ = *k;
+    }
+    if (to == out)
+        *to++ = '0';  // "###" of zero: a number must show something
+    return to;
+}
+
+namespace {
+
+// The upper case of a character below 0x80.
+char16_t AsciiUpper(char16_t c)
+{
+    return char16_t(c - (char16_t(c - u'a') < 26 ? 0x20 : 0));
+}
+
+}  // namespace
+
+void UpperSameLength(QStringView text, QString &out)
+{
+    const qsizetype n = text.size();
+    out.resize(n);
+    QChar *to = out.data();
+    // Files are mostly ASCII, whose letters need no tables: the whole line
+    // four characters at a time, and only a line with other characters a
+    // second time, letter by letter (what the first pass made of them is
+    // then overwritten).
+    const char16_t *from = text.utf16();
+    char16_t *ascii = reinterpret_cast<char16_t *>(to);
+    constexpr std::uint64_t kLanes = 0x0001000100010001, kBit7 = 0x80 * kLanes;
+    std::uint64_t seen = 0;
+    qsizetype k = 0;
+    for (; k + 4 <= n; k += 4) {
+        std::uint64_t w;
+        std::memcpy(&w, from + k, sizeof w);
+        seen |= w;
+        // In a lane below 0x80 neither sum carries out: bit 7 of the first
+        // is set from "a" up, of the second above "z".
+        const std::uint64_t fromA = w + (0x80 - 'a') * kLanes, aboveZ = w + (0x7F - 'z') * kLanes;
+        w -= (fromA & ~aboveZ & kBit7) >> 2;
+        std::memcpy(ascii + k, &w, sizeof w);
+    }
+    for (; k < n; ++k) {
+        const char16_t c = from[k];
+        seen |= c;
+        ascii[k] = AsciiUpper(c);
+    }
+    qsizetype i = (seen & ~(0x7F * kLanes)) == 0 ? n : 0;
+    while (i < n) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            const char32_t up = QChar::toUpper(QChar::surrogateToUcs4(c, text[i + 1]));
+            // Kept as it is when upper case would change the length.
+            const bool pair = QChar::requiresSurrogates(up);
+            to[i] = pair ? QChar(QChar::highSurrogate(up)) : c;
+            to[i + 1] = pair ? QChar(QChar::lowSurrogate(up)) : text[i + 1];
+            i += 2;
+            continue;
+        }
+        if (c.unicode() < 0x80) {
+            to[i++] = QChar(AsciiUpper(c.unicode()));
+            continue;
+        }
+        const char32_t up = QChar::toUpper(char32_t(c.unicode()));
+        to[i++] = QChar::requiresSurrogates(up) ? c : QChar(char16_t(up));
+    }
 }
 
 QString UpperSameLength(const QString &text)
 {
     QString out;
-    out.reserve(text.size());
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const QChar c = text.at(i);
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            const char32_t cp = QChar::surrogateToUcs4(c, text.at(i + 1));
-            const char32_t up = QChar::toUpper(cp);
-            if (QChar::requiresSurrogates(up)) {
-                out.append(QChar::highSurrogate(up));
-                out.append(QChar::lowSurrogate(up));
-            } else {
-                out.append(text.mid(i, 2));  // would change the length
-            }
-            i += 2;
-            continue;
-        }
-        const char32_t up = QChar::toUpper(char32_t(c.unicode()));
-        out.append(QChar::requiresSurrogates(up) ? c : QChar(char16_t(up)));
-        ++i;
-    }
+    UpperSameLength(text, out);
     return out;
 }

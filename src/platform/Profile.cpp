@@ -49,6 +49,7 @@ std::vector<Line> Parse(const QByteArray &bytes)
 {
     std::vector<Line> lines;
     const QList<QByteArray> raw = SplitLines(bytes);
+    Cp932Decoder decoder;
     lines.reserve(raw.size());
     for (const QByteArray &r : raw) {
         Line line;
@@ -58,7 +59,8 @@ std::vector<Line> Parse(const QByteArray &bytes)
             // comment
         } else if (trimmed.startsWith('[')) {
             // "[" and "]" can be trail bytes: look for them in decoded text.
-            const QString text = DecodeCp932(trimmed);
+            QString text;
+            decoder.Decode(trimmed, text);
             const qsizetype close = text.indexOf(u']');
             line.kind = Line::Section;
             line.name = TrimBlanks(close < 0 ? text.mid(1) : text.mid(1, close - 1));
@@ -66,7 +68,7 @@ std::vector<Line> Parse(const QByteArray &bytes)
             const QByteArray key = TrimBlanks(r.left(eq));
             if (!key.isEmpty()) {
                 line.kind = Line::Key;
-                line.name = DecodeCp932(key);
+                decoder.Decode(key, line.name);
                 line.eq = eq;
             }
         }
@@ -223,30 +225,37 @@ static bool ReadUsable(const QString &path, QByteArray &bytes)
     return ReadWholeFile(path, bytes) && !DecodeCp932(bytes).contains(QChar(0xFFFD));
 }
 
+bool ProfileLoad(const QString &path, QByteArray &bytes)
+{
+    bytes.clear();
+    const QFileInfo info(path);
+    return (!info.exists() && !info.isSymLink()) || ReadUsable(path, bytes);
+}
+
 bool ProfileUsable(const QString &path)
 {
-    const QFileInfo info(path);
     QByteArray bytes;
-    return (!info.exists() && !info.isSymLink()) || ReadUsable(path, bytes);
+    return ProfileLoad(path, bytes);
+}
+
+bool ProfileStore(const QString &path, const QByteArray &bytes)
+{
+    PosixFileLayer files;
+    return ReplaceFile(files, path, bytes, false).Ok();
 }
 
 bool ProfileWrite(const QString &path, const QString &section, const QString &key,
                   const QString &value)
 {
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    QByteArray old;
-    const bool exists = info.exists();
     // An existing file that cannot be read must not be replaced by a file
     // holding only the new key.
-    if (exists && !ReadUsable(path, old))
+    QByteArray old;
+    if (path.isEmpty() || !ProfileLoad(path, old))
         return false;
     const std::optional<QByteArray> bytes = ProfileWriteBytes(old, section, key, value);
     if (!bytes)
         return false;
-    if (exists && *bytes == old)
+    if (QFileInfo::exists(path) && *bytes == old)
         return true;
-    PosixFileLayer files;
-    return ReplaceFile(files, path, *bytes, false).Ok();
+    return ProfileStore(path, *bytes);
 }

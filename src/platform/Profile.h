@@ -22,6 +22,22 @@ bool ProfileWrite(const QString &path, const QString &section, const QString &ke
 // not windows-31j: such a file must not be rewritten.
 bool ProfileUsable(const QString &path);
 
+// The file's bytes, to change them: empty when there is no file; false when
+// it is there but not usable, so that it must not be replaced.
+bool ProfileLoad(const QString &path, QByteArray &bytes);
+// Replaces the file with bytes (atomically, a link keeping its target).
+bool ProfileStore(const QString &path, const QByteArray &bytes);
+
+// A profile file's bytes held while several writes change them, so that the
+// file is written once for all of them.
+struct ProfileHeld {
+    bool active = false;  // writes go to bytes
+    bool loaded = false;  // bytes hold the file (or its absence)
+    bool usable = false;  // the file could be read when loaded
+    bool changed = false;
+    QByteArray bytes;
+};
+
 // The same on a file's bytes (windows-31j), for tests and fuzzing.
 QString ProfileReadBytes(const QByteArray &bytes, const QString &section, const QString &key,
                          int maxBytes = 254);

@@ -5,6 +5,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -12,9 +15,20 @@ constexpr char16_t kReplacement = 0xFFFD;
 bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 bool IsSingleByte(unsigned char b) { return b <= 0x7F || (b >= 0xA1 && b <= 0xDF); }
 
-// ICU's windows-31j table follows the IBM habit of swapping three control
-// codes (0x1A, 0x1C, 0x7F); the Windows code page maps them to themselves.
-bool IsSwappedControl(char16_t c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
+// The length of the ASCII at the start of p, eight bytes at a time.
+qsizetype AsciiRun(const unsigned char *p, qsizetype n)
+{
+    qsizetype k = 0;
+    for (; k + 8 <= n; k += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + k, sizeof w);
+        if (w & 0x8080808080808080)
+            break;
+    }
+    while (k < n && p[k] < 0x80)
+        ++k;
+    return k;
+}
 
 }  // namespace
 
@@ -25,97 +39,131 @@ bool IsLeadByte(unsigned char b)
 
 QString DecodeCp932(QByteArrayView bytes)
 {
-    // ICU drops a lead byte at the end and turns some invalid bytes into
-    // U+001A, which would write back as a different byte. So the structure is
-    // checked here and ICU only ever sees whole, well-formed characters.
     QString out;
-    out.reserve(bytes.size());
-    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const qsizetype n = bytes.size();
-    qsizetype runStart = 0;
-    auto flush = [&](qsizetype end) {
-        if (end > runStart) {
-            QStringDecoder decoder("windows-31j", QStringDecoder::Flag::Stateless);
-            out += QString(decoder.decode(QByteArrayView(bytes.constData() + runStart, end - runStart)));
-        }
-    };
-    qsizetype i = 0;
-    while (i < n) {
-        const unsigned char b = data[i];
-        if (IsLeadByte(b) && i + 1 < n && IsTrailByte(data[i + 1])) {
-            i += 2;
-        } else if (IsSingleByte(b) && !IsSwappedControl(b)) {
-            ++i;
-        } else {
-            flush(i);
-            out += IsSingleByte(b) ? QChar(b) : QChar(kReplacement);
-            runStart = ++i;
-        }
-    }
-    flush(n);
+    Cp932Decoder().Decode(bytes, out);
     return out;
 }
 
-bool EncodeCp932(const QString &text, QByteArray &out)
+Cp932Decoder::Cp932Decoder() : decoder_("windows-31j", QStringDecoder::Flag::Stateless) {}
+
+void Cp932Decoder::Decode(QByteArrayView bytes, QString &out)
 {
-    out.clear();
-    out.reserve(text.size() * 2);
-    qsizetype runStart = 0;
-    auto flush = [&](qsizetype end) {
-        if (end <= runStart)
-            return true;
-        QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
-        out += QByteArray(encoder.encode(QStringView(text).mid(runStart, end - runStart)));
-        return !encoder.hasError();
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (IsSwappedControl(c)) {
-            if (!flush(i))
-                return false;
-            out += char(c);
-            runStart = i + 1;
+    // ICU drops a lead byte at the end and turns some invalid bytes into
+    // U+001A, which would write back as a different byte. So the structure is
+    // checked here and ICU only ever sees whole, well-formed characters, all
+    // through one converter, straight into the result. A byte below 0x80 is
+    // that character in windows-31j and needs no ICU, which would get three
+    // of them wrong: its table follows the IBM habit of swapping the control
+    // codes 0x1A, 0x1C and 0x7F, which Windows maps to themselves. The room
+    // reserved is all the text can take, so nothing is moved while it fills,
+    // and room never written costs no memory.
+    out.truncate(0);
+    out.reserve(decoder_.requiredSpace(bytes.size()));
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype ascii = AsciiRun(data + i, n - i);
+        out.append(QLatin1StringView(bytes.sliced(i, ascii)));
+        i += ascii;
+        qsizetype end = i;
+        while (end < n) {
+            const unsigned char b = data[end];
+            if (IsLeadByte(b) && end + 1 < n && IsTrailByte(data[end + 1]))
+                end += 2;
+            else if (IsSingleByte(b) && b >= 0x80)
+                ++end;
+            else
+                break;
+        }
+        if (end > i) {
+            const QByteArrayView run = bytes.sliced(i, end - i);
+            const qsizetype at = out.size();
+            out.resize(at + decoder_.requiredSpace(run.size()));
+            out.truncate(decoder_.appendToBuffer(out.data() + at, run) - out.constData());
+            i = end;
+        } else if (i < n) {
+            out.append(QChar(kReplacement));  // a byte that starts no character
+            ++i;
         }
     }
-    return flush(text.size());
 }
 
-namespace {
-
-// Calls line(view) for every line. CR and LF are never trail bytes, so the
-// raw bytes can be cut safely.
-template <typename F>
-void ForEachLine(QByteArrayView bytes, F line)
+bool EncodeCp932(QStringView text, QByteArray &out)
 {
-    const qsizetype n = bytes.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes.at(i);
-        if (c != '\r' && c != '\n')
-            continue;
-        line(bytes.sliced(start, i - start));
-        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        line(bytes.sliced(start));
+    Cp932Builder builder;
+    builder.Append(text);
+    return builder.Take(out);
 }
 
-}  // namespace
+Cp932Builder::Cp932Builder(qsizetype expectedBytes)
+    : encoder_("windows-31j", QStringEncoder::Flag::Stateless)
+{
+    // Room reserved but never written costs no memory.
+    bytes_.resize(expectedBytes);
+}
+
+char *Cp932Builder::Room(qsizetype bytes)
+{
+    if (bytes_.size() - used_ < bytes)
+        bytes_.resize(qMax(used_ + bytes, 2 * bytes_.size()));
+    return bytes_.data() + used_;
+}
+
+void Cp932Builder::AppendAscii(QByteArrayView ascii)
+{
+    std::memcpy(Room(ascii.size()), ascii.data(), std::size_t(ascii.size()));
+    used_ += ascii.size();
+}
+
+void Cp932Builder::Append(QStringView text)
+{
+    char *const start = Room(encoder_.requiredSpace(text.size()));
+    char *to = start;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        // ASCII as itself (the controls that ICU swaps, as decoding explains,
+        // included); the rest in runs through ICU.
+        for (; i < n && text[i].unicode() < 0x80; ++i)
+            *to++ = char(text[i].unicode());
+        const qsizetype runStart = i;
+        while (i < n && text[i].unicode() >= 0x80)
+            ++i;
+        if (i > runStart)
+            to = encoder_.appendToBuffer(to, text.sliced(runStart, i - runStart));
+    }
+    used_ += to - start;
+}
+
+bool Cp932Builder::Take(QByteArray &out)
+{
+    const bool ok = !encoder_.hasError();
+    bytes_.truncate(ok ? used_ : 0);
+    out = std::move(bytes_);
+    return ok;
+}
 
 QList<QByteArray> SplitLines(const QByteArray &bytes)
 {
     QList<QByteArray> lines;
-    ForEachLine(bytes, [&lines](QByteArrayView line) { lines.append(line.toByteArray()); });
+    ForEachLine(QByteArrayView(bytes), [&lines](QByteArrayView line) { lines.append(line.toByteArray()); });
     return lines;
 }
 
-// Straight from the file's bytes: no copy of each raw line on the way.
+QList<QStringView> SplitLines(QStringView text)
+{
+    QList<QStringView> lines;
+    ForEachLine(text, [&lines](QStringView line) { lines.append(line); });
+    return lines;
+}
+
+// Decoded once, with one converter, and cut afterwards.
 QStringList DecodeLines(const QByteArray &bytes)
 {
+    const QString text = DecodeCp932(bytes);
     QStringList lines;
-    ForEachLine(bytes, [&lines](QByteArrayView line) { lines.append(DecodeCp932(line)); });
+    ForEachLine(QStringView(text), [&lines](QStringView line) { lines.append(line.toString()); });
     return lines;
 }
 

@@ -22,10 +22,22 @@ namespace {
 using Entries = QMap<int, QString>;
 const QByteArray kNone = "<missing>", kMessages = "MAX_INDEX = 61\r\nGSTR(0) = \"Q\"\r\n";
 
+// Its load reads and defaults its two keys, as the main window's does, and notes the settings file as it is then.
 struct FakeWindow : MainWindowPort {
     QStringList &log;
-    FakeWindow(QStringList &l, std::size_t count) : log(l) { log << QString("slots:%1").arg(count); }
-    void ShowWindow() override { log << "show"; }
+    AppState &state;
+    QByteArray &settingsAtLoad;
+    FakeWindow(QStringList &l, AppState &s, QByteArray &atLoad) : log(l), state(s), settingsAtLoad(atLoad)
+    {
+        log << QString("slots:%1").arg(s.AttachMaxCount);
+    }
+    void ShowWindow() override
+    {
+        log << "show";
+        GetIniValue(state, "Config", "Init Dir", "/d/");
+        GetIniValue(state, "Config", "Init File", "");
+        settingsAtLoad = ReadBytes(state.settings.IniPath);
+    }
     void SetFileName(const QString &name) override { log << "file:" + name; }
 };
 
@@ -38,6 +50,7 @@ struct Folder {
     PosixFileLayer files;
     AppState state{files};
     QStringList log;  // what start-up did to the window
+    QByteArray settingsAtLoad;
     explicit Folder(const QByteArray &settings = kNone, const QByteArray &messages = kMessages)
     {
         qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
@@ -49,7 +62,7 @@ struct Folder {
     }
     bool Main(const QString &commandLine)  // the program folder without its separator, which it gets
     {
-        auto window = [this](AppState &s) { return std::make_unique<FakeWindow>(log, std::size_t(s.AttachMaxCount)); };
+        auto window = [this](AppState &s) { return std::make_unique<FakeWindow>(log, s, settingsAtLoad); };
         return ::Main(state, dialogs, bin.chopped(1), commandLine, window) != nullptr;
     }
 };
@@ -149,6 +162,10 @@ private slots:
         const QList<std::pair<QString, int>> counts{{"12.5", 12}, {"13.5", 14}, {"many", 10}, {"0", 1}, {"0.5", 1},
                                                     {"-3", 1}, {"99999", 32767}, {"1e400", 10}};
         for (const auto &[text, count] : counts) QVERIFY2(AttachCountFrom(text) == count, qPrintable(text));
+        // Held writes that cannot be written are told of too: where the user's settings folder would be lies a file.
+        Folder g;
+        QVERIFY(QDir().mkpath(g.dir.filePath("config")) && WriteBytes(g.dir.filePath("config/quillmark"), "x"));
+        QVERIFY(g.Main("") && g.state.settings.IniWriteFailed && ReadBytes(g.userIni) == kNone);
     }
 
     void initApplication_data()
@@ -236,7 +253,12 @@ private slots:
         const bool started = f.Main(c.commandLine), file = c.shown.startsWith("file:");
         const AppSettings &set = f.state.settings;
         QCOMPARE(started, c.shown != kMessageFileMissing && c.shown != kMessageFileBad);
-        QVERIFY(ReadBytes(f.ini).contains("ATTACH MAX COUNT=10") && set.AppPath == f.bin && set.IniPath == f.ini);
+        // Every default in one write, after the window's load: the file was as it had been until then.
+        const QByteArray config = "[Config]\r\nCheck=1\r\nTextEditor=" + kDefaultTextEditor.toLatin1() + "\r\n";
+        QCOMPARE(ReadBytes(f.ini), config + (started ? "Init Dir=/d/\r\nInit File=\r\n" : "")
+                                       + "[Comfig]\r\nATTACH MAX COUNT=10\r\n");
+        QVERIFY(!started || f.settingsAtLoad == "[Config]\r\nCheck=1\r\n");
+        QVERIFY(set.AppPath == f.bin && set.IniPath == f.ini);
         QCOMPARE(f.dialogs.texts(), started ? QStringList() : QStringList{c.shown});
         const FakeDialogs::Box box = f.dialogs.boxes.value(0);
         QVERIFY(started || (box.title == "Quillmark" && box.icon == MsgIcon::Critical && box.buttons == MsgButtons::Ok

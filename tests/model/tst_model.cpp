@@ -4,6 +4,7 @@
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "model/Tokens.h"
+#include "platform/TextFile.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -154,6 +155,7 @@ private slots:
     void texts()
     {
         for (const auto &[text, upper] : {std::pair{"name = abé", "NAME = ABÉ"}, {"straße", "STRAßE"},
+                                          {"`az{@AZ[ 09 stroke(x)", "`AZ{@AZ[ 09 STROKE(X)"},
                                           {"\uFB01x", "\uFB01X"}, {"\U00010428", "\U00010400"}})
             QCOMPARE(UpperSameLength(text), upper);
         QCOMPARE(UpperSameLength(QString(QChar(0xD800)) + "a"), QString(QChar(0xD800)) + "A");
@@ -398,7 +400,20 @@ private slots:
             QVERIFY(st.Write(path).Saved() && back.Read(path).loaded);
             QVERIFY(back.Write(again).Saved());
             QCOMPARE(ReadBytes(again), ReadBytes(path));
+            QByteArray text;  // the bytes saved are the text, encoded
+            QVERIFY(EncodeCp932(MtlFileText(st.t, st.a), text) && text == ReadBytes(path));
         }
+    }
+
+    // The changed-on-disk check: the same bytes are the same file whenever written; any other bytes are not.
+    void fingerprint()
+    {
+        const QString path = dir_.filePath("fp.mtl");
+        const QByteArray bytes = "NAME = A\r\n";
+        for (const auto &[now, same] : {std::pair{bytes, true}, {"NAME = B\r\n", false}, {bytes + " ", false},
+                                        {"NAME = \r\n", false}, {"<missing>", false}})
+            QVERIFY2((now == "<missing>" ? QFile::remove(path) : WriteBytes(path, now))
+                     && SameContent(path, ContentHash(bytes)) == same, now.constData());
     }
 
     // Refusals leave the disk alone: no folder, a text windows-31j cannot hold, and a real full

@@ -75,6 +75,9 @@ private slots:
             {QByteArray("\x81 z\x81\x7f\x81")}, kBad + " z" + kBad + "\x7f" + kBad);
         row("controls kept, bytes that start nothing", "decode", {QByteArray("\0\x1a\x1c\x7f\x80\xa0\xfd\xfe\xff", 9)},
             QString::fromUtf16(u"\0\x1a\x1c\x7f", 4) + kBad.repeated(5));
+        row("long ASCII runs around kana, controls, a lead byte cut by the end", "decode",
+            {QByteArray("0123456789abcdef\x83\x5c\xb1xyz\x1a\x7f" "0123456789\x81")},
+            "0123456789abcdefソｱxyz\x1a\x7f" "0123456789" + kBad);
         row("japanese, wave dash, controls ICU swaps", "encode", {"ソ～\x1a\x1c\x7f"},
             QByteArray("\x83\x5c\x81\x60\x1a\x1c\x7f"));
         row("euro after a control", "encode", {"\x7f€"}, {});

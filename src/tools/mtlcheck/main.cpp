@@ -9,7 +9,6 @@
 #include "model/SlotOrder.h"
 #include "platform/FileSystem.h"
 #include "app/Settings.h"
-#include "platform/TextFile.h"
 
 #include <QCoreApplication>
 
@@ -104,7 +103,7 @@ int CheckFile(std::int16_t attachMaxCount, const QString &name)
 
     int problems = int(findings.size());
     QByteArray bytes;
-    if (!EncodeCp932(MtlFileText(table, attachments), bytes)) {
+    if (!MtlFileBytes(table, attachments, bytes)) {
         Print(stdout, QStringLiteral("%1: cannot be saved: a text holds a character that "
                                      "windows-31j cannot hold\n")
                           .arg(shownName));
@@ -128,7 +127,7 @@ int PrintFile(std::int16_t attachMaxCount, const QString &name)
         return kFailed;
     }
     QByteArray bytes;
-    if (!EncodeCp932(MtlFileText(table, attachments), bytes)) {
+    if (!MtlFileBytes(table, attachments, bytes)) {
         Print(stderr, QStringLiteral("mtlcheck: %1: a text holds a character that windows-31j "
                                      "cannot hold; saving would fail\n")
                           .arg(Printable(name)));
