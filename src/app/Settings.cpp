@@ -72,20 +72,40 @@ QString ReadIniValue(AppState &state, const QString &section, const QString &key
     return ProfileRead(state.settings.IniPath, section, key, kValueBytes);
 }
 
-int WriteIniValue(AppState &state, const QString &section, const QString &key,
-                  const QString &value)
+bool WriteIniValue(AppState &state, const QString &section, const QString &key,
+                   const QString &value)
 {
     if (!state.settings.IniUsable)
-        return 0;
+        return false;
     if (QByteArray *held = Held(state)) {
         if (std::optional<QByteArray> bytes = ProfileWriteBytes(*held, section, key, value)) {
             state.settings.IniHeld.changed |= *bytes != *held;
             *held = std::move(*bytes);
-            return 1;
+            return true;
         }
     } else if (ProfileWrite(state.settings.IniPath, section, key, value)) {
-        return 1;
+        return true;
     }
     state.settings.IniWriteFailed = true;
-    return 0;
+    return false;
+}
+
+QString GetIniValue(AppState &state, const SettingKey &setting)
+{
+    return GetIniValue(state, setting.section, setting.key, setting.defaultValue);
+}
+
+QString GetIniValue(AppState &state, const SettingKey &setting, const QString &defaultValue)
+{
+    return GetIniValue(state, setting.section, setting.key, defaultValue);
+}
+
+QString ReadIniValue(AppState &state, const SettingKey &setting)
+{
+    return ReadIniValue(state, setting.section, setting.key);
+}
+
+bool WriteIniValue(AppState &state, const SettingKey &setting, const QString &value)
+{
+    return WriteIniValue(state, setting.section, setting.key, value);
 }

@@ -9,9 +9,9 @@ QString GetIniValue(AppState &state, const QString &section, const QString &key,
                     const QString &defaultValue);
 // The value or empty text; never writes.
 QString ReadIniValue(AppState &state, const QString &section, const QString &key);
-// Writes the value whole; non-zero on success.
-int WriteIniValue(AppState &state, const QString &section, const QString &key,
-                  const QString &value);
+// Writes the value whole; false when it could not.
+bool WriteIniValue(AppState &state, const QString &section, const QString &key,
+                   const QString &value);
 
 // While one lives, settings are read and written in memory, and the file is
 // written once at its end: start-up and the window's load store all their
@@ -35,3 +35,32 @@ inline const QString kDefaultTextEditor = QStringLiteral("notepad.exe");
 #else
 inline const QString kDefaultTextEditor = QStringLiteral("xdg-open");
 #endif
+
+// One setting of Quillmark.ini: where it is, and what a missing or empty
+// value gives (and GetIniValue writes back).
+struct SettingKey {
+    QString section;
+    QString key;
+    QString defaultValue;
+};
+
+// Every setting the programs read or write.
+namespace Settings {
+// Any value, even 0: the end button opens the file in the text editor.
+inline const SettingKey Check{QStringLiteral("Config"), QStringLiteral("Check"), QString()};
+inline const SettingKey TextEditor{QStringLiteral("Config"), QStringLiteral("TextEditor"),
+                                   kDefaultTextEditor};
+// "Comfig", so spelled, is where existing settings files keep the count.
+inline const SettingKey AttachMaxCount{QStringLiteral("Comfig"), QStringLiteral("ATTACH MAX COUNT"),
+                                       QStringLiteral("10")};
+// The file dialog's folder and proposed name. The folder's default depends
+// on where the program is: the window gives it.
+inline const SettingKey InitDir{QStringLiteral("Config"), QStringLiteral("Init Dir"), QString()};
+inline const SettingKey InitFile{QStringLiteral("Config"), QStringLiteral("Init File"), QString()};
+}  // namespace Settings
+
+// The same by the table: its default, or the one given.
+QString GetIniValue(AppState &state, const SettingKey &setting);
+QString GetIniValue(AppState &state, const SettingKey &setting, const QString &defaultValue);
+QString ReadIniValue(AppState &state, const SettingKey &setting);
+bool WriteIniValue(AppState &state, const SettingKey &setting, const QString &value);

@@ -12,7 +12,8 @@
 #include <optional>
 
 namespace {
-constexpr std::int16_t kDefaultAttachMaxCount = 10;
+// The table's default, as a count.
+const std::int16_t kDefaultAttachMaxCount = std::int16_t(Settings::AttachMaxCount.defaultValue.toInt());
 }  // namespace
 
 // Below one slot the table could hold nothing, and slots are counted in 16
@@ -44,14 +45,9 @@ bool InitApplication(AppState &state, Dialogs &dialogs, const QString &appPath)
     SetIniPath(state, files.settings);
     state.settings.Portable = files.portable;
 
-    state.settings.OpenEditorOnEnd =
-        !ReadIniValue(state, QStringLiteral("Config"), QStringLiteral("Check")).isEmpty();
-    state.settings.TextEditorPath = GetIniValue(state, QStringLiteral("Config"),
-                                                QStringLiteral("TextEditor"), kDefaultTextEditor);
-    // "Comfig", so spelled, is where existing settings files keep the count.
-    const QString count = GetIniValue(state, QStringLiteral("Comfig"),
-                                      QStringLiteral("ATTACH MAX COUNT"), QStringLiteral("10"));
-    state.AttachMaxCount = AttachCountFrom(count);
+    state.settings.OpenEditorOnEnd = !ReadIniValue(state, Settings::Check).isEmpty();
+    state.settings.TextEditorPath = GetIniValue(state, Settings::TextEditor);
+    state.AttachMaxCount = AttachCountFrom(GetIniValue(state, Settings::AttachMaxCount));
     return LoadMessageTable(state, dialogs, files.messages);
 }
 

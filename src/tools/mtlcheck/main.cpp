@@ -180,7 +180,7 @@ int main(int argc, char *argv[])
     PosixFileLayer fileLayer;
     AppState state(fileLayer);
     SetIniPath(state, FindAppFiles(AppPath()).settings);
-    QString count = ReadIniValue(state, QStringLiteral("Comfig"), QStringLiteral("ATTACH MAX COUNT"));
+    QString count = ReadIniValue(state, Settings::AttachMaxCount);
     if (parser.isSet(attachMax)) {
         count = parser.value(attachMax);
         if (!ParseNumeric(count))

@@ -32,12 +32,6 @@
 #include <optional>
 #include <utility>
 
-namespace {
-const QString kConfig = QStringLiteral("Config");
-const QString kInitDirKey = QStringLiteral("Init Dir");
-const QString kInitFileKey = QStringLiteral("Init File");
-}  // namespace
-
 frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), state_(state), dialogs_(dialogs), ui(new Ui::frmMain), fieldEvents_(this),
       recovery_(state.files, RecoveryFolder(state.settings.Portable, state.settings.IniPath)),
@@ -255,10 +249,10 @@ void frmMain::Form_Load()
 
     // An installed program's folder holds no MTL files: there the dialog
     // starts in the user's home; a portable copy keeps its own folder.
-    initDir_ = GetIniValue(state_, kConfig, kInitDirKey,
+    initDir_ = GetIniValue(state_, Settings::InitDir,
                            state_.settings.Portable ? state_.settings.AppPath
                                                     : QDir::homePath() + QLatin1Char('/'));
-    initFile_ = GetIniValue(state_, kConfig, kInitFileKey, QString());
+    initFile_ = GetIniValue(state_, Settings::InitFile);
 
     displaying_ = true;
     ui->txtFileName->clear();
@@ -302,8 +296,8 @@ void frmMain::UpdateTitle()
 
 void frmMain::Form_Unload()
 {
-    WriteIniValue(state_, kConfig, kInitDirKey, initDir_);
-    WriteIniValue(state_, kConfig, kInitFileKey, initFile_);
+    WriteIniValue(state_, Settings::InitDir, initDir_);
+    WriteIniValue(state_, Settings::InitFile, initFile_);
     ReportSettingsProblem();
 }
 
