@@ -738,48 +738,58 @@ float frmMain::NumValidate(QLineEdit *txtb, bool &Cancel)
 }
 
 // A value that is stored as it was changes nothing and is no step to undo.
-void frmMain::CommitNumber(QLineEdit *box, FieldRef field, bool &Cancel)
+// False when the text is refused.
+bool frmMain::CommitNumber(QLineEdit *box, FieldRef field)
 {
     if (displaying_)
-        return;
-    const float value = NumValidate(box, Cancel);
-    if (!Cancel)
+        return true;
+    bool refused = false;
+    const float value = NumValidate(box, refused);
+    if (!refused)
         document_.SetNumber(field, value, box->accessibleName());
+    return !refused;
 }
 
 void frmMain::txtCngTime_Validate(bool &Cancel)
 {
-    CommitNumber(ui->txtCngTime, {Field::ToolChangeTime}, Cancel);
+    if (!CommitNumber(ui->txtCngTime, {Field::ToolChangeTime}))
+        Cancel = true;
 }
 
 void frmMain::txtMaxFeedAll_Validate(bool &Cancel)
 {
-    CommitNumber(ui->txtMaxFeedAll, {Field::MaxFeedAll}, Cancel);
+    if (!CommitNumber(ui->txtMaxFeedAll, {Field::MaxFeedAll}))
+        Cancel = true;
 }
 
 void frmMain::txtStroke_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtStroke[Index], {Field::Stroke, Index}, Cancel);
+    if (!CommitNumber(txtStroke[Index], {Field::Stroke, Index}))
+        Cancel = true;
 }
 
 void frmMain::txtMaxFeedXYZ_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtMaxFeedXYZ[Index], {Field::MaxFeed, Index}, Cancel);
+    if (!CommitNumber(txtMaxFeedXYZ[Index], {Field::MaxFeed, Index}))
+        Cancel = true;
 }
 
 void frmMain::txtMaxAcceleXYZ_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtMaxAcceleXYZ[Index], {Field::MaxAccel, Index}, Cancel);
+    if (!CommitNumber(txtMaxAcceleXYZ[Index], {Field::MaxAccel, Index}))
+        Cancel = true;
 }
 
 void frmMain::txtRapidFeedXYZ_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtRapidFeedXYZ[Index], {Field::RapidFeed, Index}, Cancel);
+    if (!CommitNumber(txtRapidFeedXYZ[Index], {Field::RapidFeed, Index}))
+        Cancel = true;
 }
 
 void frmMain::txtRapidAcceleXYZ_Validate(int Index, bool &Cancel)
 {
-    CommitNumber(txtRapidAcceleXYZ[Index], {Field::RapidAccel, Index}, Cancel);
+    if (!CommitNumber(txtRapidAcceleXYZ[Index], {Field::RapidAccel, Index}))
+        Cancel = true;
 }
 
 void frmMain::txtMachineName_LostFocus()

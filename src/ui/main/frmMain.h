@@ -120,7 +120,7 @@ private:
     void txtMaxAcceleXYZ_Validate(int Index, bool &Cancel);
     void txtRapidFeedXYZ_Validate(int Index, bool &Cancel);
     void txtRapidAcceleXYZ_Validate(int Index, bool &Cancel);
-    void CommitNumber(QLineEdit *box, FieldRef field, bool &Cancel);
+    bool CommitNumber(QLineEdit *box, FieldRef field);
     void txtMachineName_LostFocus();
     void cmbAtcType_Click();
     void txtAttachInit_Validate(bool &Cancel);
