@@ -21,6 +21,7 @@ namespace {
 
 const QString kBad(QChar(0xFFFD));
 const QByteArray kOld = "NAME = OLD\r\n", kNew = "NAME = NEW\r\nSTROKE(X) = 1.\r\n", kIni = "[Config]\r\nTextEditor=";
+const QString kWhere = "Config|TextEditor";  // section|key
 const QDir::Filters kAll = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
 // data/m.mtl to save, beside outside/ that a save must leave alone (or, for a symbolic link, whose target it writes).
@@ -82,12 +83,7 @@ private slots:
         QTest::newRow("emoji") << "a😀" << QByteArray();
     }
     void encode()
-    {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
-        QByteArray encoded;
-        QCOMPARE(EncodeCp932(text, encoded) ? encoded : QByteArray(), bytes);
-    }
+    { QFETCH(QString, text); QFETCH(QByteArray, bytes); QByteArray b; QCOMPARE(EncodeCp932(text, b) ? b : "", bytes); }
 
     void splitLines_data()
     {
@@ -124,8 +120,8 @@ private slots:
     void profileRead_data()
     {
         Columns<QByteArray, QString, int, QString>("file", "where", "room", "value");
-        auto row = [](const char *name, QByteArray file, QString value, QString where = "Config|TextEditor",
-                      int room = 254) { QTest::newRow(name) << file << where << room << value; };
+        auto row = [](const char *name, QByteArray file, QString value, QString where = kWhere, int room = 254)
+        { QTest::newRow(name) << file << where << room << value; };
         const char *count = "Comfig|ATTACH MAX COUNT";
         row("case of section and key", "[CONFIG]\r\ntexteditor=vi", "vi", "config|TEXTEDITOR");
         row("comment line", "[Config]\r\n;TextEditor=vi\r\n", "");
@@ -139,7 +135,7 @@ private slots:
         row("binary lines around", QByteArray(1, '\0') + "\xff\xfe\r\n[Config]\r\n\x81\x01\r\nTextEditor=vi\x01",
             "vi\x01");
         row("trail byte ] in a section name", "[\x83\x5d]\r\nk=v\r\n", "v", "ゾ|k");
-        row("no room at all", kIni + "vi", "", "Config|TextEditor", 0);
+        row("no room at all", kIni + "vi", "", kWhere, 0);
         row("cut to the byte limit", kIni + QByteArray(300, 'x'), QString(254, u'x'));
         row("cut never splits a character", kIni + "x" + QByteArray("\x83\x5c").repeated(200),
             "x" + QString("ソ").repeated(126));
@@ -158,8 +154,8 @@ private slots:
     void profileWrite_data()
     {
         Columns<QByteArray, QString, QString, QByteArray>("file", "where", "value", "written");
-        auto row = [](const char *name, QByteArray file, QString value, QByteArray written,
-                      QString where = "Config|TextEditor") { QTest::newRow(name) << file << where << value << written; };
+        auto row = [](const char *name, QByteArray file, QString value, QByteArray written, QString where = kWhere)
+        { QTest::newRow(name) << file << where << value << written; };
         const char *count = "Comfig|ATTACH MAX COUNT";
         row("empty file", "", "xdg-open", kIni + "xdg-open\r\n");
         row("in place; spelling, other lines kept", ";s\r\n[config]\r\n;e\r\n  texteditor = vi \r\nInit Dir=/t/\r\n",
