@@ -53,6 +53,7 @@
 //                                    such line: the text, or "big")
 //   exists r.mtlbak: 0, same sample.mtl: 1   a file there; holding the example's bytes
 //   ini Init Dir: @, settings: as given      a settings value; the settings file untouched
+
 #include "FakeDialogs.h"
 #include "FaultyFiles.h"
 #include "TestFiles.h"
@@ -198,8 +199,7 @@ struct Harness {
                      name == "text" ? mime.setText(f) : mime.setUrls(mime.urls() << QUrl::fromLocalFile(path(f)));
                  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
                  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-                 for (QEvent *e : std::initializer_list<QEvent *>{&enter, &drop})
-                     QApplication::sendEvent(widget("framFile"), e);
+                 QApplication::sendEvent(widget("framFile"), &enter), QApplication::sendEvent(widget("framFile"), &drop);
                  events << (enter.isAccepted() ? QStringList() : QStringList{"drag refused"});
              }},
             {"close", [&] { QCoreApplication::processEvents(), root()->close(); }},
