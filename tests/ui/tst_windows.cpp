@@ -781,8 +781,8 @@ void TestWindows::scenario_data()
         "said: [Saved] oki, [SaveChanges] ynci -> No",
         "copy sample.mtl STROKE(X): none",
         "events: end"});
-    const QString disk = "write r.mtl NAME = R\r\nSTROKE(X) = 1\r\n";  // and a dead program's copy of other bytes
-    const QString copy = "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\n";
+    const QString disk = "write r.mtl NAME = R\r\nSTROKE(X) = 1\r\n";  // the file
+    const QString copy = "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\n";  // a dead program's copy, other bytes
     row("a dead program's copy: Yes shows the edits unsaved and writes nothing; No removes it", {disk,
         copy,
         "setfile r.mtl",
