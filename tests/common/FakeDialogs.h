@@ -1,8 +1,9 @@
 #pragma once
-// Scripted dialogs for tests: records what would be shown and answers from the queues; an empty
-// queue answers with the default button, empty text or no file, and counts as unexpected.
+// Scripted dialogs for tests: records what would be shown and answers as told; a message box not told
+// answers with its default button, a prompt with empty text, a file dialog with no file.
 #include "platform/Dialogs.h"
 
+#include <QMap>
 #include <QQueue>
 #include <QStringList>
 
@@ -13,26 +14,21 @@ public:
     QList<Box> boxes;
     QList<Input> inputs;
     QList<OpenFileRequest> openRequests;
-    int beeps = 0, unexpected = 0;
-    QQueue<MsgAnswer> answers;
-    QQueue<QString> inputAnswers, fileAnswers;
+    int beeps = 0;
+    QMap<qsizetype, MsgAnswer> answers;  // by the message box's number, from 0
+    QQueue<QString> inputAnswers, fileAnswers;  // in turn
 
     using Dialogs::MsgBox;
     MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, MsgAnswer defaultButton,
                      const QString &title, const QString &details) override
-    { return Answer(boxes, {text, buttons, icon, defaultButton, title, details}, answers, defaultButton); }
+    {
+        boxes.append({text, buttons, icon, defaultButton, title, details});
+        return answers.value(boxes.size() - 1, defaultButton);
+    }
     QString InputBox(const QString &prompt, const QString &title, const QString &defaultText) override
-    { return Answer(inputs, {prompt, title, defaultText}, inputAnswers, {}); }
-    QString OpenFile(const OpenFileRequest &request) override { return Answer(openRequests, request, fileAnswers, {}); }
+    { inputs.append({prompt, title, defaultText}); return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue(); }
+    QString OpenFile(const OpenFileRequest &request) override
+    { openRequests.append(request); return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue(); }
     void Beep() override { ++beeps; }
     QStringList texts() const { QStringList all; for (const Box &b : boxes) all << b.text; return all; }
-    void reset() { *this = FakeDialogs(); }
-
-private:
-    template <typename C, typename T> T Answer(QList<C> &calls, const C &call, QQueue<T> &queue, const T &fallback)
-    {
-        calls.append(call);
-        unexpected += queue.isEmpty();
-        return queue.isEmpty() ? fallback : queue.dequeue();
-    }
 };

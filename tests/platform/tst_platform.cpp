@@ -21,6 +21,7 @@ namespace {
 
 const QString kBad(QChar(0xFFFD));
 const QByteArray kOld = "NAME = OLD\r\n", kNew = "NAME = NEW\r\nSTROKE(X) = 1.\r\n", kIni = "[Config]\r\nTextEditor=";
+const QString kWhere = "Config|TextEditor";  // section|key
 const QDir::Filters kAll = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
 
 // data/m.mtl to save, beside outside/ that a save must leave alone (or, for a symbolic link, whose target it writes).
@@ -49,7 +50,6 @@ template <typename T> void WhenModal(std::function<void(T *)> action)
     });
 }
 
-struct FnCase { QString fn; QVariantList in; QVariant out; };
 struct BoxCase { MsgButtons buttons; MsgIcon icon; MsgAnswer defaultButton; QString title; Qt::Key key;
                  MsgAnswer answer; QMessageBox::Icon qtIcon; QMessageBox::StandardButtons qtButtons; };
 
@@ -59,94 +59,136 @@ class TestPlatform : public QObject {
     Q_OBJECT
 
 private slots:
-    // fn applied to the arguments in gives out (nothing: refused).
-    void functions_data()
+    void decode_data()
     {
-        QTest::addColumn<FnCase>("c");
-        auto row = [](auto n, QString fn, QVariantList in, QVariant out) { QTest::newRow(n) << FnCase{fn, in, out}; };
-        auto read = [&](auto n, QByteArray b, QString v, const char *where = "Config|TextEditor", int max = 254)
-        { row(n, "read", {b, where, max}, v); };
-        auto write = [&](auto n, QByteArray b, QString v, QVariant after, const char *where = "Config|TextEditor")
-        { row(n, "write", {b, where, v}, after); };
-        const char *count = "Comfig|ATTACH MAX COUNT";
-        row("kana, vendor rows, 0x5C and a-z as trail bytes", "decode",
-            {QByteArray("\xb1\x87\x40\xfa\x40\x83\x5c\x83\x74")}, "ｱ①ⅰソフ");
-        row("lead byte before a blank, DEL or the end", "decode",
-            {QByteArray("\x81 z\x81\x7f\x81")}, kBad + " z" + kBad + "\x7f" + kBad);
-        row("controls kept, bytes that start nothing", "decode", {QByteArray("\0\x1a\x1c\x7f\x80\xa0\xfd\xfe\xff", 9)},
+        Columns<QByteArray, QString>("bytes", "text");
+        auto row = [](const char *name, const QByteArray &b, const QString &text) { QTest::newRow(name) << b << text; };
+        row("kana, vendor rows, 0x5C and a-z as trail bytes", "\xb1\x87\x40\xfa\x40\x83\x5c\x83\x74", "ｱ①ⅰソフ");
+        row("lead byte before a blank, DEL or the end", "\x81 z\x81\x7f\x81", kBad + " z" + kBad + "\x7f" + kBad);
+        row("controls kept, bytes that start nothing", QByteArray("\0\x1a\x1c\x7f\x80\xa0\xfd\xfe\xff", 9),
             QString::fromUtf16(u"\0\x1a\x1c\x7f", 4) + kBad.repeated(5));
-        row("long ASCII runs around kana, controls, a lead byte cut by the end", "decode",
-            {QByteArray("0123456789abcdef\x83\x5c\xb1xyz\x1a\x7f" "0123456789\x81")},
+        row("long ASCII runs around kana, controls, a lead byte cut by the end",
+            "0123456789abcdef\x83\x5c\xb1xyz\x1a\x7f" "0123456789\x81",
             "0123456789abcdefソｱxyz\x1a\x7f" "0123456789" + kBad);
-        row("japanese, wave dash, controls ICU swaps", "encode", {"ソ～\x1a\x1c\x7f"},
-            QByteArray("\x83\x5c\x81\x60\x1a\x1c\x7f"));
-        row("euro after a control", "encode", {"\x7f€"}, {});
-        row("emoji", "encode", {"a😀"}, {});
-        row("no lines", "split", {QByteArray()}, QVariant::fromValue(QByteArrayList()));
-        row("every line end, trail bytes before them", "split", {QByteArray("\x83\x5c\ra\nb\r\n\x83\x7a\n\rc\r\r\n")},
-            QVariant::fromValue(QByteArrayList{"\x83\x5c", "a", "b", "\x83\x7a", "", "c", ""}));
-        row("full path", "dir", {"/data/m/a.mtl"}, "/data/m/");
-        row("japanese, backslash in a name", "dir", {"/デ/ソ\\b.mtl"}, "/デ/");
-        row("root", "dir", {"/a.mtl"}, "/");
-        row("bare name", "dir", {"a.mtl"}, "");
-        row("patterns joined", "filters", {"Text|*.txt;*.log"}, QStringList{"Text (*.txt *.log)"});
-        row("dangling part dropped", "filters", {"MTL|*.mtl|dangling"}, QStringList{"MTL (*.mtl)"});
-        row("no description", "filters", {"|*.mtl"}, QStringList{"(*.mtl)"});
-        read("case of section and key", "[CONFIG]\r\ntexteditor=vi", "vi", "config|TEXTEDITOR");
-        read("comment line", "[Config]\r\n;TextEditor=vi\r\n", "");
-        read("blanks around key, value, in brackets", "[ Comfig ]\r\n  ATTACH MAX COUNT \t=  12 \t\r\n", "12", count);
-        read("blanks inside a key count", "[Comfig]\r\nATTACH  MAX COUNT=12\r\n", "", count);
-        read("key in another section", "[Config]\r\nATTACH MAX COUNT=12\r\n[Comfig]\r\n", "", count);
-        read("first key inside the section", "TextEditor=a\r\n[Config]\r\nTextEditor=b\r\nTEXTEDITOR=c\r\n", "b");
-        read("first of duplicate sections", "[Config]\r\nA=1\r\n[config]\r\nTextEditor=b\r\n", "");
-        read("one pair of quotes dropped", kIni + "\"/a=b c\"\r\n", "/a=b c");
-        read("unmatched quote stays", kIni + "\"vi\r\n", "\"vi");
-        read("binary lines around", QByteArray(1, '\0') + "\xff\xfe\r\n[Config]\r\n\x81\x01\r\nTextEditor=vi\x01",
-             "vi\x01");
-        read("trail byte ] in a section name", "[\x83\x5d]\r\nk=v\r\n", "v", "ゾ|k");
-        read("no room at all", kIni + "vi", "", "Config|TextEditor", 0);
-        read("cut to the byte limit", kIni + QByteArray(300, 'x'), QString(254, u'x'));
-        read("cut never splits a character", kIni + "x" + QByteArray("\x83\x5c").repeated(200),
-             "x" + QString("ソ").repeated(126));
-        read("very long junk line", QByteArray(1 << 20, '[') + "\r\n" + kIni + "vi", "vi");
-        write("empty file", "", "xdg-open", kIni + "xdg-open\r\n");
-        write("in place; spelling, other lines kept", ";s\r\n[config]\r\n;e\r\n  texteditor = vi \r\nInit Dir=/t/\r\n",
-              "nano", QByteArray(";s\r\n[config]\r\n;e\r\ntexteditor=nano\r\nInit Dir=/t/\r\n"));
-        write("added at the end of its section, before blank lines", "[Config]\r\nA=1\r\n\r\n[Comfig]\r\nB=2\r\n", "vi",
-              QByteArray("[Config]\r\nA=1\r\nTextEditor=vi\r\n\r\n[Comfig]\r\nB=2\r\n"));
-        write("added to an empty last section", "[Comfig]\r\n", "10",
-              QByteArray("[Comfig]\r\nATTACH MAX COUNT=10\r\n"), count);
-        write("new section; same key elsewhere untouched", "[Config]\r\nATTACH MAX COUNT=5", "10",
-              QByteArray("[Config]\r\nATTACH MAX COUNT=5\r\n[Comfig]\r\nATTACH MAX COUNT=10\r\n"), count);
-        write("only the first duplicate changes", kIni + "a\r\nTextEditor=b\r\n", "c", kIni + "c\r\nTextEditor=b\r\n");
-        write("LF file written with CR LF", "[Config]\nTextEditor=vi\n", "", kIni + "\r\n");
-        write("binary lines kept byte for byte", QByteArray(1, '\0') + "\xff\x81\r\n[Config]\r\nA=\x80\r\n", "vi",
-              QByteArray(1, '\0') + "\xff\x81\r\n[Config]\r\nA=\x80\r\nTextEditor=vi\r\n");
-        write("long japanese value whole", "", "/ソ" + QString(300, u'd'),
-              kIni + "/\x83\x5c" + QByteArray(300, 'd') + "\r\n");
+    }
+    void decode()
+    { QFETCH(QByteArray, bytes); QFETCH(QString, text); QCOMPARE(DecodeCp932(bytes), text); }
+
+    void encode_data()
+    {
+        Columns<QString, QByteArray>("text", "bytes");  // no bytes: refused
+        QTest::newRow("japanese, wave dash, controls ICU swaps")
+            << "ソ～\x1a\x1c\x7f" << QByteArray("\x83\x5c\x81\x60\x1a\x1c\x7f");
+        QTest::newRow("euro after a control") << "\x7f€" << QByteArray();
+        QTest::newRow("emoji") << "a😀" << QByteArray();
+    }
+    void encode()
+    { QFETCH(QString, text); QFETCH(QByteArray, bytes); QByteArray b; QCOMPARE(EncodeCp932(text, b) ? b : "", bytes); }
+
+    void splitLines_data()
+    {
+        Columns<QByteArray, QByteArrayList>("bytes", "lines");
+        QTest::newRow("no lines") << QByteArray() << QByteArrayList();
+        QTest::newRow("every line end, trail bytes before them") << QByteArray("\x83\x5c\ra\nb\r\n\x83\x7a\n\rc\r\r\n")
+            << QByteArrayList{"\x83\x5c", "a", "b", "\x83\x7a", "", "c", ""};
+    }
+    void splitLines()
+    { QFETCH(QByteArray, bytes); QFETCH(QByteArrayList, lines); QCOMPARE(SplitLines(bytes), lines); }
+
+    void fileDir_data()
+    {
+        Columns<QString, QString>("path", "folder");
+        QTest::newRow("full path") << "/data/m/a.mtl" << "/data/m/";
+        QTest::newRow("japanese, backslash in a name") << "/デ/ソ\\b.mtl" << "/デ/";
+        QTest::newRow("root") << "/a.mtl" << "/";
+        QTest::newRow("bare name") << "a.mtl" << "";
+    }
+    void fileDir()
+    { QFETCH(QString, path); QFETCH(QString, folder); QCOMPARE(GetFileDir(path), folder); }
+
+    void nameFilters_data()
+    {
+        Columns<QString, QStringList>("filter", "shown");
+        QTest::newRow("patterns joined") << "Text|*.txt;*.log" << QStringList{"Text (*.txt *.log)"};
+        QTest::newRow("dangling part dropped") << "MTL|*.mtl|dangling" << QStringList{"MTL (*.mtl)"};
+        QTest::newRow("no description") << "|*.mtl" << QStringList{"(*.mtl)"};
+    }
+    void nameFilters()
+    { QFETCH(QString, filter); QFETCH(QStringList, shown); QCOMPARE(QtDialogs::NameFilters(filter), shown); }
+
+    // Where: "section|key".
+    void profileRead_data()
+    {
+        Columns<QByteArray, QString, int, QString>("file", "where", "room", "value");
+        auto row = [](const char *name, QByteArray file, QString value, QString where = kWhere, int room = 254)
+        { QTest::newRow(name) << file << where << room << value; };
+        const char *count = "Comfig|ATTACH MAX COUNT";
+        row("case of section and key", "[CONFIG]\r\ntexteditor=vi", "vi", "config|TEXTEDITOR");
+        row("comment line", "[Config]\r\n;TextEditor=vi\r\n", "");
+        row("blanks around key, value, in brackets", "[ Comfig ]\r\n  ATTACH MAX COUNT \t=  12 \t\r\n", "12", count);
+        row("blanks inside a key count", "[Comfig]\r\nATTACH  MAX COUNT=12\r\n", "", count);
+        row("key in another section", "[Config]\r\nATTACH MAX COUNT=12\r\n[Comfig]\r\n", "", count);
+        row("first key inside the section", "TextEditor=a\r\n[Config]\r\nTextEditor=b\r\nTEXTEDITOR=c\r\n", "b");
+        row("first of duplicate sections", "[Config]\r\nA=1\r\n[config]\r\nTextEditor=b\r\n", "");
+        row("one pair of quotes dropped", kIni + "\"/a=b c\"\r\n", "/a=b c");
+        row("unmatched quote stays", kIni + "\"vi\r\n", "\"vi");
+        row("binary lines around", QByteArray(1, '\0') + "\xff\xfe\r\n[Config]\r\n\x81\x01\r\nTextEditor=vi\x01",
+            "vi\x01");
+        row("trail byte ] in a section name", "[\x83\x5d]\r\nk=v\r\n", "v", "ゾ|k");
+        row("no room at all", kIni + "vi", "", kWhere, 0);
+        row("cut to the byte limit", kIni + QByteArray(300, 'x'), QString(254, u'x'));
+        row("cut never splits a character", kIni + "x" + QByteArray("\x83\x5c").repeated(200),
+            "x" + QString("ソ").repeated(126));
+        row("very long junk line", QByteArray(1 << 20, '[') + "\r\n" + kIni + "vi", "vi");
+    }
+    void profileRead()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, where);
+        QFETCH(int, room);
+        QFETCH(QString, value);
+        QCOMPARE(ProfileReadBytes(file, where.section('|', 0, 0), where.section('|', 1), room), value);
+    }
+
+    // Where: "section|key"; no written bytes: refused.
+    void profileWrite_data()
+    {
+        Columns<QByteArray, QString, QString, QByteArray>("file", "where", "value", "written");
+        auto row = [](const char *name, QByteArray file, QString value, QByteArray written, QString where = kWhere)
+        { QTest::newRow(name) << file << where << value << written; };
+        const char *count = "Comfig|ATTACH MAX COUNT";
+        row("empty file", "", "xdg-open", kIni + "xdg-open\r\n");
+        row("in place; spelling, other lines kept", ";s\r\n[config]\r\n;e\r\n  texteditor = vi \r\nInit Dir=/t/\r\n",
+            "nano", ";s\r\n[config]\r\n;e\r\ntexteditor=nano\r\nInit Dir=/t/\r\n");
+        row("added at the end of its section, before blank lines", "[Config]\r\nA=1\r\n\r\n[Comfig]\r\nB=2\r\n", "vi",
+            "[Config]\r\nA=1\r\nTextEditor=vi\r\n\r\n[Comfig]\r\nB=2\r\n");
+        row("added to an empty last section", "[Comfig]\r\n", "10", "[Comfig]\r\nATTACH MAX COUNT=10\r\n", count);
+        row("new section; same key elsewhere untouched", "[Config]\r\nATTACH MAX COUNT=5", "10",
+            "[Config]\r\nATTACH MAX COUNT=5\r\n[Comfig]\r\nATTACH MAX COUNT=10\r\n", count);
+        row("only the first duplicate changes", kIni + "a\r\nTextEditor=b\r\n", "c", kIni + "c\r\nTextEditor=b\r\n");
+        row("LF file written with CR LF", "[Config]\nTextEditor=vi\n", "", kIni + "\r\n");
+        row("binary lines kept byte for byte", QByteArray(1, '\0') + "\xff\x81\r\n[Config]\r\nA=\x80\r\n", "vi",
+            QByteArray(1, '\0') + "\xff\x81\r\n[Config]\r\nA=\x80\r\nTextEditor=vi\r\n");
+        row("long japanese value whole", "", "/ソ" + QString(300, u'd'),
+            kIni + "/\x83\x5c" + QByteArray(300, 'd') + "\r\n");
         for (const auto &[name, where, value] :
              {std::tuple{"value outside the code page", "Config|TextEditor", "a€"}, {"empty key", "Config| ", "1"},
               {"line break in the value", "Config|D", "/a\n[Comfig]"}, {"equals sign in the key", "Config|a=b", "1"},
               {"carriage return in the value", "Config|D", "/a\rb"}, {"key that reads as a comment", "Config|;k", "1"},
               {"empty section", "|k", "1"}, {"bracket in the section", "a]b|k", "1"}})
-            write(name, "[Config]\r\nA=1\r\n", value, {}, where);  // refused
+            row(name, "[Config]\r\nA=1\r\n", value, {}, where);
     }
-    void functions()
+    void profileWrite()
     {
-        QFETCH(FnCase, c);
-        const QString where = c.in.value(1).toString(), section = where.section('|', 0, 0), key = where.section('|', 1);
-        QByteArray bytes = c.in[0].toByteArray();
-        QVariant got;
-        if (c.fn == "decode") got = DecodeCp932(bytes);
-        else if (c.fn == "encode") got = EncodeCp932(c.in[0].toString(), bytes) ? QVariant(bytes) : QVariant();
-        else if (c.fn == "split") got = QVariant::fromValue(SplitLines(bytes));
-        else if (c.fn == "dir") got = GetFileDir(c.in[0].toString());
-        else if (c.fn == "filters") got = QtDialogs::NameFilters(c.in[0].toString());
-        else if (c.fn == "read") got = ProfileReadBytes(bytes, section, key, c.in[2].toInt());
-        else if (const auto written = ProfileWriteBytes(bytes, section, key, c.in[2].toString())) got = *written;
-        QCOMPARE(got, c.out);
-        if (c.fn == "write" && got.isValid())  // reads back whole
-            QCOMPARE(ProfileReadBytes(got.toByteArray(), section, key, 100000), c.in[2].toString());
+        QFETCH(QByteArray, file);
+        QFETCH(QString, where);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, written);
+        const QString section = where.section('|', 0, 0), key = where.section('|', 1);
+        const std::optional<QByteArray> result = ProfileWriteBytes(file, section, key, value);
+        QCOMPARE(result.value_or(QByteArray()), written);
+        if (result)  // reads back whole
+            QCOMPARE(ProfileReadBytes(*result, section, key, 100000), value);
     }
 
     // Every well-formed pair decodes to one character that encodes back to a pair decoding the same, or to U+FFFD.

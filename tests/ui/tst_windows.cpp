@@ -1,6 +1,59 @@
 // The main window and the attachment editor driven as a user drives them (temporary program folder, scripted
-// dialogs), and their outline drawing. A scenario is steps split by ";": an action ("fill txtStroke_1 12") or a check
-// ("text txtStroke_1: 12."); "@" is the program folder. Boxes, beeps and events beyond a script's checks fail it.
+// dialogs), and their outline drawing. A scenario is a list of steps, one to a line, run in order: an action, or a
+// check of what is seen (before the colon) against what should be (after it). "@" is the program folder; message n
+// reads as its name in brackets ("[NotANumber]"). A row stops at its first wrong step and names it; message boxes,
+// beeps and events that no check took up by the end fail it too. Every step, one example each:
+
+//   ini [Comfig]\r\nATTACH MAX COUNT=3   first step only: the settings file's bytes, "%81" for any byte
+//   english                          the shipped English message file instead of the names
+// Actions:
+//   load s.mtl                       a copy of the example file, loaded (no name: sample.mtl)
+//   setfile f.mtl NAME = F\r\n       the file name set, as the file box does, to a file of these bytes if given
+//   write f.mtl NAME = F\r\n         a file of these bytes
+//   type txtStroke_0 12a             the box cleared and typed into; "fill txtStroke_0 12": and Tab after
+//   set txtWidth_0 25                the box's text set, no keys
+//   focus txtMachineName, key Tab Ctrl+Z, click btnEntry, close (the active window's close box)
+//   pick 0, dclick 0                 a row of the attachment list clicked, double-clicked
+//   delete 0, edit 0                 a row picked, then Delete, Edit clicked
+//   add 3/abc                        Add clicked, its number prompts answered in turn
+//   choose sub/b.mtl                 the file button clicked, its dialog answered; "choose ": cancelled
+//   drop sub/C.MTL,sub/b.mtl         files dropped on the file frame; "drop text x": a text
+//   real, real close                 the window's own editor from then on: stage 1 25 by 25, Entry, Close; Close
+//   open 2 12, show 12.5             an editor of the test's own on the window: slot 2, number 12; a number shown
+//   setini Init Dir=/elsewhere/      a settings value written
+//   disk fails, disk works           every file operation fails from then on; none does
+//   old .sample.mtl.k3x9             a file last written two minutes ago
+//   hold r.mtl                       another running program's hold on a file
+//   leftover r.mtl NAME = R\r\n      the recovery copy a dead program left for a file
+//   spoil r.mtl garbage              a file's recovery copy made of a text; "BIG": over the size limit
+// Checks:
+//   said: [SaveChanges] ynci -> No, [Saved] oki   message boxes since the last "said": text to its first line break,
+//       buttons (ok yn ync), icon (x ? ! i), a default not Ok or Yes ("yn?/No"), the answer to give ("-> No", else
+//       the default); "box: [LinesNotKept]3/4: ...": the last one's text; "diff: -A = 1/+A = 2": its details' lines
+//   events: editor 3 at 3, end       since the last "events": editor runs, text editor starts, ends, refused drops
+//   inputs: [AddNumberPrompt]|[AttachmentNumber]|   every number prompt: prompt|title|default text
+//   request: [OpenDialogTitle] ... .mtl a.mtl @   the file dialog: title filter extension name folder
+//   title: s.mtl* - [TitleProduct]  Ver1.05 ...   the main window's title
+//   fields: 850.,500.,...,1,WAIT     the 17 number boxes, machine name, initial attachment, ATC type
+//   text txtStroke_0: 9.             a widget's property: also enabled, visible, toolTip, accessibleDescription
+//   focus: txtCngTime, initial: 7, index: 1 (the editor's slot), beeps: 1 (since the last "beeps")
+//   changed: 1, echanged: 1          the main window's unsaved mark, the editor's
+//   rows: 01,02,05, row: -1          the attachment list's numbers, its selected row
+//   line 2: ATTACHMENT03 = SQUARE/25.,25.   a list row's text ("none")
+//   slots: 3 1/1 4 2 | 7 1/1 10 5    the table's used slots: number type/shape widths heights name
+//   work: 5 1/1 60,100 150,60 X      the editor's attachment while it is shown, else the selected row's
+//   stored txtWidth_0: 1.5           the value the editor holds for a stage box
+//   stages: 0 #c0c0c0                the ten stage boxes: enabled, background, "unreadable" disabled text; "mixed"
+//   drawn: 1, drawn box: 16,0 105x117   anything on the shown outline; where
+//   redrawn: 1, painted: #e0e0e0     the outline drawn since the last "redrawn"; its background on screen
+//   sharp: one pixel, margin: clear  outline lines one device pixel wide; texts 5 pixels or more from box edges
+//   ime: txtMachineName, japanese:   the line edits with an input method; the widgets that show Japanese
+//   file s.mtl STROKE(X): 9.         the value on a key's line of a file ("-": no such line)
+//   copy r.mtl STROKE(X): 9.         the same in its recovery copy ("none": no copy; " shared": not private; no
+//                                    such line: the text, or "big")
+//   exists r.mtlbak: 0, same sample.mtl: 1   a file there; holding the example's bytes
+//   ini Init Dir: @, settings: as given      a settings value; the settings file untouched
+
 #include "FakeDialogs.h"
 #include "FaultyFiles.h"
 #include "TestFiles.h"
@@ -48,6 +101,14 @@ QString Record(const AttachmentRecord &r)  // "number type/shape widths heights 
         QString::number(r.ShapeNumber), stages(r.Width), stages(r.Height), r.AttachName.str()).trimmed();
 }
 
+QString ValueOf(const QByteArray &bytes, const QString &key, const QString &none = {})  // on the key's line
+{
+    for (const QByteArray &line : bytes.split('\n'))
+        if (line.startsWith(key.toLatin1() + " = "))
+            return QString::fromLatin1(line.mid(key.size() + 3).chopped(1));
+    return none;
+}
+
 double Luminance(const QColor &c)  // relative, plus the 0.05 of a contrast ratio
 {
     auto f = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
@@ -74,9 +135,9 @@ struct Harness {
     std::unique_ptr<frmMain> win;
     frmEditor *editor = nullptr;  // an editor of our own on the main window
     std::function<void(const frmEditor::Request &)> realEditor, editorScript;
-    QStringList events;  // editor runs, external editor starts, program ends
+    QStringList events;
     std::unique_ptr<RecoveryStore> other;  // another program's hold on a file
-    int linesSeen = 0;
+    qsizetype linesSeen = 0, saidSeen = 0, eventsSeen = 0, beepsSeen = 0;  // what the last check of each saw
 
     Harness(const QByteArray &ini, const QByteArray &mes) : ini(ini)
     {
@@ -99,24 +160,25 @@ struct Harness {
     }
     QString path(const QString &name) const { return name.startsWith('/') ? name : dir.path() + '/' + name; }
     QWidget *root() const { return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : win.get(); }
-    QWidget *widget(const QString &name) const
-    {
-        return name == "frmEditor" ? editor : name == "frmMain" ? win.get() : root()->findChild<QWidget *>(name);
-    }
+    QWidget *widget(const QString &n) const
+    { return n == "frmEditor" ? editor : n == "frmMain" ? win.get() : root()->findChild<QWidget *>(n); }
     QListWidget *list() const { return win->findChild<QListWidget *>("lstAttach"); }
     QPoint rowAt(const QString &row) const { return list()->visualItemRect(list()->item(row.toInt())).center(); }
 
     bool act(const QString &verb, const QString &arg)
     {
-        if (verb == "fill")  // type and leave with Tab
-            return act("type", arg) && act("key", "Tab");
-        const QString name = arg.section(' ', 0, 0), rest = arg.section(' ', 1), file = arg.isEmpty() ? "" : path(arg);
+        if (verb == "fill" || verb == "show")
+            return verb == "fill" ? act("type", arg) && act("key", "Tab")
+                                  : act("type", "txtAttachNo " + arg) && act("click", "btnShow");
+        if (verb == "delete" || verb == "edit")
+            return act("pick", arg) && act("click", verb == "delete" ? "btnDel" : "btnEdit");
+        const QString name = arg.section(' ', 0, 0), rest = arg.section(' ', 1), file = name.isEmpty() ? "" : path(name);
         const QString copy = path(arg.isEmpty() ? "sample.mtl" : arg);
         auto *box = qobject_cast<QLineEdit *>(widget(name));
         bool ok = true;
         const std::map<QString, std::function<void()>> verbs{
-            {"load", [&] { QFile::remove(copy), QFile::copy(kSample, copy), win->SetFileName(copy); }},  // the example
-            {"setfile", [&] { win->SetFileName(file); }},
+            {"load", [&] { QFile::remove(copy), QFile::copy(kSample, copy), win->SetFileName(copy); }},
+            {"setfile", [&] { (rest.isEmpty() || act("write", arg)), win->SetFileName(file); }},
             {"write", [&] { QDir().mkpath(QFileInfo(path(name)).path()), WriteBytes(path(name), rest.toUtf8()); }},
             {"type", [&] { box->setFocus(Qt::TabFocusReason), box->clear(), QTest::keyClicks(box, rest); }},
             {"set", [&] { box->setFocus(Qt::TabFocusReason), box->setText(rest); }},
@@ -129,22 +191,19 @@ struct Harness {
             {"click", [&] { QTest::mouseClick(widget(arg), Qt::LeftButton); }},
             {"pick", [&] { QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rowAt(arg)); }},
             {"dclick", [&] { QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, rowAt(arg)); }},
-            {"answer", [&] { for (const QString &a : arg.split(' ')) fake.answers << MsgAnswer(kAnswers.indexOf(a)); }},
-            {"input", [&] { fake.inputAnswers << arg.split('/'); }},
-            {"choose", [&] { fake.fileAnswers << file; }},
-            {"drop", [&] {  // files, or "text" and a text
+            {"add", [&] { fake.inputAnswers << arg.split('/'), QTest::mouseClick(widget("btnAdd"), Qt::LeftButton); }},
+            {"choose", [&] { fake.fileAnswers << file, QTest::mouseClick(widget("cmdFile"), Qt::LeftButton); }},
+            {"drop", [&] {
                  QMimeData mime;
-                 const bool text = arg.startsWith("text ");
                  for (const QString &f : arg.split(','))
-                     text ? mime.setText(f) : mime.setUrls(mime.urls() << QUrl::fromLocalFile(path(f)));
+                     name == "text" ? mime.setText(f) : mime.setUrls(mime.urls() << QUrl::fromLocalFile(path(f)));
                  QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
                  QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-                 QApplication::sendEvent(widget("framFile"), &enter);
-                 QApplication::sendEvent(widget("framFile"), &drop);
+                 QApplication::sendEvent(widget("framFile"), &enter), QApplication::sendEvent(widget("framFile"), &drop);
                  events << (enter.isAccepted() ? QStringList() : QStringList{"drag refused"});
              }},
             {"close", [&] { QCoreApplication::processEvents(), root()->close(); }},
-            {"real", [&] {  // the main window's own editor, modal: width and height 25, Entry, Close ("real close": Close)
+            {"real", [&] {
                  editorScript = [this, enter = arg.isEmpty()](const frmEditor::Request &r) {
                      QTimer::singleShot(0, [this, enter] {
                          if (enter) act("set", "txtWidth_0 25"), act("set", "txtHight_0 25"), act("click", "btnEntry");
@@ -153,29 +212,24 @@ struct Harness {
                      realEditor(r);
                  };
              }},
-            {"leftover", [&] {  // a recovery copy a dead program left for the file, holding the text
-                 RecoveryStore store(files, dir.path());
-                 store.ClaimFile(path(name)), store.Write(rest.toUtf8());
-             }},
-            {"spoil", [&] {  // the file's recovery copy made of the text, or over the size limit ("BIG")
+            {"leftover", [&] { RecoveryStore s(files, dir.path()); s.ClaimFile(path(name)), s.Write(rest.toUtf8()); }},
+            {"spoil", [&] {
                  const QString copy = RecoveryStore(files, dir.path()).PathFor(path(name));
                  WriteBytes(copy, rest.toUtf8()), rest == "BIG" && QFile::resize(copy, 17 << 20);
              }},
             {"hold", [&] { other = std::make_unique<RecoveryStore>(files, dir.path()), other->ClaimFile(path(arg)); }},
-            {"old", [&] {  // a file last written two minutes ago
+            {"old", [&] {
                  QFile f(path(arg));
                  ok = f.open(QIODevice::WriteOnly) && f.setFileTime(QDateTime::currentDateTime().addSecs(-120),
                                                                     QFileDevice::FileModificationTime);
              }},
             {"disk", [&] { files.Arm(1, arg == "fails" ? FaultyFiles::Mode::FromThenOn : FaultyFiles::Mode::None); }},
             {"setini", [&] { WriteIniValue(state, "Config", arg.section('=', 0, 0), arg.section('=', 1)); }},
-            {"open", [&] {  // the editor for a position and a number
-                 if (!editor)
-                     editor = new frmEditor(state, fake, win.get());
+            {"open", [&] {
+                 editor = editor ? editor : new frmEditor(state, fake, win.get());
                  Document &doc = win->Doc();
-                 editor->Load({&doc.Attachments(), name.toInt(), rest.toInt(), [&doc](int slot, auto &r) {
-                                   return doc.PutAttachment(slot, r, "entry");
-                               }});
+                 editor->Load({&doc.Attachments(), name.toInt(), rest.toInt(),
+                               [&doc](int slot, auto &r) { return doc.PutAttachment(slot, r, "entry"); }});
                  ok = Activate(editor);
              }}};
         verbs.count(verb) ? verbs.at(verb)() : void(ok = false);
@@ -187,22 +241,25 @@ struct Harness {
         auto yes = [](bool b) { return QString::number(int(b)); };
         auto number = [](double v) { return QString::number(v); };
         auto *view = root()->findChild<PictureBox *>(root() == win.get() ? "pictView" : "pctbView");
-        auto items = [&] { return list()->findItems("", Qt::MatchContains); };
         const std::map<QString, std::function<QString()>> checks{
-            {"said", [&] {  // texts up to a reason, with buttons, icon and any unusual default button
-                 return Join(fake.boxes, [](const FakeDialogs::Box &b) {
+            {"said", [&] {
+                 QStringList all;
+                 for (qsizetype i = std::exchange(saidSeen, fake.boxes.size()); i < fake.boxes.size(); ++i) {
+                     const FakeDialogs::Box &b = fake.boxes[i];
                      const MsgAnswer usual = b.buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
-                     return QString(b.text).replace("\r\n", "/").section('\n', 0, 0) + ' ' +
-                            QStringList{"ok", "yn", "ync"}[int(b.buttons)] + "x?!i"[int(b.icon)] +
-                            (b.defaultButton == usual ? "" : "/" + kAnswers[int(b.defaultButton)]);
-                 }, ", ");
+                     all << QString(b.text).replace("\r\n", "/").section('\n', 0, 0) + ' ' +
+                                QStringList{"ok", "yn", "ync"}[int(b.buttons)] + "x?!i"[int(b.icon)] +
+                                (b.defaultButton == usual ? "" : "/" + kAnswers[int(b.defaultButton)]) +
+                                (fake.answers.contains(i) ? " -> " + kAnswers[int(fake.answers[i])] : "");
+                 }
+                 return all.join(", ");
              }},
-            {"fields", [&] {  // the number boxes, name, initial attachment, ATC type
-                 return Join(kBoxes + QStringList{"txtMachineName", "txtAttachInit", "cmbAtcType"}, [&](auto &box) {
-                     return QString("%1").arg(widget(box)->property(box[0] == 'c' ? "currentText" : "text").toString());
+            {"fields", [&] {
+                 return Join(kBoxes + QStringList{"txtMachineName", "txtAttachInit", "cmbAtcType"}, [&](auto &b) {
+                     return widget(b)->property(b[0] == 'c' ? "currentText" : "text").toString() + "";  // none left out
                  });
              }},
-            {"stages", [&] {  // the ten stage boxes alike, or "mixed"; disabled text readable
+            {"stages", [&] {
                  QStringList all;
                  for (QLineEdit *b : editor->findChildren<QLineEdit *>(QRegularExpression("^txt(Width|Hight)_"))) {
                      const QPalette p = b->palette();  // disabled text against its background: 4.5:1 at least
@@ -214,48 +271,41 @@ struct Harness {
                  all.removeDuplicates();
                  return all.size() == 1 ? all[0] : "mixed";
              }},
-            {"file", [&] {  // the value on the key's line, "-" without one
-                 const QByteArray key = arg.section(' ', 1).toLatin1() + " = ";
-                 for (const QByteArray &line : ReadBytes(path(arg.section(' ', 0, 0))).split('\n'))
-                     if (line.startsWith(key))
-                         return QString::fromLatin1(line.mid(key.size()).chopped(1));
-                 return QString("-");
-             }},
-            {"japanese", [&] {  // the title and widgets that show Japanese
+            {"file", [&] { return ValueOf(ReadBytes(path(arg.section(' ', 0, 0))), arg.section(' ', 1), "-"); }},
+            {"japanese", [&] {
                  return Join(win->findChildren<QWidget *>() + QList<QWidget *>{win.get()}, [&](QWidget *c) {
                      const QString text = c->property(c == win.get() ? "windowTitle" : "text").toString();
                      return text.contains(QRegularExpression("[\\x{3000}-\\x{ffff}]")) ? c->objectName() : QString();
                  });
              }},
-            {"drawn", [&, p = view->Picture()] {  // anything on the picture's background; "drawn box": where
+            {"drawn", [&, p = view->Picture()] {
                  QRect r;
                  for (int y = 0; y < p.height(); ++y)
                      for (int x = 0; x < p.width(); ++x)
                          r |= p.pixelColor(x, y) == view->BackColor() ? QRect() : QRect(x, y, 1, 1);
-                 const QString box = QString::asprintf("%d,%d %dx%d", r.x(), r.y(), r.width(), r.height());
-                 return arg.isEmpty() ? yes(!r.isNull()) : box;
+                 return arg.isEmpty() ? yes(!r.isNull())
+                                      : QString::asprintf("%d,%d %dx%d", r.x(), r.y(), r.width(), r.height());
              }},
-            {"rows", [&] { return Join(items(), [](auto *i) { return i->text().section(' ', 0, 0).mid(10); }); }},
+            {"rows", [&] {
+                 auto number = [](QListWidgetItem *i) { return i->text().section(' ', 0, 0).mid(10); };
+                 return Join(list()->findItems("", Qt::MatchContains), number);
+             }},
             {"slots", [&] {
                  return Join(win->Doc().Attachments(), [](auto &r) { return r.Number ? Record(r) : QString(); }, " | ");
              }},
-            {"inputs", [&] {  // prompt, title and default text of each
+            {"inputs", [&] {
                  return Join(fake.inputs, [](auto &i) { return i.prompt + '|' + i.title + '|' + i.defaultText; }, ", ");
              }},
             {"request", [&, r = fake.openRequests.value(0)] {
                  return QStringList{r.title, r.filter, r.defaultExtension, r.fileName, r.directory}.join(' ');
              }},
             {"ini", [&] { return ReadIniValue(state, "Config", arg); }},
-            {"ime", [&] {  // line edits with an input method
-                 return Join(root()->findChildren<QLineEdit *>(), [](QLineEdit *e) {
-                     return e->testAttribute(Qt::WA_InputMethodEnabled) ? e->objectName() : QString(); });
-             }},
-            {"ime", [&] {  // line edits with an input method
+            {"ime", [&] {
                  return Join(root()->findChildren<QLineEdit *>(), [](QLineEdit *e) {
                      return e->testAttribute(Qt::WA_InputMethodEnabled) ? e->objectName() : QString(); });
              }},
             {"painted", [&] { return view->grab().toImage().pixelColor(2, 2).name(); }},
-            {"sharp", [&] {  // on screen, at the scale's pixel ratio: each line one device pixel wide, none blurred
+            {"sharp", [&] {  // at the screen's pixel ratio, no line blurred nor two pixels wide
                  const QImage g = view->grab().toImage();
                  auto black = [&](int x, int y) { return g.pixelColor(x, y) == Qt::black; };
                  for (int y = 0; y + 1 < view->Picture().height(); ++y)
@@ -265,7 +315,7 @@ struct Harness {
                              return QString("not at %1,%2").arg(x).arg(y);
                  return QString("one pixel");
              }},
-            {"margin", [&] {  // every shown text starts 5 pixels (at the scale's size) or more from its box's edge
+            {"margin", [&] {  // 5 pixels at the screen's scale
                  for (QLineEdit *box : root()->findChildren<QLineEdit *>()) {
                      const QImage g = box->grab().toImage();  // past the frame, into the box's background
                      for (int y = g.height() / 4, x = 0; y < g.height() * 3 / 4 && box->isVisible(); ++y, x = 0) {
@@ -279,25 +329,24 @@ struct Harness {
                  return QString("clear");
              }},
             {"redrawn", [&] { return yes(std::exchange(linesSeen, view->LinesDrawn()) < view->LinesDrawn()); }},
-            {"events", [&] { return events.join(", "); }},
-            {"box", [&] { return fake.boxes.isEmpty() ? "" : QString(fake.boxes.last().text).replace('\n', '/'); }},  // the last, whole
-            {"diff", [&] {  // the lines the last box's details take out and put in
+            {"events", [&] { return events.mid(std::exchange(eventsSeen, events.size())).join(", "); }},
+            {"box", [&] { return fake.boxes.isEmpty() ? "" : QString(fake.boxes.last().text).replace('\n', '/'); }},
+            {"diff", [&] {
                  const QStringList lines = fake.boxes.isEmpty() ? QStringList() : fake.boxes.last().details.split('\n');
                  return lines.filter(QRegularExpression("^[-+](?![-+]{2} )")).join('/');
              }},
-            {"copy", [&] {  // the value on the key's line of the file's recovery copy; "none" without a copy
+            {"copy", [&] {
                  const QString copy = RecoveryStore(files, dir.path()).PathFor(path(arg.section(' ', 0, 0)));
-                 const QByteArray bytes = ReadBytes(copy), key = arg.section(' ', 1).toLatin1() + " = ";
-                 if (bytes == "<missing>") return QString("none");
-                 const bool mine = (QFile::permissions(copy) & 0x0077) == 0;  // the user's alone
-                 for (const QByteArray &line : bytes.split('\n'))
-                     if (line.startsWith(key)) return QString::fromLatin1(line.mid(key.size()).chopped(1)) + (mine ? "" : " shared");
+                 const QByteArray bytes = ReadBytes(copy);
+                 const QString value = ValueOf(bytes, arg.section(' ', 1));
                  const qsizetype body = bytes.indexOf("\n\n");  // after the header, if it has one
-                 return QString(bytes.size() > 1000 ? "big" : body < 0 ? bytes : bytes.mid(body + 2)).trimmed();
+                 return bytes == "<missing>" ? "none"
+                        : !value.isNull() ? value + ((QFile::permissions(copy) & 0x0077) == 0 ? "" : " shared")
+                        : QString(bytes.size() > 1000 ? "big" : body < 0 ? bytes : bytes.mid(body + 2)).trimmed();
              }},
             {"exists", [&] { return yes(QFileInfo::exists(path(arg))); }},
-            {"same", [&] { return yes(ReadBytes(path(arg)) == ReadBytes(kSample)); }},  // the example's bytes
-            {"beeps", [&] { return number(fake.beeps); }},
+            {"same", [&] { return yes(ReadBytes(path(arg)) == ReadBytes(kSample)); }},
+            {"beeps", [&] { return number(fake.beeps - std::exchange(beepsSeen, fake.beeps)); }},
             {"changed", [&] { return yes(win->DataChanged()); }},
             {"echanged", [&] { return yes(editor->DataChanged()); }},
             {"focus", [&] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : ""; }},
@@ -305,7 +354,7 @@ struct Harness {
             {"line", [&] { return list()->item(arg.toInt()) ? list()->item(arg.toInt())->text() : "none"; }},
             {"row", [&] { return number(list()->currentRow()); }},
             {"index", [&] { return number(editor->EditIndex()); }},
-            {"work", [&] {  // the editor's working copy while it is open, else the selected row's record
+            {"work", [&] {
                  if (editor && editor->isVisible()) return Record(editor->EditAttachment());
                  const auto &table = win->Doc().Attachments();
                  for (int i = 0; list()->currentItem() && i < int(table.size()); ++i)
@@ -320,11 +369,52 @@ struct Harness {
             {"title", [&] { return win->windowHandle()->title(); }}};
         if (checks.count(name))
             return checks.at(name)();
-        // Else a property of a widget: text, enabled, visible.
-        QWidget *w = widget(arg);
+        QWidget *w = widget(arg);  // else a property of a widget
         return w && w->property(name.toLatin1()).isValid() ? w->property(name.toLatin1()).toString() : "no such check";
     }
 };
+
+// Message n reads "[Name]", its name in the enumeration; a number without a name reads "[n]".
+QByteArray NamedMessages()
+{
+    const QString header = QString::fromUtf8(ReadBytes(QM_SOURCE_DIR "/src/platform/MessageTable.h"));
+    QMap<int, QString> names{{0, "0"}};
+    for (const auto &m : QRegularExpression("(\\w+) = (\\d+),").globalMatch(header.section("enum class Msg", 1)))
+        names[m.captured(2).toInt()] = m.captured(1);
+    QByteArray mes = "MAX_INDEX = " + QByteArray::number(names.lastKey()) + "\r\n";
+    for (int i = 0; i <= names.lastKey(); ++i)
+        mes += QString("GSTR(%1) = \"[%2]\"\r\n").arg(i).arg(names.value(i, QString::number(i))).toUtf8();
+    return mes;
+}
+
+// Runs the steps in a program folder of their own; fails at the first wrong step, naming it.
+void Run(QStringList steps)
+{
+    static const QByteArray named = NamedMessages();
+    QVERIFY2(named.contains("[NotANumber]"), "no message names found in MessageTable.h");
+    const bool ini = steps[0].startsWith("ini ");
+    Harness h(ini ? QByteArray::fromPercentEncoding(steps[0].mid(4).toUtf8()) : QByteArray(),
+              steps.contains("english") ? ReadBytes(QM_SOURCE_DIR "/resources/lang/en/Quillmark.mes") : named);
+    QVERIFY(h.win);
+    // Every message box the row expects, in turn, for the answer its check gives it.
+    const QStringList boxes = steps.filter(QRegularExpression("^said: .")).join(", ").remove("said: ").split(", ");
+    for (qsizetype i = 0; i < boxes.size(); ++i)
+        if (const qsizetype answer = kAnswers.indexOf(boxes[i].section(" -> ", 1)); answer >= 0)
+            h.fake.answers[i] = MsgAnswer(answer);
+    const qsizetype given = steps.size();
+    steps << "said: " << "beeps: 0" << "events: ";  // nothing left unchecked
+    for (qsizetype i = ini; i < steps.size(); ++i) {
+        const QString step = QString(steps[i]).replace('@', h.path("")), what = step.section(':', 0, 0);
+        const QString where = (i < given ? QString("step %1 of %2: ").arg(i + 1).arg(given) : "after the last step: ") +
+                              QString(steps[i]).replace("\r\n", "\\r\\n");
+        const bool action = what == step;
+        const bool done = action && (step == "english" || h.act(what.section(' ', 0, 0), step.section(' ', 1)));
+        const QString seen = action ? (done ? "" : "not done") : h.observe(what.section(' ', 0, 0), what.section(' ', 1));
+        const QString expected = action ? "" : step.section(':', 1).remove(QRegularExpression("^ "));
+        if (seen != expected)
+            QFAIL(qPrintable(where + "\n   seen:     " + seen + "\n   expected: " + expected));
+    }
+}
 }  // namespace
 
 class TestWindows : public QObject {
@@ -332,9 +422,8 @@ class TestWindows : public QObject {
 private slots:
     void outline_data()
     {
-        QTest::addColumn<QList<float>>("widths");
-        QTest::addColumn<QList<float>>("heights");
-        QTest::addColumn<QList<double>>("outline");  // box, centre, each stage's half width, heights from the base up
+        // The outline: box, centre, each stage's half width, heights from the base up.
+        Columns<QList<float>, QList<float>, QList<double>>("widths", "heights", "outline");
         auto row = [](const char *name, QList<float> w, QList<float> h, QList<double> lines, QSize box = {4575, 3975}) {
             QTest::newRow(name) << w << h << QList<double>{double(box.width()), double(box.height())} + lines;
         };
@@ -371,283 +460,765 @@ private slots:
     }
 
     void scenario_data();
-    void scenario()
+    void scenario() { QFETCH(QStringList, steps); Run(steps); }
+
+    // A key in a stage box of attachment 12 (widths 1 1 10 10 10, heights 1 1 1 1 10) holding a text, the cursor at
+    // its end: the text it leaves, the value the editor holds, beeps. Keys beyond digits, point and Backspace, and any
+    // key press while the text is no number, are refused; Delete is no key press.
+    void editorKeys_data()
     {
-        QFETCH(QString, script);
-        QStringList steps = script.split(QRegularExpression("; *"));
-        QByteArray ini, mes = "MAX_INDEX = 78\r\n";
-        if (steps[0].startsWith("ini "))
-            ini = QByteArray::fromPercentEncoding(steps.takeFirst().mid(4).toUtf8());
-        for (int i = 0; i <= 78; ++i)  // message n reads "Mn", unless the script asks for the shipped English file
-            mes += QString("GSTR(%1) = \"M%1\"\r\n").arg(i).toLatin1();
-        Harness h(ini, steps.removeAll("english") ? ReadBytes(QM_SOURCE_DIR "/resources/lang/en/Quillmark.mes") : mes);
-        QVERIFY(h.win);
-        for (const QString none : {"said: ", "beeps: 0", "events: "}) {  // and nothing after the script's last check
-            const QStringList checks = steps.filter(QRegularExpression("^" + none.section(':', 0, 0) + ":"));
-            steps << (checks.isEmpty() ? none : checks.last());
-        }
-        for (QString step : steps) {
-            const QString what = step.replace('@', h.path("")).section(':', 0, 0);
-            if (what == step)
-                QVERIFY2(h.act(step.section(' ', 0, 0), step.section(' ', 1)), qPrintable(step));
-            else
-                QCOMPARE(what + ": " + h.observe(what.section(' ', 0, 0), what.section(' ', 1)),
-                         what + ": " + step.section(':', 1).remove(QRegularExpression("^ ")));
-        }
+        Columns<QString, QString, QString, QString, QString, int>("box", "before", "keys", "after", "stored", "beeps");
+        auto row = [](const char *name, QStringList c, int beeps) {
+            QTest::newRow(name) << c[0] << c[1] << c[2] << c[3] << c[4] << beeps;
+        };
+        row("a digit", {"txtWidth_2", "12", "9", "129", "129"}, 0);
+        row("a point", {"txtWidth_2", "12", ".", "12.", "12"}, 0);
+        row("Backspace", {"txtWidth_2", "12", "Backspace", "1", "1"}, 0);
+        row("Delete into no number: shown, not held", {"txtWidth_2", "1.5.", "Home Del", ".5.", "10"}, 0);
+        row("minus", {"txtHight_4", "", "-", "", "10"}, 1);
+        row("a letter", {"txtHight_4", "12", "A", "12", "12"}, 1);
+        row("a digit after no number", {"txtHight_4", ".", "5", ".", "10"}, 1);
+        row("Backspace after no number", {"txtHight_4", "1.5.", "Backspace", "1.5.", "10"}, 1);
+        row("Tab leaves two points, holds nothing", {"txtWidth_2", "1..2", "Tab", "1..2", "10"}, 0);
+        row("Tab leaves what is beyond a single, holds nothing", {"txtWidth_2", "1e39", "Tab", "1e39", "10"}, 0);
+        row("Tab shows three decimals, holds all", {"txtWidth_2", "2.12345", "Tab", "2.123", "2.12345"}, 0);
+        row("Tab drops blanks", {"txtWidth_2", " 8 ", "Tab", "8.", "8"}, 0);
+    }
+    void editorKeys()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, before);
+        QFETCH(QString, keys);
+        QFETCH(QString, after);
+        QFETCH(QString, stored);
+        QFETCH(int, beeps);
+        Run({"setfile k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/1,1,1,1,10,1,10,1,10,10\r\n", "open 1 12",
+             "set " + box + ' ' + before, "key " + keys, "text " + box + ": " + after, "stored " + box + ": " + stored,
+             "beeps: " + QString::number(beeps)});
     }
 };
 
 void TestWindows::scenario_data()
 {
-    QTest::addColumn<QString>("script");
-    auto row = [](const QString &name, const QString &script) { QTest::newRow(qPrintable(name)) << script; };
-    const QString caption = " - M0  Ver1.05    M1    M2", cleared = QStringList(17, "0.").join(',') + ",,0,";
-    const QString full = "ini [Comfig]\r\nATTACH MAX COUNT=3; ";  // the example fills it
-    QString fill, shown;
-    for (int i = 0; i < 17; ++i)  // every box its own value, so that a value in the wrong box shows
-        fill += QString("fill %1 %2.5; ").arg(kBoxes[i]).arg(i), shown += QString("%1.5,").arg(i);
+    using Steps = QStringList;
+    QTest::addColumn<Steps>("steps");
+    auto row = [](const QString &name, const Steps &steps) { QTest::newRow(qPrintable(name)) << steps; };
+    const QString caption = " - [TitleProduct]  Ver1.05    [TitleDescription]    [TitleProject]";
+    const QString cleared = QStringList(17, "0.").join(',') + ",,0,";
+    const QString example = "850.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,0.6,0.6,"
+                            "0.5,立形マシニングセンタ VM5,1,WAIT";
+    Steps fill;  // every box its own value, so that a value in the wrong box shows
+    QString shown;
+    for (int i = 0; i < 17; ++i)
+        fill << QString("fill %1 %2.5").arg(kBoxes[i]).arg(i), shown += QString("%1.5,").arg(i);
 
     // Start-up, loading, field commits.
-    row("start-up; each box commits to its own field, is saved and shown back", "title: M0  Ver1.05    M1    M2; "
-        "fields: " + cleared + "; rows: ; changed: 0; ini Init Dir: @; ime: txtMachineName; setfile o.mtl; " + fill +
-        "click btnEntry; said: M57 oki; load; setfile o.mtl; fields: " + shown + ",0,");
-    row("the English message file leaves no Japanese", "english; japanese: ");
-    row("load: the example, then a missing file empties", "load; fields: "
-        "850.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,0.6,0.6,0.5,立形マシニングセンタ "
-        "VM5,1,WAIT; rows: 01,02,05; row: -1; setfile u.mtl; fields: " + cleared + "; rows: ; changed: 0; focus "
-        "txtMachineName; key Tab; changed: 0");
-    row("commit: accepted; big values never cut", "fill txtStroke_1   12  ; fill txtCngTime ; fill txtMaxFeedAll -3; "
-        "fill txtMaxFeedXYZ_2 1.23456; fill txtStroke_0 1e20; key Backtab; focus: txtStroke_0; key Tab; fill "
-        "txtRapidAcceleXYZ_2 -3.4028235e38; key Backtab; key Tab; changed: 1; fields: "
-        "100000002004087734272.,12.,0.,0.,-3.,0.,0.,1.235," + QStringList(8, "0.").join(',') +
-        ",-340282346638528859811704183484516925440.,,0,");
-    row("commit: refused", "fill txtCngTime abc; said: M42 ok!; focus: txtCngTime; text txtCngTime: abc; fill "
-        "txtCngTime 1e39; said: M42 ok!, M42 ok!; focus: txtCngTime; fill txtCngTime 7; focus: txtMaxFeedAll");
-    for (const char *b : {"btnEntry", "btnEnd", "cmdFile", "btnAdd", "btnEdit", "btnDel"})
-        row(QString("a refused field blocks ") + b, QString("load; pick 0; type txtStroke_0 12a; click %1; said: M42 "
-            "ok!; focus: txtStroke_0; inputs: ; request:     ").arg(b));
-    row("a refused field blocks the close box", "type txtStroke_0 12a; close; said: M42 ok!; visible frmMain: true");
+    row("start-up; each box commits to its own field, is saved and shown back", Steps{"title: " + caption.mid(3),
+        "fields: " + cleared,
+        "rows: ",
+        "changed: 0",
+        "ini Init Dir: @",
+        "ime: txtMachineName",
+        "setfile o.mtl"} + fill + Steps{
+        "click btnEntry",
+        "said: [Saved] oki",
+        "load",
+        "setfile o.mtl",
+        "fields: " + shown + ",0,"});
+    row("load: the example, then a missing file empties", {"load",
+        "fields: " + example,
+        "rows: 01,02,05",
+        "row: -1",
+        "setfile u.mtl",
+        "fields: " + cleared,
+        "rows: ",
+        "changed: 0",
+        "focus txtMachineName",
+        "key Tab",
+        "changed: 0"});
+    row("commit: accepted; big values never cut", {"fill txtStroke_1   12  ",
+        "fill txtCngTime ",
+        "fill txtMaxFeedAll -3",
+        "fill txtMaxFeedXYZ_2 1.23456",
+        "fill txtStroke_0 1e20",
+        "key Backtab",
+        "focus: txtStroke_0",
+        "key Tab",
+        "fill txtRapidAcceleXYZ_2 -3.4028235e38",
+        "key Backtab",
+        "key Tab",
+        "changed: 1",
+        "fields: 100000002004087734272.,12.,0.,0.,-3.,0.,0.,1.235," + QStringList(8, "0.").join(',') +
+        ",-340282346638528859811704183484516925440.,,0,"});
+    row("commit: refused", {"fill txtCngTime abc",
+        "said: [NotANumber] ok!",
+        "focus: txtCngTime",
+        "text txtCngTime: abc",
+        "fill txtCngTime 1e39",
+        "said: [NotANumber] ok!",
+        "focus: txtCngTime",
+        "fill txtCngTime 7",
+        "focus: txtMaxFeedAll"});
+    for (const QString action : {"click btnEntry", "click btnEnd", "click cmdFile", "click btnAdd", "click btnEdit",
+                                 "click btnDel", "close"})
+        row("a refused field blocks " + action, {"load",
+            "pick 0",
+            "type txtStroke_0 12a",
+            action,
+            "said: [NotANumber] ok!",
+            "focus: txtStroke_0",
+            "inputs: ",
+            "request:     ",
+            "visible frmMain: true"});
 
     // Saving and leaving.
-    row("save: every edit, Ctrl+S amid one; shown back; the unsaved mark", "load s.mtl; fill txtMachineName   MILL 9 "
-        "ABCDEFGHIJKLMNOP; fill txtStroke_1 501.25; fill txtCngTime 0.5; fill txtMaxFeedAll 0; fill txtMaxAcceleXYZ_1 "
-        "1234.5678; fill txtRapidFeedXYZ_2 31000; fill txtRapidAcceleXYZ_0 0.75; focus cmbAtcType; key Down; type "
-        "txtAttachInit 2; title: s.mtl*" + caption + "; key Ctrl+S; said: M57 oki; changed: 0; title: s.mtl" + caption +
-        "; file s.mtl NAME: MILL 9 ABCDEFGHIJK  ; load; fill txtStroke_0 1; setfile s.mtl; fields: "
-        "850.,501.25,510.,0.5,0.,10000.,10000.,8000.,0.3,1234.568,0.25,36000.,36000.,31000.,0.75,0.6,0.5,MILL 9 "
-        "ABCDEFGHIJK,2,WAIT2; title: s.mtl" + caption);
+    row("save: every edit, Ctrl+S amid one; shown back; the unsaved mark", {"load s.mtl",
+        "fill txtMachineName   MILL 9 ABCDEFGHIJKLMNOP",
+        "fill txtStroke_1 501.25",
+        "fill txtCngTime 0.5",
+        "fill txtMaxFeedAll 0",
+        "fill txtMaxAcceleXYZ_1 1234.5678",
+        "fill txtRapidFeedXYZ_2 31000",
+        "fill txtRapidAcceleXYZ_0 0.75",
+        "focus cmbAtcType",
+        "key Down",
+        "type txtAttachInit 2",
+        "title: s.mtl*" + caption,
+        "key Ctrl+S",
+        "said: [Saved] oki",
+        "changed: 0",
+        "title: s.mtl" + caption,
+        "file s.mtl NAME: MILL 9 ABCDEFGHIJK  ",
+        "load",
+        "fill txtStroke_0 1",
+        "setfile s.mtl",
+        "fields: 850.,501.25,510.,0.5,0.,10000.,10000.,8000.,0.3,1234.568,0.25,36000.,36000.,31000.,0.75,0.6,0.5,"
+        "MILL 9 ABCDEFGHIJK,2,WAIT2",
+        "title: s.mtl" + caption});
     for (const QString how : {"click btnEnd", "close"}) {
-        const QString edit = "load; fill txtMaxFeedXYZ_0 9000; setini Init Dir=/elsewhere/; answer ";
-        const QString gone = QString(how == "close" ? "" : "; events: end") +
-                             "; visible frmMain: false; ini Init Dir: @; file sample.mtl MAXIMUM FEEDRATE(X): ";
-        row(how + ", Yes saves", edit + "Yes; " + how + "; said: M41 ynci, M57 oki" + gone + "9000.");
-        row(how + ", No", edit + "No; " + how + "; said: M41 ynci" + gone + "10000.");
-        row(how + ", Cancel", edit + "Cancel; " + how + "; said: M41 ynci; visible frmMain: true; ini Init Dir: "
-            "/elsewhere/; changed: 1");
-        row(how + ", nothing edited", "load; setini Init Dir=/elsewhere/; " + how + gone + "10000.");
-        row(how + ", the write fails, then works", edit + "Yes Yes; disk fails; " + how + "; said: M41 ynci, M61 ok!; "
-            "visible frmMain: true; changed: 1; disk works; ini Init Dir: /elsewhere/; file sample.mtl MAXIMUM "
-            "FEEDRATE(X): 10000.; " + how + "; said: M41 ynci, M61 ok!, M41 ynci, M57 oki" + gone + "9000.");
+        const Steps edit{"load", "fill txtMaxFeedXYZ_0 9000", "setini Init Dir=/elsewhere/"};
+        auto gone = [&how](const QString &feed) {  // the window gone, its folder remembered, the file as it is
+            return (how == "close" ? Steps() : Steps{"events: end"}) + Steps{"visible frmMain: false", "ini Init Dir: @",
+                "file sample.mtl MAXIMUM FEEDRATE(X): " + feed, "copy sample.mtl MAXIMUM FEEDRATE(X): none"};
+        };
+        row(how + ", No", edit + Steps{how,
+            "said: [SaveChanges] ynci -> No"} + gone("10000."));
+        row(how + ", Cancel", edit + Steps{how,
+            "said: [SaveChanges] ynci -> Cancel",
+            "visible frmMain: true",
+            "ini Init Dir: /elsewhere/",
+            "changed: 1"});
+        row(how + ", Yes: the write fails, then works", edit + Steps{"disk fails",
+            how,
+            "said: [SaveChanges] ynci -> Yes, [SaveFailed] ok!",
+            "visible frmMain: true",
+            "changed: 1",
+            "disk works",
+            "ini Init Dir: /elsewhere/",
+            "file sample.mtl MAXIMUM FEEDRATE(X): 10000.",
+            how,
+            "said: [SaveChanges] ynci -> Yes, [Saved] oki"} + gone("9000."));
     }
     for (const QString target : {"", "/nonexistent-folder-qm/x.mtl", "folder.mtl"})  // the edits are given up
-        row("nowhere to save: " + target, "write folder.mtl/x ; setfile " + target + "; fill txtMaxFeedXYZ_0 9000; "
-            "click btnEntry; changed: 1; click btnEnd; events: end; visible frmMain: false");
-    row("a new name: Yes saves the emptied table", "load; setfile new.mtl; fill txtStroke_0 9; answer Yes; click "
-        "btnEnd; said: M41 ynci, M57 oki; events: end; file new.mtl STROKE(X): 9.; file new.mtl STROKE(Y): -");
-    row("not loadable: the default answer keeps it, Yes overwrites, the next save asks nothing", "write m.mtl # "
-        "comment\r\n; setfile m.mtl; fill txtStroke_0 9; click btnEntry; said: M63 yn?/No; file m.mtl STROKE(X): -; "
-        "changed: 1; text txtStroke_0: 9.; answer Yes; click btnEntry; fill txtStroke_0 8; click btnEntry; said: M63 "
-        "yn?/No, M63 yn?/No, M57 oki, M57 oki; file m.mtl STROKE(X): 8.");
-    row("changed on disk: No keeps it and the edits, Yes overwrites", "load m.mtl; write m.mtl NAME = OTHER\r\n; fill "
-        "txtStroke_0 9; answer No Yes; click btnEntry; said: M62 yn?/No; file m.mtl STROKE(X): -; file m.mtl NAME: "
-        "OTHER; changed: 1; click btnEntry; said: M62 yn?/No, M62 yn?/No, M57 oki; file m.mtl STROKE(X): 9.");
-    row("unusable settings", "ini [Config]\r\nTextEditor=vi%81%FF; said: M65 ok!; close; settings: as given");
+        row("nowhere to save: " + target, {"write folder.mtl/x ",
+            "setfile " + target,
+            "fill txtMaxFeedXYZ_0 9000",
+            "click btnEntry",
+            "changed: 1",
+            "click btnEnd",
+            "events: end",
+            "visible frmMain: false"});
+    row("a new name: Yes saves the emptied table", {"load",
+        "setfile new.mtl",
+        "fill txtStroke_0 9",
+        "click btnEnd",
+        "said: [SaveChanges] ynci -> Yes, [Saved] oki",
+        "events: end",
+        "file new.mtl STROKE(X): 9.",
+        "file new.mtl STROKE(Y): -"});
+    row("not loadable: the default keeps it, Yes overwrites, next save asks nothing", {"setfile m.mtl # comment\r\n",
+        "fill txtStroke_0 9",
+        "click btnEntry",
+        "said: [OverwriteUnloadable] yn?/No",
+        "file m.mtl STROKE(X): -",
+        "changed: 1",
+        "text txtStroke_0: 9.",
+        "click btnEntry",
+        "fill txtStroke_0 8",
+        "click btnEntry",
+        "said: [OverwriteUnloadable] yn?/No -> Yes, [Saved] oki, [Saved] oki",
+        "file m.mtl STROKE(X): 8."});
+    row("changed on disk: No keeps it and the edits, Yes overwrites", {"load m.mtl",
+        "write m.mtl NAME = OTHER\r\n",
+        "fill txtStroke_0 9",
+        "click btnEntry",
+        "said: [ChangedOnDisk] yn?/No -> No",
+        "file m.mtl STROKE(X): -",
+        "file m.mtl NAME: OTHER",
+        "changed: 1",
+        "click btnEntry",
+        "said: [ChangedOnDisk] yn?/No -> Yes, [Saved] oki",
+        "file m.mtl STROKE(X): 9."});
+    row("unusable settings", {"ini [Config]\r\nTextEditor=vi%81%FF",
+        "said: [SettingsUnreadable] ok!",
+        "close",
+        "settings: as given"});
 
     // The changed mark tells the truth; every committed change can be undone and redone.
-    row("untouched: tabbing through, an unchanged commit, the editor opened and closed; End asks nothing", "load; "
-        "focus txtMachineName; key" + QString(" Tab").repeated(20) + "; fill txtStroke_0 850; fill txtAttachInit 1; "
-        "pick 0; real close; click btnEdit; changed: 0; title: sample.mtl" + caption + "; enabled btnUndo: false; "
-        "click btnEnd; events: editor 1 at 1, end; same sample.mtl: 1");
-    const QString original = "fields: 850.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,"
-        "0.6,0.6,0.5,立形マシニングセンタ VM5,1,WAIT; slots: 1 1/1 120,160,200 40,60,90 STANDARD HEAD | 2 1/1 "
-        "80,80,140,140 30,50,70,20 RIGHT ANGLE HEAD | 5 1/1 60,100 150,60 EXTENSION";
-    const QString changedAll = "fields: 900.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,"
-        "0.6,0.6,0.5,X,2,WAIT2; slots: 1 1/1 25,160,200 25,60,90 STANDARD HEAD | 2 1/1 80,80,140,140 30,50,70,20 "
-        "RIGHT ANGLE HEAD | 3 1/1 25 25";
-    const QString undoAll = "; key" + QString(" Ctrl+Z").repeated(7), redoAll = "; key" + QString(" Ctrl+Y").repeated(7);
-    row("every kind of change undone exactly, shown, redone; all undone clears the mark and saves the loaded bytes",
-        "load; fill txtStroke_0 900; fill txtMachineName X; focus cmbAtcType; key Down; fill txtAttachInit 2; pick 2; "
-        "answer Yes; click btnDel; input 3; real; click btnAdd; pick 0; real; click btnEdit; events: editor 3 at 3, editor 1 at 1; " + changedAll + "; toolTip "
-        "btnUndo: M71 M26 ATTACHMENT01 (Ctrl+Z); key Ctrl+Z; focus: lstAttach; row: 0; key Ctrl+Z Ctrl+Z; row: 2; key "
-        "Ctrl+Z; focus: txtAttachInit; key Ctrl+Z; focus: cmbAtcType; key Ctrl+Z Ctrl+Z; focus: txtStroke_0; changed: "
-        "0; title: sample.mtl" + caption + "; " + original + "; enabled btnUndo: false" + redoAll + "; " + changedAll +
-        "; changed: 1" + undoAll + "; click btnEntry; said: ATTACHMENT05M51 yn?, M57 oki; same sample.mtl: 1" +
-        redoAll + "; changed: 1" + undoAll + "; changed: 0");
-    row("the typing in a field is undone first; the buttons; a refused value is no step", "load; fill txtStroke_0 9; "
-        "type txtStroke_1 7; key Ctrl+Z Ctrl+Z; text txtStroke_1: 500.; text txtStroke_0: 9.; toolTip btnUndo: M71 M22 "
-        "M13 (Ctrl+Z); key Ctrl+Z; focus: txtStroke_0; text txtStroke_0: 850.; changed: 0; toolTip btnRedo: M72 M22 M13 "
-        "(Ctrl+Y); click btnRedo; text txtStroke_0: 9.; changed: 1; click btnUndo; changed: 0; fill txtCngTime "
-        "abc; said: M42 ok!; focus: txtCngTime; enabled btnUndo: false; enabled btnRedo: true");
+    row("untouched: tabbing through, an unchanged commit, the editor opened and closed; End asks nothing", {"load",
+        "focus txtMachineName",
+        "key" + QString(" Tab").repeated(20),
+        "fill txtStroke_0 850",
+        "fill txtAttachInit 1",
+        "real close",
+        "edit 0",
+        "changed: 0",
+        "title: sample.mtl" + caption,
+        "enabled btnUndo: false",
+        "click btnEnd",
+        "events: editor 1 at 1, end",
+        "same sample.mtl: 1"});
+    const Steps original{"fields: " + example,
+        "slots: 1 1/1 120,160,200 40,60,90 STANDARD HEAD | 2 1/1 80,80,140,140 30,50,70,20 RIGHT ANGLE HEAD | "
+        "5 1/1 60,100 150,60 EXTENSION"};
+    const Steps changedAll{"fields: 900.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,"
+        "0.6,0.6,0.5,X,2,WAIT2",
+        "slots: 1 1/1 25,160,200 25,60,90 STANDARD HEAD | 2 1/1 80,80,140,140 30,50,70,20 RIGHT ANGLE HEAD | "
+        "3 1/1 25 25"};
+    const QString undoAll = "key" + QString(" Ctrl+Z").repeated(7), redoAll = "key" + QString(" Ctrl+Y").repeated(7);
+    row("every change undone exactly, shown, redone; all undone: no mark, the loaded bytes saved", Steps{"load",
+        "fill txtStroke_0 900",
+        "fill txtMachineName X",
+        "focus cmbAtcType",
+        "key Down",
+        "fill txtAttachInit 2",
+        "delete 2",
+        "real",
+        "add 3",
+        "real",
+        "edit 0",
+        "events: editor 3 at 3, editor 1 at 1"} + changedAll + Steps{
+        "toolTip btnUndo: [Undo] [EditButton] ATTACHMENT01 (Ctrl+Z)",
+        "key Ctrl+Z",
+        "focus: lstAttach",
+        "row: 0",
+        "key Ctrl+Z Ctrl+Z",
+        "row: 2",
+        "key Ctrl+Z",
+        "focus: txtAttachInit",
+        "key Ctrl+Z",
+        "focus: cmbAtcType",
+        "key Ctrl+Z Ctrl+Z",
+        "focus: txtStroke_0",
+        "changed: 0",
+        "title: sample.mtl" + caption} + original + Steps{
+        "enabled btnUndo: false",
+        redoAll} + changedAll + Steps{
+        "changed: 1",
+        undoAll,
+        "click btnEntry",
+        "said: ATTACHMENT05[DeleteQuestion] yn? -> Yes, [Saved] oki",
+        "same sample.mtl: 1",
+        redoAll,
+        "changed: 1",
+        undoAll,
+        "changed: 0"});
+    row("the typing in a field is undone first; the buttons; a refused value is no step", {"load",
+        "fill txtStroke_0 9",
+        "type txtStroke_1 7",
+        "key Ctrl+Z Ctrl+Z",
+        "text txtStroke_1: 500.",
+        "text txtStroke_0: 9.",
+        "toolTip btnUndo: [Undo] [StrokeLabel] [XAxis] (Ctrl+Z)",
+        "key Ctrl+Z",
+        "focus: txtStroke_0",
+        "text txtStroke_0: 850.",
+        "changed: 0",
+        "toolTip btnRedo: [Redo] [StrokeLabel] [XAxis] (Ctrl+Y)",
+        "click btnRedo",
+        "text txtStroke_0: 9.",
+        "changed: 1",
+        "click btnUndo",
+        "changed: 0",
+        "fill txtCngTime abc",
+        "said: [NotANumber] ok!",
+        "focus: txtCngTime",
+        "enabled btnUndo: false",
+        "enabled btnRedo: true"});
     const QString head = QString::fromLatin1(ReadBytes(kSample)).section("\r\n", 0, 1) + "\r\nNAME = F" +
                          QString(19, ' ') + "\r\n";
-    row("lines the save drops: told on loading; the first save asks, No keeps the file; the next asks nothing",
-        "write f.mtl " + head + "SPINDLE MAX = 12000\r\nOPERATOR NOTE - BELOW 80 PERCENT\r\nSTROKE(X) = "
-        "500.12345\r\n; setfile f.mtl; box: M693/4: SPINDLE MAX = 12000/5: OPERATOR NOTE - BELOW 80 PERCENT/6: "
-        "STROKE(X) = 500.12345; fill txtStroke_1 7; answer No; click btnEntry; said: M693 ok!, M70 yn?/No; diff: "
-        "-SPINDLE MAX = 12000/-OPERATOR NOTE - BELOW 80 PERCENT/-STROKE(X) = 500.12345/+STROKE(X) = 500.123/+STROKE(Y) "
-        "= 7.; file f.mtl SPINDLE MAX: 12000; changed: 1; answer Yes; click btnEntry; file f.mtl STROKE(X): 500.123; "
-        "fill txtStroke_1 8; click btnEntry; said: M693 ok!, M70 yn?/No, M70 yn?/No, M57 oki, M57 oki");
+    row("lines the save drops: told on loading; the first save asks, No keeps the file; the next asks nothing", {
+        "setfile f.mtl " + head + "SPINDLE MAX = 12000\r\nOPERATOR NOTE - BELOW 80 PERCENT\r\n"
+        "STROKE(X) = 500.12345\r\n",
+        "box: [LinesNotKept]3/4: SPINDLE MAX = 12000/5: OPERATOR NOTE - BELOW 80 PERCENT/6: STROKE(X) = 500.12345",
+        "fill txtStroke_1 7",
+        "click btnEntry",
+        "said: [LinesNotKept]3 ok!, [SaveDropsLines] yn?/No -> No",
+        "diff: -SPINDLE MAX = 12000/-OPERATOR NOTE - BELOW 80 PERCENT/-STROKE(X) = 500.12345/+STROKE(X) = 500.123/"
+        "+STROKE(Y) = 7.",
+        "file f.mtl SPINDLE MAX: 12000",
+        "changed: 1",
+        "click btnEntry",
+        "file f.mtl STROKE(X): 500.123",
+        "fill txtStroke_1 8",
+        "click btnEntry",
+        "said: [SaveDropsLines] yn?/No -> Yes, [Saved] oki, [Saved] oki"});
 
     // What a crash or an interrupted save leaves behind is kept, offered, and cleared away.
     row("recovery copy: private, kept while unsaved (another program on another file aside); gone when undone, saved, "
-        "given up, or at a normal end", "hold other.mtl; load; "
-        "copy sample.mtl STROKE(X): none; fill txtStroke_0 9; copy sample.mtl STROKE(X): 9.; key Ctrl+Z; copy "
-        "sample.mtl STROKE(X): none; key Ctrl+Y; click btnEntry; copy sample.mtl STROKE(X): none; fill txtStroke_0 8; "
-        "answer No; click btnEnd; said: M57 oki, M41 ynci; copy sample.mtl STROKE(X): none; events: end");
-    row("recovery copy: the close box ends without one", "load; fill txtStroke_0 9; answer No; close; said: M41 ynci; "
-        "copy sample.mtl STROKE(X): none");
-    const QString disk = "write r.mtl NAME = R\r\nSTROKE(X) = 1\r\n; ", copy = "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\n; ";
-    row("a dead program's copy: Yes shows the edits unsaved and writes nothing; No removes it", disk + copy + "answer "
-        "Yes; setfile r.mtl; said: M74 yn?; text txtStroke_0: 9.; changed: 1; file r.mtl STROKE(X): 1; copy r.mtl "
-        "STROKE(X): 9.; enabled btnUndo: false; setfile o.mtl; " + copy + "answer No; setfile r.mtl; said: M74 yn?, M74 "
-        "yn?; text txtStroke_0: 1.; changed: 0; copy r.mtl STROKE(X): none");
-    row("a dead program's copy of a file now gone, and one equal to the file", copy + "answer Yes; setfile r.mtl; said: "
-        "M74 yn?; text txtStroke_0: 9.; setfile o.mtl; write r.mtl NAME = R\r\nSTROKE(X) = 9\r\n; " + copy + "setfile "
-        "r.mtl; said: M74 yn?; changed: 0; copy r.mtl STROKE(X): none");
-    row("a running program's copy: told, neither offered nor overwritten", disk + copy + "hold r.mtl; setfile r.mtl; "
-        "said: M73 oki; text txtStroke_0: 1.; fill txtStroke_0 5; copy r.mtl STROKE(X): 9");
-    row("copies that cannot be used: told, left in place, not overwritten", disk + "spoil r.mtl garbage; setfile r.mtl; "
-        "said: M75 ok!; fill txtStroke_0 5; copy r.mtl STROKE(X): garbage; " + QString(disk).replace("r.mtl", "s.mtl") +
-        "spoil s.mtl BIG; setfile s.mtl; leftover t.mtl # nothing\r\n; setfile t.mtl; said: M75 ok!, M75 ok!, M75 ok!; "
-        "copy s.mtl STROKE(X): big; copy t.mtl STROKE(X): # nothing");
-    row("an interrupted save's backup: a different one offered, Yes loads it unsaved; an equal one removed", disk +
-        "write r.mtlbak NAME = R\r\nSTROKE(X) = 7\r\n; answer Yes; setfile r.mtl; said: M76 yn?/No; text txtStroke_0: "
-        "7.; changed: 1; file r.mtl STROKE(X): 1; exists r.mtlbak: 1; " + QString(disk).replace("r.mtl", "q.mtl") +
-        "write q.mtlbak NAME = R\r\nSTROKE(X) = 1\r\n; setfile q.mtl; exists q.mtlbak: 0");
-    row("a killed save's temporary files go with the next save; young and foreign ones stay", "load; old "
-        ".sample.mtl.k3x9; old .sample.mtl.K3X9; write .sample.mtl.zz9 young; click btnEntry; said: M57 oki; exists "
-        ".sample.mtl.k3x9: 0; exists .sample.mtl.K3X9: 1; exists .sample.mtl.zz9: 1");
+        "given up, or at a normal end", {"hold other.mtl",
+        "load",
+        "copy sample.mtl STROKE(X): none",
+        "fill txtStroke_0 9",
+        "copy sample.mtl STROKE(X): 9.",
+        "key Ctrl+Z",
+        "copy sample.mtl STROKE(X): none",
+        "key Ctrl+Y",
+        "click btnEntry",
+        "copy sample.mtl STROKE(X): none",
+        "fill txtStroke_0 8",
+        "click btnEnd",
+        "said: [Saved] oki, [SaveChanges] ynci -> No",
+        "copy sample.mtl STROKE(X): none",
+        "events: end"});
+    const QString disk = "write r.mtl NAME = R\r\nSTROKE(X) = 1\r\n";  // the file
+    const QString copy = "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\n";  // a dead program's copy, other bytes
+    row("a dead program's copy: Yes shows the edits unsaved and writes nothing; No removes it", {disk,
+        copy,
+        "setfile r.mtl",
+        "said: [RecoverEdits] yn? -> Yes",
+        "text txtStroke_0: 9.",
+        "changed: 1",
+        "file r.mtl STROKE(X): 1",
+        "copy r.mtl STROKE(X): 9.",
+        "enabled btnUndo: false",
+        "setfile o.mtl",
+        copy,
+        "setfile r.mtl",
+        "said: [RecoverEdits] yn? -> No",
+        "text txtStroke_0: 1.",
+        "changed: 0",
+        "copy r.mtl STROKE(X): none"});
+    row("a dead program's copy of a file now gone, and one equal to the file", {copy,
+        "setfile r.mtl",
+        "said: [RecoverEdits] yn? -> Yes",
+        "text txtStroke_0: 9.",
+        "setfile o.mtl",
+        "write r.mtl NAME = R\r\nSTROKE(X) = 9\r\n",
+        copy,
+        "setfile r.mtl",
+        "said: ",
+        "changed: 0",
+        "copy r.mtl STROKE(X): none"});
+    row("a running program's copy: told, neither offered nor overwritten", {disk,
+        copy,
+        "hold r.mtl",
+        "setfile r.mtl",
+        "said: [OpenElsewhere] oki",
+        "text txtStroke_0: 1.",
+        "fill txtStroke_0 5",
+        "copy r.mtl STROKE(X): 9"});
+    row("copies that cannot be used: told, left in place, not overwritten", {disk,
+        "spoil r.mtl garbage",
+        "setfile r.mtl",
+        "said: [LeftoverUnusable] ok!",
+        "fill txtStroke_0 5",
+        "copy r.mtl STROKE(X): garbage",
+        "write s.mtl NAME = R\r\nSTROKE(X) = 1\r\n",
+        "spoil s.mtl BIG",
+        "setfile s.mtl",
+        "leftover t.mtl # nothing\r\n",
+        "setfile t.mtl",
+        "said: [LeftoverUnusable] ok!, [LeftoverUnusable] ok!",
+        "copy s.mtl STROKE(X): big",
+        "copy t.mtl STROKE(X): # nothing"});
+    row("an interrupted save's backup: a different one offered, Yes loads it unsaved; an equal one removed", {disk,
+        "write r.mtlbak NAME = R\r\nSTROKE(X) = 7\r\n",
+        "setfile r.mtl",
+        "said: [InterruptedSaveBackup] yn?/No -> Yes",
+        "text txtStroke_0: 7.",
+        "changed: 1",
+        "file r.mtl STROKE(X): 1",
+        "exists r.mtlbak: 1",
+        "write q.mtl NAME = R\r\nSTROKE(X) = 1\r\n",
+        "write q.mtlbak NAME = R\r\nSTROKE(X) = 1\r\n",
+        "setfile q.mtl",
+        "exists q.mtlbak: 0"});
+    row("a killed save's temporary files go with the next save; young and foreign ones stay", {"load",
+        "old .sample.mtl.k3x9",
+        "old .sample.mtl.K3X9",
+        "write .sample.mtl.zz9 young",
+        "click btnEntry",
+        "said: [Saved] oki",
+        "exists .sample.mtl.k3x9: 0",
+        "exists .sample.mtl.K3X9: 1",
+        "exists .sample.mtl.zz9: 1"});
 
     // The attachment list and the initial attachment.
-    const QString add = "load; pick 1; input ", none = "; changed: 0; row: 1; drawn: 1; rows: 01,02,05";
-    const QString added = "; changed: 1; row: -1; drawn: 0", ran = "; changed: 0; row: -1; drawn: 0";
-    row("add: cancelled, 0, refusals", add + "; click btnAdd; input 0; click btnAdd; inputs: M50|M30|, M50|M30|; input "
-        "3.5/-2/abc/1e-3/  /1,2/; click btnAdd; said: " + QStringList(6, "M42 ok!").join(", ") + none);
-    row("full table: no adding; a missing initial one not registered", full + "load; pick 1; click btnAdd; inputs: ; "
-        "said: M43 ok!" + none + "; answer Yes; fill txtAttachInit 7; said: M43 ok!, M307M52 yn?, M54/M55/M56 ok!");
-    row("add: beyond 32 bits, then 7", add + "2147483648/7; click btnAdd; said: 16777215M47 ok!; events: editor 7 at 4"
-        + ran);
-    row("add: the real editor adds 3 before 5", add + "3; real; click btnAdd; events: editor 3 at 4; rows: "
-        "01,02,03,05; line 2: ATTACHMENT03 = SQUARE/25.,25." + added + "; click btnEntry; said: M57 oki; file "
-        "sample.mtl ATTACHMENT03: SQUARE/25.,25.");
-    row("select: a preview, no change; edit and double click", "load; pick 2; work: 5 1/1 60,100 150,60 EXTENSION; "
-        "drawn: 1; changed: 0; click btnEdit; events: editor 5 at 3" + ran + "; pick 0; dclick 0; events: editor 5 "
-        "at 3, editor 1 at 1");
-    row("nothing selected: Edit and Delete refused; delete the initial one: No, Yes; another", "load; focus lstAttach; "
-        "click btnEdit; click btnDel; said: M58 ok!, M58 ok!; rows: 01,02,05; row: -1; changed: 0; drawn: 0; pick 0; "
-        "answer No Yes Yes; click btnDel; rows: 01,02,05; changed: 0; row: 0; drawn: 1; click btnDel; rows: 02,05; "
-        "initial: 1" + added + "; pick 1; click btnDel; rows: 02; said: M58 ok!, M58 ok!, ATTACHMENT01M53 yn?, "
-        "ATTACHMENT01M53 yn?, ATTACHMENT05M51 yn?");
-    row("a record without a line: rows find their slots", "write g.mtl NAME = G\r\nATTACHMENT01 = "
-        "SQUARE/-5,10\r\nATTACHMENT03 = SQUARE/10,20\r\nATTACHMENT04 = SQUARE/30,5,NOSE\r\n; setfile g.mtl; rows: "
-        "03,04; pick 1; work: 4 1/1 30 5 NOSE; click btnEdit; events: editor 4 at 3; pick 0; answer Yes; click btnDel; "
-        "said: M691 ok!, ATTACHMENT03M51 yn?; rows: 04; slots: 1 1/1 -5 10 | 4 1/1 30 5 NOSE");
+    const Steps none{"changed: 0", "row: 1", "drawn: 1", "rows: 01,02,05"};  // nothing happened to the list
+    // After an editor run that changed the table, or one that did not.
+    const Steps added{"changed: 1", "row: -1", "drawn: 0"}, ran{"changed: 0", "row: -1", "drawn: 0"};
+    row("add: cancelled, 0, refusals", Steps{"load",
+        "pick 1",
+        "add ",
+        "add 0",
+        "inputs: [AddNumberPrompt]|[AttachmentNumber]|, [AddNumberPrompt]|[AttachmentNumber]|",
+        "add 3.5/-2/abc/1e-3/  /1,2/",
+        "said: " + QStringList(6, "[NotANumber] ok!").join(", ")} + none);
+    row("full table: no adding; a missing initial one not registered", Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3",
+        "load",
+        "pick 1",
+        "click btnAdd",
+        "inputs: ",
+        "said: [TableFull] ok!"} + none + Steps{
+        "fill txtAttachInit 7",
+        "said: [AttachmentNumber]7[NotRegistered] yn? -> Yes, [TableFullLine1]/[TableFullLine2]/[TableFullLine3] ok!"});
+    row("add: beyond 32 bits, then 7", Steps{"load",
+        "pick 1",
+        "add 2147483648/7",
+        "said: 16777215[NumberTooLarge] ok!",
+        "events: editor 7 at 4"} + ran);
+    row("add: the real editor adds 3 before 5", Steps{"load",
+        "pick 1",
+        "real",
+        "add 3",
+        "events: editor 3 at 4",
+        "rows: 01,02,03,05",
+        "line 2: ATTACHMENT03 = SQUARE/25.,25."} + added + Steps{
+        "click btnEntry",
+        "said: [Saved] oki",
+        "file sample.mtl ATTACHMENT03: SQUARE/25.,25."});
+    row("nothing selected: Edit and Delete refused; delete the initial one: No, Yes; another", Steps{"load",
+        "focus lstAttach",
+        "click btnEdit",
+        "click btnDel",
+        "said: [NothingSelected] ok!, [NothingSelected] ok!",
+        "rows: 01,02,05",
+        "row: -1",
+        "changed: 0",
+        "drawn: 0",
+        "delete 0",
+        "rows: 01,02,05",
+        "changed: 0",
+        "row: 0",
+        "drawn: 1",
+        "click btnDel",
+        "rows: 02,05",
+        "initial: 1"} + added + Steps{
+        "delete 1",
+        "rows: 02",
+        "said: ATTACHMENT01[DeleteInitialQuestion] yn? -> No, ATTACHMENT01[DeleteInitialQuestion] yn? -> Yes, "
+        "ATTACHMENT05[DeleteQuestion] yn? -> Yes"});
+    row("selecting: a preview, no change; edit, double click; a record without a line: rows find their slots", Steps{
+        "setfile g.mtl NAME = G\r\nATTACHMENT01 = SQUARE/-5,10\r\nATTACHMENT03 = SQUARE/10,20\r\n"
+        "ATTACHMENT04 = SQUARE/30,5,NOSE\r\n",
+        "rows: 03,04",
+        "pick 1",
+        "work: 4 1/1 30 5 NOSE",
+        "drawn: 1",
+        "changed: 0",
+        "click btnEdit",
+        "events: editor 4 at 3"} + ran + Steps{
+        "pick 0",
+        "dclick 0",
+        "events: editor 3 at 2",
+        "delete 0",
+        "said: [LinesNotKept]1 ok!, ATTACHMENT03[DeleteQuestion] yn? -> Yes",
+        "rows: 04",
+        "slots: 1 1/1 -5 10 | 4 1/1 30 5 NOSE"});
     // Also run at the scale factors 1.25, 1.5 and 2 (CMakeLists.txt).
-    row("scaled screens: one-pixel outlines, text clear of the frame", "load; pick 0; sharp: one pixel; margin: clear; "
-        "open 1 1; sharp: one pixel; margin: clear");
-    row("absurd outlines: clipped, or at the centre", "write x.mtl NAME = X\r\nATTACHMENT01 = "
-        "SQUARE/1,1e30,1,-1e30,1,1\r\nATTACHMENT02 = SQUARE/3e38,3e38,3e38,3e38\r\n; setfile x.mtl; pick 0; drawn box: "
-        "16,0 105x117; pick 1; drawn box: 68,116 1x1");  // 68: the middle pixel of 137
-    row("initial: half to even, negative, blanks; refused", "load; fill txtAttachInit 1.5; initial: 2; changed: 1; "
-        "text txtAttachInit: 1.5; fill txtAttachInit -4; initial: -4; fill txtAttachInit    ; initial: 0; text "
-        "txtAttachInit: 0; fill txtAttachInit x1; focus: txtAttachInit; fill txtAttachInit 2147483648; said: M42 ok!, "
-        "M42 ok!; focus: txtAttachInit; initial: 0");
-    row("initial: missing, No keeps it, as typed; Yes edits it", "load; answer No No Yes; fill txtAttachInit 7; said: "
-        "M307M52 yn?; initial: 7; changed: 1; fill txtAttachInit  6.5; initial: 6; real; fill txtAttachInit 7; said: "
-        "M307M52 yn?, M30 6.5M52 yn?, M307M52 yn?; events: editor 7 at 4; line 3: ATTACHMENT07 = SQUARE/25.,25.");
+    row("scaled screens: one-pixel outlines, text clear of the frame", {"load",
+        "pick 0",
+        "sharp: one pixel",
+        "margin: clear",
+        "open 1 1",
+        "sharp: one pixel",
+        "margin: clear"});
+    row("absurd outlines: clipped, or at the centre", {"setfile x.mtl NAME = X\r\nATTACHMENT01 = SQUARE/1,1e30,1,"
+        "-1e30,1,1\r\nATTACHMENT02 = SQUARE/3e38,3e38,3e38,3e38\r\n",
+        "pick 0",
+        "drawn box: 16,0 105x117",
+        "pick 1",
+        "drawn box: 68,116 1x1"});  // 68: the middle pixel of 137
+    row("initial: half to even, negative, blanks; refused", {"load",
+        "fill txtAttachInit 1.5",
+        "initial: 2",
+        "changed: 1",
+        "text txtAttachInit: 1.5",
+        "fill txtAttachInit -4",
+        "initial: -4",
+        "fill txtAttachInit    ",
+        "initial: 0",
+        "text txtAttachInit: 0",
+        "fill txtAttachInit x1",
+        "focus: txtAttachInit",
+        "fill txtAttachInit 2147483648",
+        "said: [NotANumber] ok!, [NotANumber] ok!",
+        "focus: txtAttachInit",
+        "initial: 0"});
+    row("initial: missing, No keeps it, as typed; Yes edits it", {"load",
+        "fill txtAttachInit 7",
+        "said: [AttachmentNumber]7[NotRegistered] yn? -> No",
+        "initial: 7",
+        "changed: 1",
+        "fill txtAttachInit  6.5",
+        "initial: 6",
+        "real",
+        "fill txtAttachInit 7",
+        "said: [AttachmentNumber] 6.5[NotRegistered] yn? -> No, [AttachmentNumber]7[NotRegistered] yn? -> Yes",
+        "events: editor 7 at 4",
+        "line 3: ATTACHMENT07 = SQUARE/25.,25."});
 
     // File choice, drops and the end button.
-    const QString files = "ini [Config]\r\nInit File=a.mtl; write sub/x.MTLX NAME = X\r\n; load sub/b.mtl; load "
-                          "sub/C.MTL; load a.mtl; ";
-    row("file button: the request, cancelled; a choice remembered, written on closing", files + "choose ; click "
-        "cmdFile; request: M39 M68(.mtl)|*.mtl|M40|*.* .mtl a.mtl @; text txtFileName: @a.mtl; choose sub/b.mtl; click "
-        "cmdFile; text txtFileName: @sub/b.mtl; close; ini Init File: b.mtl; ini Init Dir: @sub/");
-    const QString edited = files + "fill txtStroke_1 77; answer ";
-    const QString button = "; choose sub/b.mtl; click cmdFile; said: M41 ynci";
-    row("file button, edited: Cancel; the same file not reloaded", edited + "Cancel" + button + "; text txtFileName: "
-        "@a.mtl; file a.mtl STROKE(Y): 500.; choose a.mtl; click cmdFile; text txtStroke_1: 77.");
-    row("file button, edited: No; then Yes saves first", edited + "No Yes" + button + "; text txtFileName: @sub/b.mtl; "
-        "text txtStroke_1: 500.; file a.mtl STROKE(Y): 500.; fill txtStroke_1 78; choose a.mtl; click cmdFile; said: "
-        "M41 ynci, M41 ynci, M57 oki; text txtFileName: @a.mtl; file sub/b.mtl STROKE(Y): 78.");
-    row("drop: the first file, any case, not remembered", files + "drop sub/C.MTL,sub/b.mtl; text txtFileName: "
-        "@sub/C.MTL; close; ini Init File: a.mtl");
-    row("drop: another extension or text ignored; edited, it asks", files + "drop sub/x.MTLX; drop text sub/b.mtl; "
-        "events: drag refused; text txtFileName: @a.mtl; fill txtStroke_1 77; answer Cancel; drop sub/b.mtl; said: M41 "
-        "ynci; text txtFileName: @a.mtl");
+    const Steps files{"ini [Config]\r\nInit File=a.mtl", "write sub/x.MTLX NAME = X\r\n", "load sub/b.mtl",
+                      "load sub/C.MTL", "load a.mtl"};
+    row("file button: the request, cancelled; a choice remembered, written on closing", files + Steps{"choose ",
+        "request: [OpenDialogTitle] [MtlFileType](.mtl)|*.mtl|[AllFilesFilter]|*.* .mtl a.mtl @",
+        "text txtFileName: @a.mtl",
+        "choose sub/b.mtl",
+        "text txtFileName: @sub/b.mtl",
+        "close",
+        "ini Init File: b.mtl",
+        "ini Init Dir: @sub/"});
+    row("file button, edited: Cancel; the same file not reloaded", files + Steps{"fill txtStroke_1 77",
+        "choose sub/b.mtl",
+        "said: [SaveChanges] ynci -> Cancel",
+        "text txtFileName: @a.mtl",
+        "file a.mtl STROKE(Y): 500.",
+        "choose a.mtl",
+        "text txtStroke_1: 77."});
+    row("file button, edited: No; then Yes saves first", files + Steps{"fill txtStroke_1 77",
+        "choose sub/b.mtl",
+        "said: [SaveChanges] ynci -> No",
+        "text txtFileName: @sub/b.mtl",
+        "text txtStroke_1: 500.",
+        "file a.mtl STROKE(Y): 500.",
+        "fill txtStroke_1 78",
+        "choose a.mtl",
+        "said: [SaveChanges] ynci -> Yes, [Saved] oki",
+        "text txtFileName: @a.mtl",
+        "file sub/b.mtl STROKE(Y): 78."});
+    row("drop: the first file, any case, not remembered", files + Steps{"drop sub/C.MTL,sub/b.mtl",
+        "text txtFileName: @sub/C.MTL",
+        "close",
+        "ini Init File: a.mtl"});
+    row("drop: another extension or text ignored; edited, it asks", files + Steps{"drop sub/x.MTLX",
+        "drop text sub/b.mtl",
+        "events: drag refused",
+        "text txtFileName: @a.mtl",
+        "fill txtStroke_1 77",
+        "drop sub/b.mtl",
+        "said: [SaveChanges] ynci -> Cancel",
+        "text txtFileName: @a.mtl"});
     const QString weird = "it's a \"strange\" name $(x).mtl", editor = "ini [Config]\r\nTextEditor=my editor\r\n";
-    row("end: the text editor on the file, after the settings, ending though it fails", editor + "Check=0; load " +
-        weird + "; setini Init Dir=/elsewhere/; click btnEnd; events: start my editor|@" + weird + "|@, end");
-    row("end: no Check key, no editor", editor + "; load " + weird + "; click btnEnd; events: end");
-    row("end: no file, no editor", editor + "Check=0; setfile gone.mtl; click btnEnd; events: end");
+    row("end: the text editor on the file, after the settings, ending though it fails", {editor + "Check=0",
+        "load " + weird,
+        "setini Init Dir=/elsewhere/",
+        "click btnEnd",
+        "events: start my editor|@" + weird + "|@, end"});
+    row("end: no Check key, no editor", {editor,
+        "load " + weird,
+        "click btnEnd",
+        "events: end"});
+    row("end: no file, no editor", {editor + "Check=0",
+        "setfile gone.mtl",
+        "click btnEnd",
+        "events: end"});
 
     // The attachment editor, on slots 0 and 1 holding attachments 3 and 12.
-    const QString e = "write e.mtl NAME = E\r\nATTACHMENT03 = SQUARE/4,2\r\nATTACHMENT12 = UNDEFINE2/10,5,20,5,ABC"
-                      "\r\n; setfile e.mtl; ", open12 = e + "open 2 12; ";
+    const Steps e{"setfile e.mtl NAME = E\r\nATTACHMENT03 = SQUARE/4,2\r\nATTACHMENT12 = UNDEFINE2/10,5,20,5,ABC\r\n"};
     const QString untouched = "slots: 3 1/1 4 2 | 12 2/2 10,20 5,5 ABC";
-    row("the outline described; the editor opens on the number", "english; load; pick 0; accessibleDescription "
-        "pictView: 3 stages, widest 200, total height 190; open 1 1; focus: txtAttachNo; accessibleDescription "
-        "pctbView: 3 stages, widest 200, total height 190; type txtAttachNo 5; accessibleDescription pctbView:");
-    row("editor: an attachment; Entry keeps name and shape", open12 + "index: 1; text txtWidth_1: 20.; text "
-        "txtHight_0: 5.; text txtHight_2: 0.; drawn box: 30,116 245x123; type txtHight_1 7; click btnEntry; slots: 3 "
-        "1/1 4 2 | 12 2/2 10,20 5,7 ABC; echanged: 0; visible frmEditor: true; changed: 1");
-    row("editor: Show rounds half to even, takes blanks, 0, negatives, new ones in a free slot", open12 + "type "
-        "txtAttachNo 12.5; click btnShow; index: 1; work: 12 2/2 10,20 5,5 ABC; type txtAttachNo 13.5; click btnShow; "
-        "index: 2; text txtAttachNo: 14; text txtWidth_0: 0.; drawn: 0; type txtAttachNo  3 ; click btnShow; index: 0; "
-        "work: 3 1/1 4 2; drawn: 1; type txtAttachNo 0; click btnShow; index: 2; work: 0 0/0 0 0; type txtAttachNo -4; "
-        "click btnShow; index: 2; work: -4 0/0 0 0");
-    row("editor: Show refuses what is no 32-bit number", open12 + "type txtAttachNo ; click btnShow; type txtAttachNo "
-        "abc; click btnShow; type txtAttachNo 2147483648; click btnShow; said: 16777215M47 ok!, 16777215M47 ok!, "
-        "16777215M47 ok!; focus: txtAttachNo; index: 1; work: 12 2/2 10,20 5,5 ABC; visible btnShow: true");
-    row("editor: blank, loaded, number changed, blank again", e + "open 0 12; index: -1; ime: ; stages: 1 #ffffff; "
-        "painted: #e0e0e0; enabled pctbView: true; drawn: 0; visible btnShow: false; enabled btnEntry: true; close; "
-        "open 2 12; stages: 1 #ffffff; drawn: 1; type txtAttachNo 5; stages: 0 #c0c0c0; painted: #c0c0c0; enabled "
-        "pctbView: false; drawn: 0; visible btnShow: true; enabled btnEntry: false; close; open 0 0; stages: 1 "
-        "#ffffff; painted: #e0e0e0; visible btnShow: false");
-    for (const QString keys : {  // "box: text before|keys|text after|stored, ...; beeps"
-             "txtWidth_2: 1.5.|Home Del|.5.|10, 12|9|129|129, 12|.|12.|12, 12|Backspace|1|1; beeps: 0",
-             "txtHight_4: |-||10, .|5|.|10, 1.5.|Backspace|1.5.|10, 12|A|12|12, 12|-|12|12; beeps: 5",
-             "txtWidth_2: 1..2|Tab|1..2|10, 1e39|Tab|1e39|10, 2.12345|Tab|2.123|2.12345,  8 |Tab|8.|8; beeps: 0"}) {
-        QString script = "write k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/1,1,1,1,10,1,10,1,10,10\r\n; setfile k.mtl";
-        for (const QString &c : keys.section(": ", 1).section(';', 0, 0).split(", "))
-            script += QString("; open 1 12; set %1 %2; key %3; text %1: %4; stored %1: %5").arg(keys.section(':', 0, 0))
-                          .arg(c.section('|', 0, 0), c.section('|', 1, 1), c.section('|', 2, 2), c.section('|', 3, 3));
-        row("editor keys: " + keys, script + ";" + keys.section(';', 1));
-    }
-    row("editor: each keystroke stores and redraws; nothing to draw keeps the outline", "write k.mtl NAME = "
-        "K\r\nATTACHMENT12 = SQUARE/2,4\r\n; setfile k.mtl; open 1 12; redrawn: 1; set txtWidth_0 ; redrawn: 0; stored "
-        "txtWidth_0: 2; echanged: 0; key 1; stored txtWidth_0: 1; redrawn: 1; key .; stored txtWidth_0: 1; redrawn: 1; "
-        "key 5; stored txtWidth_0: 1.5; redrawn: 1; echanged: 1; key Tab; text txtWidth_0: 1.5; set txtWidth_0 0; "
-        "stored txtWidth_0: 0; redrawn: 0; drawn: 1");
-    row("editor: Entry outside the table writes nothing; Entry needs stage 1", e + "open 0 7; type txtWidth_0 10; type "
-        "txtHight_0 5; click btnEntry; index: -1; close; open 11 7; type txtWidth_0 10; type txtHight_0 5; click "
-        "btnEntry; index: -1; " + untouched + "; changed: 0; close; open 3 7; type txtWidth_1 20; type txtHight_1 3; "
-        "type txtWidth_0 10; type txtHight_0 0; click btnEntry; " + untouched + "; type txtWidth_0 0; type txtHight_0 "
-        "5; click btnEntry; " + untouched + "; echanged: 1; changed: 0; type txtWidth_0 10; click btnEntry; index: 1; "
-        "slots: 3 1/1 4 2 | 7 1/1 10,20 5,3 | 12 2/2 10,20 5,5 ABC; echanged: 0; changed: 1; visible frmEditor: true");
-    const QString edit = e + "open 3 7; type txtWidth_0 10; type txtHight_0 5; key Tab; answer ";
-    row("editor: Close: Cancel stays, No closes, the mark stays; Yes enters", edit + "Cancel No No Yes; click "
-        "btnClose; visible frmEditor: true; click btnClose; visible frmEditor: false; " + untouched + "; open 3 7; "
-        "echanged: 1; text txtWidth_0: 0.; click btnClose; said: M41 ynci, M41 ynci, M41 ynci; open 3 7; type "
-        "txtWidth_0 10; type txtHight_0 5; type txtAttachNo 99; click btnClose; said: M41 ynci, M41 ynci, M41 ynci, "
-        "M41 ynci; visible frmEditor: false; slots: 3 1/1 4 2 | 7 1/1 10 5 | 12 2/2 10,20 5,5 ABC; echanged: 0");
-    row("editor: looking only, the close box, Escape and Return ask nothing", e + "open 3 7; focus txtWidth_0; key "
-        "Tab; click btnClose; visible frmEditor: false; open 3 7; type txtWidth_0 10; focus txtAttachNo; key Esc; "
-        "focus txtHight_0; key Return Esc; visible frmEditor: true; close; visible frmEditor: false; echanged: 1; " +
-        untouched);
-    row("editor: full table: the last slot loads, only known numbers show", "ini [Comfig]\r\nATTACH MAX COUNT=2; " +
-        open12 + "index: 1; text txtWidth_0: 10.; type txtAttachNo 99; click btnShow; said: M43 ok!; index: 1; work: "
-        "12 2/2 10,20 5,5 ABC; visible btnShow: true; " + untouched + "; type txtAttachNo 3; click btnShow; index: 0; "
-        "text txtWidth_0: 4.; close; open 2 77; said: M43 ok!, M43 ok!; visible btnShow: true; index: 1; " + untouched);
+    row("English messages: no Japanese shown; the outline described; the editor opens on the number", {"english",
+        "japanese: ",
+        "load",
+        "pick 0",
+        "accessibleDescription pictView: 3 stages, widest 200, total height 190",
+        "open 1 1",
+        "focus: txtAttachNo",
+        "accessibleDescription pctbView: 3 stages, widest 200, total height 190",
+        "type txtAttachNo 5",
+        "accessibleDescription pctbView:"});
+    row("editor: an attachment; Entry keeps name and shape", e + Steps{"open 2 12",
+        "index: 1",
+        "text txtWidth_1: 20.",
+        "text txtHight_0: 5.",
+        "text txtHight_2: 0.",
+        "drawn box: 30,116 245x123",
+        "type txtHight_1 7",
+        "click btnEntry",
+        "slots: 3 1/1 4 2 | 12 2/2 10,20 5,7 ABC",
+        "echanged: 0",
+        "visible frmEditor: true",
+        "changed: 1"});
+    row("editor: Show rounds half to even, takes blanks, 0, negatives, new ones in a free slot", e + Steps{"open 2 12",
+        "show 12.5",
+        "index: 1",
+        "work: 12 2/2 10,20 5,5 ABC",
+        "show 13.5",
+        "index: 2",
+        "text txtAttachNo: 14",
+        "text txtWidth_0: 0.",
+        "drawn: 0",
+        "show  3 ",
+        "index: 0",
+        "work: 3 1/1 4 2",
+        "drawn: 1",
+        "show 0",
+        "index: 2",
+        "work: 0 0/0 0 0",
+        "show -4",
+        "index: 2",
+        "work: -4 0/0 0 0"});
+    row("editor: Show refuses what is no 32-bit number", e + Steps{"open 2 12",
+        "show ",
+        "show abc",
+        "show 2147483648",
+        "said: 16777215[NumberTooLarge] ok!, 16777215[NumberTooLarge] ok!, 16777215[NumberTooLarge] ok!",
+        "focus: txtAttachNo",
+        "index: 1",
+        "work: 12 2/2 10,20 5,5 ABC",
+        "visible btnShow: true"});
+    row("editor: blank, loaded, number changed, blank again", e + Steps{"open 0 12",
+        "index: -1",
+        "ime: ",
+        "stages: 1 #ffffff",
+        "painted: #e0e0e0",
+        "enabled pctbView: true",
+        "drawn: 0",
+        "visible btnShow: false",
+        "enabled btnEntry: true",
+        "close",
+        "open 2 12",
+        "stages: 1 #ffffff",
+        "drawn: 1",
+        "type txtAttachNo 5",
+        "stages: 0 #c0c0c0",
+        "painted: #c0c0c0",
+        "enabled pctbView: false",
+        "drawn: 0",
+        "visible btnShow: true",
+        "enabled btnEntry: false",
+        "close",
+        "open 0 0",
+        "stages: 1 #ffffff",
+        "painted: #e0e0e0",
+        "visible btnShow: false"});
+    row("editor: each keystroke stores and redraws; nothing to draw keeps the outline", {
+        "setfile k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/2,4\r\n",
+        "open 1 12",
+        "redrawn: 1",
+        "set txtWidth_0 ",
+        "redrawn: 0",
+        "stored txtWidth_0: 2",
+        "echanged: 0",
+        "key 1",
+        "stored txtWidth_0: 1",
+        "redrawn: 1",
+        "key .",
+        "stored txtWidth_0: 1",
+        "redrawn: 1",
+        "key 5",
+        "stored txtWidth_0: 1.5",
+        "redrawn: 1",
+        "echanged: 1",
+        "key Tab",
+        "text txtWidth_0: 1.5",
+        "set txtWidth_0 0",
+        "stored txtWidth_0: 0",
+        "redrawn: 0",
+        "drawn: 1"});
+    row("editor: Entry outside the table writes nothing; Entry needs stage 1", e + Steps{"open 0 7",
+        "type txtWidth_0 10",
+        "type txtHight_0 5",
+        "click btnEntry",
+        "index: -1",
+        "close",
+        "open 11 7",
+        "type txtWidth_0 10",
+        "type txtHight_0 5",
+        "click btnEntry",
+        "index: -1",
+        untouched,
+        "changed: 0",
+        "close",
+        "open 3 7",
+        "type txtWidth_1 20",
+        "type txtHight_1 3",
+        "type txtWidth_0 10",
+        "type txtHight_0 0",
+        "click btnEntry",
+        untouched,
+        "type txtWidth_0 0",
+        "type txtHight_0 5",
+        "click btnEntry",
+        untouched,
+        "echanged: 1",
+        "changed: 0",
+        "type txtWidth_0 10",
+        "click btnEntry",
+        "index: 1",
+        "slots: 3 1/1 4 2 | 7 1/1 10,20 5,3 | 12 2/2 10,20 5,5 ABC",
+        "echanged: 0",
+        "changed: 1",
+        "visible frmEditor: true"});
+    row("editor: Close: Cancel stays, No closes, the mark stays; Yes enters", e + Steps{"open 3 7",
+        "type txtWidth_0 10",
+        "type txtHight_0 5",
+        "key Tab",
+        "click btnClose",
+        "visible frmEditor: true",
+        "click btnClose",
+        "visible frmEditor: false",
+        untouched,
+        "open 3 7",
+        "echanged: 1",
+        "text txtWidth_0: 0.",
+        "click btnClose",
+        "said: [SaveChanges] ynci -> Cancel, [SaveChanges] ynci -> No, [SaveChanges] ynci -> No",
+        "open 3 7",
+        "type txtWidth_0 10",
+        "type txtHight_0 5",
+        "type txtAttachNo 99",
+        "click btnClose",
+        "said: [SaveChanges] ynci -> Yes",
+        "visible frmEditor: false",
+        "slots: 3 1/1 4 2 | 7 1/1 10 5 | 12 2/2 10,20 5,5 ABC",
+        "echanged: 0"});
+    row("editor: looking only, the close box, Escape and Return ask nothing", e + Steps{"open 3 7",
+        "focus txtWidth_0",
+        "key Tab",
+        "click btnClose",
+        "visible frmEditor: false",
+        "open 3 7",
+        "type txtWidth_0 10",
+        "focus txtAttachNo",
+        "key Esc",
+        "focus txtHight_0",
+        "key Return Esc",
+        "visible frmEditor: true",
+        "close",
+        "visible frmEditor: false",
+        "echanged: 1",
+        untouched});
+    row("editor: full table: the last slot loads, only known numbers show", Steps{"ini [Comfig]\r\nATTACH MAX COUNT=2"}
+        + e + Steps{"open 2 12",
+        "index: 1",
+        "text txtWidth_0: 10.",
+        "show 99",
+        "said: [TableFull] ok!",
+        "index: 1",
+        "work: 12 2/2 10,20 5,5 ABC",
+        "visible btnShow: true",
+        untouched,
+        "show 3",
+        "index: 0",
+        "text txtWidth_0: 4.",
+        "close",
+        "open 2 77",
+        "said: [TableFull] ok!",
+        "visible btnShow: true",
+        "index: 1",
+        untouched});
 }
 
 QTEST_MAIN(TestWindows)
