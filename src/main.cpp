@@ -48,8 +48,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     InstallAccessibleFactory();
     // Both windows and the task bar show it; the installed theme's icon wins.
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(QUILLMARK_APP_ID),
-                                                 QIcon(QStringLiteral(":/" QUILLMARK_APP_ID ".svg"))));
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral(QUILLMARK_APP_ID), QIcon(QStringLiteral(":/" QUILLMARK_APP_ID ".svg"))));
     RegisterFontSubstitutes();
 
     QtDialogs dialogs;

@@ -23,10 +23,11 @@ AppFiles FindAppFiles(const QString &appPath)
     if (!files.portable)
         files.settings = QDir(config).filePath(kFolder + u'/' + kSettingsName);
 
-    QStringList candidates{appPath + kMessagesName,
-                           QDir::cleanPath(appPath + QStringLiteral("../share/") + kFolder + u'/' +
-                                           kMessagesName)};
-    for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+    QStringList candidates{
+        appPath + kMessagesName,
+        QDir::cleanPath(appPath + QStringLiteral("../share/") + kFolder + u'/' + kMessagesName)};
+    for (const QString &dir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         candidates << QDir(dir).filePath(kFolder + u'/' + kMessagesName);
     files.messages = candidates.first();
     for (const QString &path : candidates) {

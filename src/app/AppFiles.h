@@ -3,8 +3,8 @@
 #include <QString>
 
 struct AppFiles {
-    QString settings;  // Quillmark.ini
-    QString messages;  // Quillmark.mes; the name beside the program when none is found
+    QString settings;       // Quillmark.ini
+    QString messages;       // Quillmark.mes; the name beside the program when none is found
     bool portable = false;  // the settings file is the one beside the program
 };
 

@@ -5,7 +5,6 @@
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 
-
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -54,7 +53,8 @@ QString EntryText(const QString &line)
 std::optional<QString> LanguageLine(const QString &line)
 {
     const qsizetype eq = line.indexOf(u'=');
-    if (eq < 0 || TrimSpaces(line.left(eq)).compare(QLatin1String("LANGUAGE"), Qt::CaseInsensitive) != 0)
+    if (eq < 0 ||
+        TrimSpaces(line.left(eq)).compare(QLatin1String("LANGUAGE"), Qt::CaseInsensitive) != 0)
         return std::nullopt;
     return EntryText(line).trimmed();
 }
@@ -145,24 +145,32 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
     // A message file made for an older version lacks the newer numbers; a
     // question must never come up without its text.
     static const std::pair<Msg, const char *> kNewer[] = {
-        {Msg::ChangedOnDisk, "The file has been changed by another program since it was loaded. Overwrite it?"},
-        {Msg::OverwriteUnloadable, "This file could not be loaded. Overwrite it with an empty machine table?"},
+        {Msg::ChangedOnDisk,
+         "The file has been changed by another program since it was loaded. Overwrite it?"},
+        {Msg::OverwriteUnloadable,
+         "This file could not be loaded. Overwrite it with an empty machine table?"},
         {Msg::BackupLeft, "The file has been saved, but its backup could not be removed:"},
-        {Msg::SettingsUnreadable, "The settings file cannot be read. Default settings are used and the file is left unchanged."},
+        {Msg::SettingsUnreadable, "The settings file cannot be read. Default settings are used and "
+                                  "the file is left unchanged."},
         {Msg::SettingsNotWritten, "The settings file could not be written."},
         {Msg::FileTooLarge, "The file is too large to load (limit 16 MiB)."},
         {Msg::MtlFileType, "MTL file"},
-        {Msg::LinesNotKept, "Some lines of this file are not kept as they stand: saving drops or changes them. "
-             "Lines (number: text): "},
-        {Msg::SaveDropsLines, "Saving drops or changes lines of this file (see the details). Save anyway?"},
+        {Msg::LinesNotKept,
+         "Some lines of this file are not kept as they stand: saving drops or changes them. "
+         "Lines (number: text): "},
+        {Msg::SaveDropsLines,
+         "Saving drops or changes lines of this file (see the details). Save anyway?"},
         {Msg::Undo, "Undo"},
         {Msg::Redo, "Redo"},
-        {Msg::OpenElsewhere, "This file is open in another Quillmark window, which keeps its unsaved edits."},
-        {Msg::RecoverEdits, "Unsaved edits of this file were kept when Quillmark last ended without saving them. "
-             "Recover them?"},
+        {Msg::OpenElsewhere,
+         "This file is open in another Quillmark window, which keeps its unsaved edits."},
+        {Msg::RecoverEdits,
+         "Unsaved edits of this file were kept when Quillmark last ended without saving them. "
+         "Recover them?"},
         {Msg::LeftoverUnusable, "This copy cannot be used and is left as it is:"},
-        {Msg::InterruptedSaveBackup, "A save of this file was interrupted. Its backup holds other content than the file. "
-             "Open the backup's content as unsaved edits?"},
+        {Msg::InterruptedSaveBackup,
+         "A save of this file was interrupted. Its backup holds other content than the file. "
+         "Open the backup's content as unsaved edits?"},
         {Msg::OutlineName, "Attachment outline"},
         {Msg::OutlineDescription, "%1 stages, widest %2, total height %3"},
     };

@@ -31,7 +31,8 @@ void WriteHeld(AppState &state)
 }
 }  // namespace
 
-IniWriteBatch::IniWriteBatch(AppState &state) : state_(state), outer_(!state.settings.IniHeld.active)
+IniWriteBatch::IniWriteBatch(AppState &state)
+    : state_(state), outer_(!state.settings.IniHeld.active)
 {
     state_.settings.IniHeld.active = true;
 }

@@ -13,7 +13,8 @@
 
 namespace {
 // The table's default, as a count.
-const std::int16_t kDefaultAttachMaxCount = std::int16_t(Settings::AttachMaxCount.defaultValue.toInt());
+const std::int16_t kDefaultAttachMaxCount =
+    std::int16_t(Settings::AttachMaxCount.defaultValue.toInt());
 }  // namespace
 
 // Below one slot the table could hold nothing, and slots are counted in 16
@@ -57,9 +58,9 @@ QString CommandLineMtlFile(const QString &commandLine)
     return HasMtlExtension(name) ? name : QString();
 }
 
-std::unique_ptr<MainWindowPort> Main(
-    AppState &state, Dialogs &dialogs, const QString &appPath, const QString &commandLine,
-    const std::function<std::unique_ptr<MainWindowPort>(AppState &)> &createWindow)
+std::unique_ptr<MainWindowPort>
+Main(AppState &state, Dialogs &dialogs, const QString &appPath, const QString &commandLine,
+     const std::function<std::unique_ptr<MainWindowPort>(AppState &)> &createWindow)
 {
     // The defaults that start-up and the window's load store go to the
     // settings file in one write, when this returns.

@@ -24,12 +24,12 @@ QString CommandLineMtlFile(const QString &commandLine);
 class MainWindowPort {
 public:
     virtual ~MainWindowPort() = default;
-    virtual void ShowWindow() = 0;                       // runs the window's load
+    virtual void ShowWindow() = 0;                      // runs the window's load
     virtual void SetFileName(const QString &name) = 0;  // loads the file
 };
 
 // The entry procedure. Returns the window it created, or nothing when start-up
 // ended the program. commandLine is the arguments joined by single blanks.
-std::unique_ptr<MainWindowPort> Main(
-    AppState &state, Dialogs &dialogs, const QString &appPath, const QString &commandLine,
-    const std::function<std::unique_ptr<MainWindowPort>(AppState &)> &createWindow);
+std::unique_ptr<MainWindowPort>
+Main(AppState &state, Dialogs &dialogs, const QString &appPath, const QString &commandLine,
+     const std::function<std::unique_ptr<MainWindowPort>(AppState &)> &createWindow);

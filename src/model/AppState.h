@@ -9,7 +9,7 @@
 #include <cstdint>
 
 struct AppSettings {
-    QString AppPath;         // ends with a separator
+    QString AppPath;  // ends with a separator
     QString IniPath;
     QString CommandLine;
     QString TextEditorPath;
@@ -23,7 +23,7 @@ struct AppSettings {
 };
 
 struct AppState {
-    explicit AppState(FileLayer &files) : files(files) {}
+    explicit AppState(FileLayer &files) : files(files) { }
 
     std::int16_t AttachMaxCount = 10;  // slots of every table, for the whole run
     AppSettings settings;

@@ -197,8 +197,7 @@ bool Document::CanSave() const
 Document::Risk Document::OverwriteRisk() const
 {
     switch (current_.GetState()) {
-    case CurrentFile::State::None:
-        return Risk::None;
+    case CurrentFile::State::None: return Risk::None;
     case CurrentFile::State::Failed:
         return FileExists(current_.Name()) ? Risk::NotLoaded : Risk::None;
     case CurrentFile::State::Loaded:

@@ -69,7 +69,8 @@ std::vector<Op> Script(const QStringList &a, const QStringList &b)
         ++suffix;
     const int midA = n - prefix - suffix, midB = m - prefix - suffix;
     std::vector<Op> ops(std::size_t(prefix), Keep);
-    std::vector<Op> middle = ShortestScript(a.constData() + prefix, midA, b.constData() + prefix, midB);
+    std::vector<Op> middle =
+        ShortestScript(a.constData() + prefix, midA, b.constData() + prefix, midB);
     if (middle.empty() && midA + midB > 0) {
         middle.assign(std::size_t(midA), Remove);
         middle.insert(middle.end(), std::size_t(midB), Add);

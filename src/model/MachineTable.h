@@ -12,7 +12,7 @@
 template <int N>
 class FixedText {
 public:
-    FixedText() : text_(Blank()) {}
+    FixedText() : text_(Blank()) { }
     FixedText(const QString &s) { *this = s; }
     FixedText &operator=(const QString &s)
     {
@@ -86,8 +86,8 @@ using AttachmentSlots = std::vector<AttachmentRecord>;
 // lower case as the file format has it; ShapeName() of any other index is empty.
 inline const std::array<QString, 3> AxisNames{QStringLiteral("X"), QStringLiteral("Y"),
                                               QStringLiteral("Z")};
-inline const std::array<QString, 3> AtcTypeNames{
-    QStringLiteral("DIRECT"), QStringLiteral("WAIT"), QStringLiteral("WAIT2")};
+inline const std::array<QString, 3> AtcTypeNames{QStringLiteral("DIRECT"), QStringLiteral("WAIT"),
+                                                 QStringLiteral("WAIT2")};
 QString ShapeName(int shapeType);
 
 void ClearMachineTable(MachineTable &table);

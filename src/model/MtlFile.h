@@ -13,10 +13,10 @@ enum class MtlFinding {
     NotNumeric,           // a number field whose text is not numeric: default used
     ShapeNotKept,         // shape token that leaves the record incomplete
     // Added for mtlcheck; the editor behaves as before.
-    ValueChanged,         // negative value stored as 0, unknown ATC word, text cut to 20
-    ItemsDropped,         // attachment stages or items read but not kept or not written back
-    Superseded,           // a later line sets the same field
-    ValueRounded,         // saving writes the value rounded: it reads back as another one
+    ValueChanged,  // negative value stored as 0, unknown ATC word, text cut to 20
+    ItemsDropped,  // attachment stages or items read but not kept or not written back
+    Superseded,    // a later line sets the same field
+    ValueRounded,  // saving writes the value rounded: it reads back as another one
 };
 class MtlFindingSink {
 public:
@@ -55,8 +55,8 @@ enum class FileProblem {
 struct LoadResult {
     bool loaded = false;  // the table was replaced
     FileProblem problem = FileProblem::None;
-    QString reason;       // the OS's words, when it gave any
-    QByteArray hash;      // of the bytes read, to see later whether the file changed
+    QString reason;   // the OS's words, when it gave any
+    QByteArray hash;  // of the bytes read, to see later whether the file changed
 };
 // Reads the file into table and attachments (attachMaxCount slots), which
 // change only when the file holds at least one recognised machine line.

@@ -25,7 +25,8 @@ class LineReader {
 public:
     LineReader(int attachMaxCount, MachineTable &table, AttachmentSlots &attachments,
                MtlFindingSink *sink)
-        : attachMaxCount_(qMax(0, attachMaxCount)), table_(table), attachments_(attachments), sink_(sink)
+        : attachMaxCount_(qMax(0, attachMaxCount)), table_(table), attachments_(attachments),
+          sink_(sink)
     {
     }
 
@@ -49,7 +50,10 @@ public:
         int axis = -1;
         if (!rest.isEmpty()) {
             const QChar c = rest.at(0);
-            axis = c == QLatin1Char('X') ? 0 : c == QLatin1Char('Y') ? 1 : c == QLatin1Char('Z') ? 2 : -1;
+            axis = c == QLatin1Char('X')   ? 0
+                   : c == QLatin1Char('Y') ? 1
+                   : c == QLatin1Char('Z') ? 2
+                                           : -1;
         }
 
         if (axis >= 0)
@@ -276,7 +280,8 @@ private:
             candidate = CutToken(rest, u",");
             candidateFromRest = true;
         }
-        if (!candidate.isEmpty() && !(candidateFromRest ? IsNumeric(candidate) : candidateNumeric)) {
+        if (!candidate.isEmpty() &&
+            !(candidateFromRest ? IsNumeric(candidate) : candidateNumeric)) {
             record.AttachName = candidate;
             if (TrimSpaces(QStringView(record.AttachName.str())) != candidate)
                 Report(MtlFinding::ValueChanged);
@@ -399,7 +404,8 @@ void MtlFindingList::Found(int lineNumber, MtlFinding kind, const QString &lineT
 std::vector<MtlLineFinding> MtlFindingList::Sorted() const
 {
     std::vector<MtlLineFinding> sorted = findings_;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const MtlLineFinding &a, const MtlLineFinding &b) { return a.line < b.line; });
+    std::stable_sort(
+        sorted.begin(), sorted.end(),
+        [](const MtlLineFinding &a, const MtlLineFinding &b) { return a.line < b.line; });
     return sorted;
 }

@@ -21,7 +21,10 @@ namespace {
 // with the same two calls, straight into the file's bytes.
 struct TextOut {
     QString &text;
-    void AppendAscii(QByteArrayView ascii) { text.append(QLatin1StringView(ascii.data(), ascii.size())); }
+    void AppendAscii(QByteArrayView ascii)
+    {
+        text.append(QLatin1StringView(ascii.data(), ascii.size()));
+    }
     void Append(QStringView piece) { text.append(piece); }
 };
 
@@ -236,12 +239,8 @@ SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const Machine
         RemoveStaleTemporaries(files, target.isEmpty() ? fileName : target);
         break;
     }
-    case ReplaceOutcome::FolderMissing:
-        result.problem = FileProblem::FolderMissing;
-        break;
-    case ReplaceOutcome::Failed:
-        result.problem = FileProblem::NotSaved;
-        break;
+    case ReplaceOutcome::FolderMissing: result.problem = FileProblem::FolderMissing; break;
+    case ReplaceOutcome::Failed: result.problem = FileProblem::NotSaved; break;
     }
     return result;
 }

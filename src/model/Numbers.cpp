@@ -99,8 +99,8 @@ std::optional<double> ParseNumeric(QStringView text)
 
     // Few digits and no exponent: digits and power of ten are both exact as
     // doubles, so one division rounds correctly, as from_chars would.
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (i == fracEnd && (intEnd - intBegin) + (fracEnd - fracBegin) < 16) {
         std::uint64_t digits = 0;
         for (qsizetype k = intBegin; k < intEnd; ++k)
@@ -108,7 +108,8 @@ std::optional<double> ParseNumeric(QStringView text)
         for (qsizetype k = fracBegin; k < fracEnd; ++k)
             digits = digits * 10 + (text[k].unicode() - '0');
         const double whole = double(digits);
-        const double value = fracEnd == fracBegin ? whole : whole / kPowersOfTen[fracEnd - fracBegin];
+        const double value =
+            fracEnd == fracBegin ? whole : whole / kPowersOfTen[fracEnd - fracBegin];
         return negative ? -value : value;
     }
 
@@ -221,9 +222,10 @@ char *WriteNumber(char *out, double value, NumberPattern pattern)
         // the same Single, in plain digits.
         const auto single = ToSingle(magnitude);
         const float f = single ? *single : FLT_MAX;
-        last = magnitude >= 0x1p53
-                   ? std::to_chars(first, std::end(digits), magnitude, std::chars_format::fixed, 0).ptr
-                   : std::to_chars(first, std::end(digits), f, std::chars_format::fixed).ptr;
+        last =
+            magnitude >= 0x1p53
+                ? std::to_chars(first, std::end(digits), magnitude, std::chars_format::fixed, 0).ptr
+                : std::to_chars(first, std::end(digits), f, std::chars_format::fixed).ptr;
         if (char *point = std::find(first, last, '.'); point != last) {
             for (char *k = point; k + 1 < last; ++k)
                 *k = k[1];

@@ -11,7 +11,10 @@
 #include <optional>
 
 std::optional<double> ParseNumeric(QStringView text);
-inline std::optional<double> ParseNumeric(const QString &text) { return ParseNumeric(QStringView(text)); }
+inline std::optional<double> ParseNumeric(const QString &text)
+{
+    return ParseNumeric(QStringView(text));
+}
 bool IsNumeric(QStringView text);
 
 // Range checks: a value beyond the target type is refused, never wrapped.

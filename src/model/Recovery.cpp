@@ -38,7 +38,9 @@ QString RecoveryStore::PathFor(const QString &name) const
 {
     // One copy per file, whatever its name holds: a hash of the whole path.
     const QByteArray key =
-        QCryptographicHash::hash(Absolute(name).toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+        QCryptographicHash::hash(Absolute(name).toUtf8(), QCryptographicHash::Sha256)
+            .toHex()
+            .left(32);
     return QDir(folder_).filePath(QString::fromLatin1(key) + QStringLiteral(".recover"));
 }
 
@@ -61,8 +63,8 @@ RecoveryStore::Claim RecoveryStore::ClaimFile(const QString &name)
     const QFileInfo folder(folder_);
     if (!folder.isDir() &&
         !(QDir().mkpath(folder.absolutePath()) &&
-          (QDir().mkdir(folder.absoluteFilePath(), QFile::ReadOwner | QFile::WriteOwner |
-                                                       QFile::ExeOwner) ||
+          (QDir().mkdir(folder.absoluteFilePath(),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
            QFileInfo(folder_).isDir())))
         return claim_;
     const QString path = PathFor(name);
@@ -139,7 +141,7 @@ QString RecoveryFolder(bool portable, const QString &settingsFile)
         return QFileInfo(settingsFile).absolutePath();
     const QString state = qEnvironmentVariable("XDG_STATE_HOME");
     // A relative value is to be ignored, as the base directory rules say.
-    const QString base = QDir::isAbsolutePath(state) ? state
-                                                     : QDir::homePath() + QStringLiteral("/.local/state");
+    const QString base =
+        QDir::isAbsolutePath(state) ? state : QDir::homePath() + QStringLiteral("/.local/state");
     return QDir(base).filePath(QStringLiteral("quillmark"));
 }

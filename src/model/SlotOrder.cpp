@@ -73,7 +73,8 @@ void SortAttachments(AttachmentSlots &attachments)
             continue;
         AttachmentRecord carried = std::move(attachments[start]);
         std::size_t at = start;
-        for (std::size_t from = std::uint32_t(keys[at]); from != start; from = std::uint32_t(keys[at])) {
+        for (std::size_t from = std::uint32_t(keys[at]); from != start;
+             from = std::uint32_t(keys[at])) {
             attachments[at] = std::move(attachments[from]);
             placed[at] = true;
             at = from;

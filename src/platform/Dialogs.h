@@ -34,8 +34,8 @@ public:
     virtual QString OpenFile(const OpenFileRequest &request) = 0;
     virtual void Beep() = 0;
 
-    MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
-                     MsgAnswer defaultButton, const QString &title)
+    MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, MsgAnswer defaultButton,
+                     const QString &title)
     {
         return MsgBox(text, buttons, icon, defaultButton, title, QString());
     }

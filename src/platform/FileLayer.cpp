@@ -89,7 +89,8 @@ int PosixFileLayer::WriteAll(int fd, const QByteArray &bytes)
 {
     qsizetype at = 0;
     while (at < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + at, size_t(bytes.size() - at), off_t(at));
+        const ssize_t n =
+            ::pwrite(fd, bytes.constData() + at, size_t(bytes.size() - at), off_t(at));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

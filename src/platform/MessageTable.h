@@ -115,7 +115,12 @@ public:
     }
     std::int16_t MaxIndex() const { return maxIndex_; }
     bool Loaded() const { return !texts_.isEmpty(); }
-    void Clear() { texts_.clear(); maxIndex_ = -1; language_ = kDesignLanguage; }
+    void Clear()
+    {
+        texts_.clear();
+        maxIndex_ = -1;
+        language_ = kDesignLanguage;
+    }
 
     // The language the texts are written in, as a locale name ("ja", "en"),
     // from the file's LANGUAGE line; Japanese, the design language, without one.

@@ -12,7 +12,10 @@ namespace {
 
 // Blanks as the profile functions skip them. Neither is ever a trail byte,
 // and neither is "=", so keys and values can be cut out of the raw bytes.
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 QByteArray TrimBlanks(const QByteArray &bytes)
 {
@@ -152,8 +155,8 @@ QString ProfileReadBytes(const QByteArray &bytes, const QString &section, const 
     const Line &line = lines[found];
     QByteArray value = TrimBlanks(line.raw.mid(line.eq + 1));
     // The profile reader drops one pair of quotes around a value.
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-        && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
         value = value.mid(1, value.size() - 2);
     return DecodeCp932(CutToBytes(value, maxBytes));
 }
@@ -165,13 +168,13 @@ std::optional<QByteArray> ProfileWriteBytes(const QByteArray &bytes, const QStri
     const QString keyName = TrimBlanks(key);
     // A line break would let the value start lines of its own, and these
     // names could never be read back.
-    if (sectionName.isEmpty() || sectionName.contains(u']') || HasLineBreak(sectionName)
-        || keyName.isEmpty() || keyName.contains(u'=') || keyName.startsWith(u'[')
-        || keyName.startsWith(u';') || HasLineBreak(keyName) || HasLineBreak(value))
+    if (sectionName.isEmpty() || sectionName.contains(u']') || HasLineBreak(sectionName) ||
+        keyName.isEmpty() || keyName.contains(u'=') || keyName.startsWith(u'[') ||
+        keyName.startsWith(u';') || HasLineBreak(keyName) || HasLineBreak(value))
         return std::nullopt;
     QByteArray sectionBytes, keyBytes, valueBytes;
-    if (!EncodeCp932(sectionName, sectionBytes) || !EncodeCp932(keyName, keyBytes)
-        || !EncodeCp932(value, valueBytes))
+    if (!EncodeCp932(sectionName, sectionBytes) || !EncodeCp932(keyName, keyBytes) ||
+        !EncodeCp932(value, valueBytes))
         return std::nullopt;
 
     std::vector<Line> lines = Parse(bytes);
@@ -210,8 +213,7 @@ std::optional<QByteArray> ProfileWriteBytes(const QByteArray &bytes, const QStri
     return out;
 }
 
-QString ProfileRead(const QString &path, const QString &section, const QString &key,
-                    int maxBytes)
+QString ProfileRead(const QString &path, const QString &section, const QString &key, int maxBytes)
 {
     QByteArray bytes;
     if (path.isEmpty() || !ReadWholeFile(path, bytes))

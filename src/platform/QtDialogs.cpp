@@ -19,7 +19,7 @@ namespace {
 // (a bare X display, a kiosk) nobody does, and no window has the focus.
 class KeepFocus {
 public:
-    KeepFocus() : widget_(QApplication::focusWidget()) {}
+    KeepFocus() : widget_(QApplication::focusWidget()) { }
     ~KeepFocus()
     {
         if (!widget_ || !widget_->isVisible())
@@ -75,12 +75,11 @@ public:
             const QFileInfo info(files.first());
             if (!info.isDir() && !QFileInfo(info.absolutePath()).isDir()) {
                 KeepFocus keep;
-                QMessageBox::warning(
-                    this, windowTitle(),
-                    QCoreApplication::translate(
-                        "QFileDialog",
-                        "%1\nDirectory not found.\nPlease verify the correct directory name was given.")
-                        .arg(info.absolutePath()));
+                QMessageBox::warning(this, windowTitle(),
+                                     QCoreApplication::translate(
+                                         "QFileDialog", "%1\nDirectory not found.\nPlease verify "
+                                                        "the correct directory name was given.")
+                                         .arg(info.absolutePath()));
                 return;
             }
         }
@@ -91,8 +90,7 @@ public:
 }  // namespace
 
 MsgAnswer QtDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
-                            MsgAnswer defaultButton, const QString &title,
-                            const QString &details)
+                            MsgAnswer defaultButton, const QString &title, const QString &details)
 {
     QMessageBox::StandardButtons qtButtons;
     MsgAnswer escape = MsgAnswer::Ok;
@@ -127,8 +125,7 @@ MsgAnswer QtDialogs::MsgBox(const QString &text, MsgButtons buttons, MsgIcon ico
     }
 }
 
-QString QtDialogs::InputBox(const QString &prompt, const QString &title,
-                            const QString &defaultText)
+QString QtDialogs::InputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
     KeepFocus keep;
     QInputDialog dialog(QApplication::activeWindow());
@@ -195,8 +192,8 @@ QStringList QtDialogs::NameFilters(const QString &filter)
         }
         if (patterns.isEmpty())
             continue;
-        result << (description.isEmpty() ? QString() : description + u' ')
-                      + u'(' + patterns.join(u' ') + u')';
+        result << (description.isEmpty() ? QString() : description + u' ') + u'(' +
+                      patterns.join(u' ') + u')';
     }
     return result;
 }

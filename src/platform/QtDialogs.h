@@ -4,9 +4,8 @@
 
 class QtDialogs : public Dialogs {
 public:
-    MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
-                     MsgAnswer defaultButton, const QString &title,
-                     const QString &details) override;
+    MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, MsgAnswer defaultButton,
+                     const QString &title, const QString &details) override;
     using Dialogs::MsgBox;
     QString InputBox(const QString &prompt, const QString &title,
                      const QString &defaultText) override;

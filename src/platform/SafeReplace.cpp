@@ -1,10 +1,10 @@
 #include "SafeReplace.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -54,7 +54,7 @@ public:
             return out_;
         }
 
-        struct stat st {};
+        struct stat st { };
         if (withBackup) {
             backup_ = target_ + "bak";
             // Whatever sits there, a file or a link, goes as a directory entry.
@@ -92,7 +92,7 @@ private:
     int ResolveLinks(bool &wasLink)
     {
         for (int hops = 0; hops < 40; ++hops) {
-            struct stat st {};
+            struct stat st { };
             const int err = fs_.Lstat(target_, st);
             if (err == ENOENT)
                 return 0;
@@ -221,8 +221,7 @@ private:
         }
         if (const int synced = sync_ ? fs_.FsyncDir(dir_) : 0) {
             // The new name may not survive a power cut: put the old file back.
-            if (backupMade &&
-                (fs_.Rename(backup_, target_) != 0 || fs_.FsyncDir(dir_) != 0))
+            if (backupMade && (fs_.Rename(backup_, target_) != 0 || fs_.FsyncDir(dir_) != 0))
                 LeaveBackup();
             return Fail(synced);
         }
@@ -277,7 +276,7 @@ private:
     QByteArray target_;
     QByteArray dir_;
     QByteArray backup_;
-    struct stat old_ {};
+    struct stat old_ { };
     bool exists_ = false;
     ReplaceOutcome out_;
 };
@@ -294,15 +293,15 @@ void RemoveStaleTemporaries(FileLayer &fs, const QString &name)
 {
     const QFileInfo info(name);
     // The names WriteTemporary gives: "." NAME "." and up to seven base-36 digits.
-    const QRegularExpression own(QStringLiteral("^\\.%1\\.[0-9a-z]{1,7}$")
-                                     .arg(QRegularExpression::escape(info.fileName())));
+    const QRegularExpression own(
+        QStringLiteral("^\\.%1\\.[0-9a-z]{1,7}$").arg(QRegularExpression::escape(info.fileName())));
     const QDir dir = info.absoluteDir();
     const time_t minuteAgo = ::time(nullptr) - 60;
     for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
         if (!own.match(entry).hasMatch())
             continue;
         const QByteArray path = QFile::encodeName(dir.filePath(entry));
-        struct stat st {};
+        struct stat st { };
         if (fs.Lstat(path, st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
             st.st_mtime < minuteAgo)
             fs.Unlink(path);

@@ -12,8 +12,14 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
-bool IsSingleByte(unsigned char b) { return b <= 0x7F || (b >= 0xA1 && b <= 0xDF); }
+bool IsTrailByte(unsigned char b)
+{
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+bool IsSingleByte(unsigned char b)
+{
+    return b <= 0x7F || (b >= 0xA1 && b <= 0xDF);
+}
 
 // The length of the ASCII at the start of p, eight bytes at a time.
 qsizetype AsciiRun(const unsigned char *p, qsizetype n)
@@ -44,7 +50,9 @@ QString DecodeCp932(QByteArrayView bytes)
     return out;
 }
 
-Cp932Decoder::Cp932Decoder() : decoder_("windows-31j", QStringDecoder::Flag::Stateless) {}
+Cp932Decoder::Cp932Decoder() : decoder_("windows-31j", QStringDecoder::Flag::Stateless)
+{
+}
 
 void Cp932Decoder::Decode(QByteArrayView bytes, QString &out)
 {
@@ -147,7 +155,8 @@ bool Cp932Builder::Take(QByteArray &out)
 QList<QByteArray> SplitLines(const QByteArray &bytes)
 {
     QList<QByteArray> lines;
-    ForEachLine(QByteArrayView(bytes), [&lines](QByteArrayView line) { lines.append(line.toByteArray()); });
+    ForEachLine(QByteArrayView(bytes),
+                [&lines](QByteArrayView line) { lines.append(line.toByteArray()); });
     return lines;
 }
 

@@ -2,13 +2,13 @@
 // that the editor would ignore or change, or prints what saving would write.
 #include "app/AppFiles.h"
 #include "app/CommandLine.h"
+#include "app/Settings.h"
 #include "app/Startup.h"
 #include "model/AppState.h"
 #include "model/MtlFile.h"
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "platform/FileSystem.h"
-#include "app/Settings.h"
 
 #include <QCoreApplication>
 
@@ -44,8 +44,12 @@ QString LoadProblem(const LoadResult &result)
 {
     QString why;
     switch (result.problem) {
-    case FileProblem::NotMtlFile: why = QStringLiteral("not an .mtl file, missing or unreadable"); break;
-    case FileProblem::TooLarge: why = QStringLiteral("larger than the limit of %1 bytes").arg(kMaxMtlFileBytes); break;
+    case FileProblem::NotMtlFile:
+        why = QStringLiteral("not an .mtl file, missing or unreadable");
+        break;
+    case FileProblem::TooLarge:
+        why = QStringLiteral("larger than the limit of %1 bytes").arg(kMaxMtlFileBytes);
+        break;
     default: why = QStringLiteral("no machine line recognised"); break;
     }
     if (!result.reason.isEmpty())
@@ -61,7 +65,8 @@ QString Describe(MtlFinding kind, int attachMaxCount)
     case MtlFinding::BadAttachmentNumber:
         return QStringLiteral("ignored: attachment number is not a positive number");
     case MtlFinding::AttachmentOverflow:
-        return QStringLiteral("ignored: more attachment lines than the %1 slots").arg(attachMaxCount);
+        return QStringLiteral("ignored: more attachment lines than the %1 slots")
+            .arg(attachMaxCount);
     case MtlFinding::NotNumeric:
         return QStringLiteral("changed: a number field is not numeric, 0 is used");
     case MtlFinding::ShapeNotKept:
@@ -71,8 +76,7 @@ QString Describe(MtlFinding kind, int attachMaxCount)
             "changed: value not kept as written (negative, unknown word or over 20 characters)");
     case MtlFinding::ItemsDropped:
         return QStringLiteral("changed: attachment stages or items are not kept");
-    case MtlFinding::Superseded:
-        return QStringLiteral("ignored: a later line sets the same value");
+    case MtlFinding::Superseded: return QStringLiteral("ignored: a later line sets the same value");
     case MtlFinding::ValueRounded:
         return QStringLiteral("changed: saving rounds a value, it reads back different");
     }
@@ -95,7 +99,8 @@ int CheckFile(std::int16_t attachMaxCount, const QString &name)
                           .arg(Describe(f.kind, attachMaxCount), Printable(f.text)));
 
     if (!result.loaded) {
-        Print(stdout, QStringLiteral("%1: cannot be loaded: %2\n").arg(shownName, LoadProblem(result)));
+        Print(stdout,
+              QStringLiteral("%1: cannot be loaded: %2\n").arg(shownName, LoadProblem(result)));
         if (result.problem != FileProblem::None)
             Print(stderr, QStringLiteral("mtlcheck: %1: %2\n").arg(shownName, LoadProblem(result)));
         return kFailed;

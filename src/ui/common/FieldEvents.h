@@ -17,7 +17,7 @@ public:
     using Validate = std::function<void(bool &cancel)>;
     using LostFocus = std::function<void()>;
 
-    explicit FieldEvents(QObject *parent = nullptr) : QObject(parent) {}
+    explicit FieldEvents(QObject *parent = nullptr) : QObject(parent) { }
 
     // Either handler may be empty.
     void Watch(QLineEdit *field, Validate validate, LostFocus lostFocus = {});
@@ -46,7 +46,7 @@ private:
     void HoldClick(QWidget *field);
 
     std::map<QWidget *, Handlers> fields_;
-    QPointer<QWidget> refused_;    // the field that last refused its text
+    QPointer<QWidget> refused_;  // the field that last refused its text
     QPointer<QWidget> clickRefused_;
     QObject *releaseWatch_ = nullptr;
     QPointer<QWidget> committed_;  // left by Commit() while keeping the focus

@@ -104,8 +104,9 @@ void SetUpWindow(QWidget &window, const MessageTable &messages)
         box->setTextMargins(kTextMargin, 0, 0, 0);
 
     if (window.minimumSize() == window.maximumSize()) {
-        Qt::WindowFlags flags = window.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        Qt::WindowFlags flags = window.windowFlags() | Qt::CustomizeWindowHint |
+                                Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                Qt::WindowCloseButtonHint;
         if (window.windowType() == Qt::Window)
             flags |= Qt::WindowMinimizeButtonHint;
         window.setWindowFlags(flags & ~Qt::WindowMaximizeButtonHint);

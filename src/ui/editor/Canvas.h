@@ -12,5 +12,5 @@ public:
     virtual void Line(float x1, float y1, float x2, float y2) = 0;
     // After the lines: what they show, in numbers, for those who cannot see
     // them (screen readers). The stages drawn, the widest width, the height.
-    virtual void Outline(int /*stages*/, float /*widest*/, float /*height*/) {}
+    virtual void Outline(int /*stages*/, float /*widest*/, float /*height*/) { }
 };

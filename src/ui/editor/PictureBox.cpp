@@ -17,8 +17,7 @@ bool ClipLine(double &x1, double &y1, double &x2, double &y2, const QRectF &rect
     const double dx = x2 - x1, dy = y2 - y1;
     double t0 = 0.0, t1 = 1.0;
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - rect.left(), rect.right() - x1, y1 - rect.top(),
-                         rect.bottom() - y1};
+    const double q[4] = {x1 - rect.left(), rect.right() - x1, y1 - rect.top(), rect.bottom() - y1};
     for (int k = 0; k < 4; ++k) {
         if (p[k] == 0.0) {
             if (q[k] < 0.0)

@@ -47,7 +47,7 @@ private:
 
     QColor back_{0xE0, 0xE0, 0xE0};
     QImage image_;
-    qreal ratio_ = 0.0;  // device pixels per pixel that image_ was drawn for
+    qreal ratio_ = 0.0;           // device pixels per pixel that image_ was drawn for
     std::vector<Segment> lines_;  // since the last Clear
     QString outlineText_;
     int linesDrawn_ = 0;

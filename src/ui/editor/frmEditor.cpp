@@ -133,7 +133,8 @@ void frmEditor::Load(const Request &request)
     request_ = request;
     const MessageTable &m = state_.messages;
     const QString gap(4, QLatin1Char(' '));
-    setWindowTitle(m(Msg::EditorTitleProduct) + gap + m(Msg::EditorTitle) + gap + m(Msg::EditorTitleHint));
+    setWindowTitle(m(Msg::EditorTitleProduct) + gap + m(Msg::EditorTitle) + gap +
+                   m(Msg::EditorTitleHint));
     ui->Label1->setText(m(Msg::AttachmentNumber));
     for (int i = 0; i < 5; ++i)
         Label2[i]->setText(m(Msg::StageBefore) + QString::number(i + 1) + m(Msg::StageAfter));
@@ -251,8 +252,9 @@ bool frmEditor::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto *box = qobject_cast<QLineEdit *>(watched);
-        const bool stageBox = box && (std::find(txtWidth.begin(), txtWidth.end(), box) != txtWidth.end() ||
-                                      std::find(txtHight.begin(), txtHight.end(), box) != txtHight.end());
+        const bool stageBox =
+            box && (std::find(txtWidth.begin(), txtWidth.end(), box) != txtWidth.end() ||
+                    std::find(txtHight.begin(), txtHight.end(), box) != txtHight.end());
         if (stageBox) {
             const int code = KeyAsciiOf(*static_cast<QKeyEvent *>(event));
             if (code != kNotAKeyPress && !KeyAsciiCheck(*box, code)) {
@@ -325,8 +327,8 @@ void frmEditor::btnClose_Click()
 {
     if (dataChanged_) {
         const MsgAnswer answer =
-            dialogs_.MsgBox(state_.messages(Msg::SaveChanges), MsgButtons::YesNoCancel, MsgIcon::Information,
-                            MsgAnswer::Yes, kProgramTitle);
+            dialogs_.MsgBox(state_.messages(Msg::SaveChanges), MsgButtons::YesNoCancel,
+                            MsgIcon::Information, MsgAnswer::Yes, kProgramTitle);
         if (answer == MsgAnswer::Cancel)
             return;
         if (answer == MsgAnswer::Yes)

@@ -20,8 +20,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QKeySequence>
-#include <QLocale>
 #include <QLabel>
+#include <QLocale>
 #include <QProcess>
 #include <QShortcut>
 
@@ -45,8 +45,7 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     txtMaxFeedXYZ = {ui->txtMaxFeedXYZ_0, ui->txtMaxFeedXYZ_1, ui->txtMaxFeedXYZ_2};
     txtMaxAcceleXYZ = {ui->txtMaxAcceleXYZ_0, ui->txtMaxAcceleXYZ_1, ui->txtMaxAcceleXYZ_2};
     txtRapidFeedXYZ = {ui->txtRapidFeedXYZ_0, ui->txtRapidFeedXYZ_1, ui->txtRapidFeedXYZ_2};
-    txtRapidAcceleXYZ = {ui->txtRapidAcceleXYZ_0, ui->txtRapidAcceleXYZ_1,
-                         ui->txtRapidAcceleXYZ_2};
+    txtRapidAcceleXYZ = {ui->txtRapidAcceleXYZ_0, ui->txtRapidAcceleXYZ_1, ui->txtRapidAcceleXYZ_2};
 
     // A .ui font holds whole points only.
     QFont noteFont = ui->Label24->font();
@@ -83,8 +82,9 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
                            [this, i](bool &c) { txtRapidAcceleXYZ_Validate(i, c); });
     }
     fieldEvents_.Watch(ui->txtMachineName, {}, [this] { txtMachineName_LostFocus(); });
-    fieldEvents_.Watch(ui->txtAttachInit, [this](bool &c) { txtAttachInit_Validate(c); },
-                       [this] { txtAttachInit_LostFocus(); });
+    fieldEvents_.Watch(
+        ui->txtAttachInit, [this](bool &c) { txtAttachInit_Validate(c); },
+        [this] { txtAttachInit_LostFocus(); });
 
     connect(ui->txtFileName, &QLineEdit::textChanged, this, [this] { txtFileName_Change(); });
     connect(&document_, &Document::AttachmentsChanged, this, [this] { AttachDefChange(); });
@@ -211,18 +211,38 @@ void frmMain::SetFileName(const QString &name)
 void frmMain::Form_Load()
 {
     const MessageTable &m = state_.messages;
-    caption_ = m(Msg::TitleProduct) + QStringLiteral("  Ver") + kVersionText + QStringLiteral("    ") + m(Msg::TitleDescription) +
-               QStringLiteral("    ") + m(Msg::TitleProject);
+    caption_ = m(Msg::TitleProduct) + QStringLiteral("  Ver") + kVersionText +
+               QStringLiteral("    ") + m(Msg::TitleDescription) + QStringLiteral("    ") +
+               m(Msg::TitleProject);
     UpdateTitle();
 
     const std::pair<QWidget *, Msg> captions[] = {
-        {ui->cmdFile, Msg::FileButton},  {ui->btnEntry, Msg::SaveButton}, {ui->btnEnd, Msg::EndButton},   {ui->Label1, Msg::MachineNameLabel},
-        {ui->Label2, Msg::AtcTypeLabel},   {ui->Label3, Msg::ToolChangeTimeLabel},   {ui->Label4, Msg::ToolChangeTimeUnit},   {ui->Label5, Msg::MaxFeedLabel},
-        {ui->Label6, Msg::MaxFeedLabel},  {ui->Label7, Msg::AllAxesLabel},  {ui->Label8, Msg::RapidAccelLabel},  {ui->Label9, Msg::XAxis},
-        {ui->Label10, Msg::RapidFeedLabel}, {ui->Label11, Msg::YAxis}, {ui->Label12, Msg::AttachmentsLabel}, {ui->Label13, Msg::ZAxis},
-        {ui->Label16, Msg::AttachmentListLabel}, {ui->Label17, Msg::MaxAccelLabel}, {ui->Label18, Msg::StrokeLabel}, {ui->Label19, Msg::XAxis},
-        {ui->Label20, Msg::YAxis}, {ui->Label21, Msg::PerAxisLabel}, {ui->Label22, Msg::ZAxis}, {ui->Label23, Msg::InitialAttachmentLabel},
-        {ui->Label24, Msg::NotSetNote}, {ui->btnEdit, Msg::EditButton},
+        {ui->cmdFile, Msg::FileButton},
+        {ui->btnEntry, Msg::SaveButton},
+        {ui->btnEnd, Msg::EndButton},
+        {ui->Label1, Msg::MachineNameLabel},
+        {ui->Label2, Msg::AtcTypeLabel},
+        {ui->Label3, Msg::ToolChangeTimeLabel},
+        {ui->Label4, Msg::ToolChangeTimeUnit},
+        {ui->Label5, Msg::MaxFeedLabel},
+        {ui->Label6, Msg::MaxFeedLabel},
+        {ui->Label7, Msg::AllAxesLabel},
+        {ui->Label8, Msg::RapidAccelLabel},
+        {ui->Label9, Msg::XAxis},
+        {ui->Label10, Msg::RapidFeedLabel},
+        {ui->Label11, Msg::YAxis},
+        {ui->Label12, Msg::AttachmentsLabel},
+        {ui->Label13, Msg::ZAxis},
+        {ui->Label16, Msg::AttachmentListLabel},
+        {ui->Label17, Msg::MaxAccelLabel},
+        {ui->Label18, Msg::StrokeLabel},
+        {ui->Label19, Msg::XAxis},
+        {ui->Label20, Msg::YAxis},
+        {ui->Label21, Msg::PerAxisLabel},
+        {ui->Label22, Msg::ZAxis},
+        {ui->Label23, Msg::InitialAttachmentLabel},
+        {ui->Label24, Msg::NotSetNote},
+        {ui->btnEdit, Msg::EditButton},
     };
     for (const auto &[widget, number] : captions) {
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
@@ -232,7 +252,8 @@ void frmMain::Form_Load()
     }
     // Add and Delete keep their design captions unless the message file
     // translates them with the otherwise unused numbers 18 and 19.
-    for (const auto &[button, number] : {std::pair{ui->btnAdd, Msg::AddButton}, std::pair{ui->btnDel, Msg::DeleteButton}}) {
+    for (const auto &[button, number] :
+         {std::pair{ui->btnAdd, Msg::AddButton}, std::pair{ui->btnDel, Msg::DeleteButton}}) {
         if (!m(number).isEmpty())
             button->setText(m(number));
     }
@@ -276,7 +297,8 @@ void frmMain::SetAccessibleNames()
     }
     ui->txtMachineName->setAccessibleName(m(Msg::MachineNameLabel));
     ui->cmbAtcType->setAccessibleName(m(Msg::AtcTypeLabel));
-    ui->txtCngTime->setAccessibleName(both(m(Msg::ToolChangeTimeLabel), m(Msg::ToolChangeTimeUnit)));
+    ui->txtCngTime->setAccessibleName(
+        both(m(Msg::ToolChangeTimeLabel), m(Msg::ToolChangeTimeUnit)));
     ui->txtMaxFeedAll->setAccessibleName(both(m(Msg::AllAxesLabel), m(Msg::MaxFeedLabel)));
     ui->txtAttachInit->setAccessibleName(m(Msg::InitialAttachmentLabel));
     ui->lstAttach->setAccessibleName(m(Msg::AttachmentListLabel));
@@ -290,8 +312,9 @@ void frmMain::UpdateTitle()
     // An explicit title hides the file path in Qt, so the name goes in by hand.
     const QString &name = document_.Current().Name();
     setWindowFilePath(name);
-    setWindowTitle(name.isEmpty() ? caption_ + QStringLiteral("[*]")
-                                  : QFileInfo(name).fileName() + QStringLiteral("[*] - ") + caption_);
+    setWindowTitle(name.isEmpty()
+                       ? caption_ + QStringLiteral("[*]")
+                       : QFileInfo(name).fileName() + QStringLiteral("[*] - ") + caption_);
 }
 
 void frmMain::Form_Unload()
@@ -307,9 +330,10 @@ void frmMain::ReportSettingsProblem()
     if (settingsReported_ || (s.IniUsable && !s.IniWriteFailed))
         return;
     settingsReported_ = true;
-    dialogs_.MsgBox(state_.messages(s.IniUsable ? Msg::SettingsNotWritten : Msg::SettingsUnreadable) + QLatin1Char('\n') +
-                        QDir::toNativeSeparators(s.IniPath),
-                    MsgButtons::Ok, MsgIcon::Exclamation);
+    dialogs_.MsgBox(
+        state_.messages(s.IniUsable ? Msg::SettingsNotWritten : Msg::SettingsUnreadable) +
+            QLatin1Char('\n') + QDir::toNativeSeparators(s.IniPath),
+        MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -334,11 +358,11 @@ void frmMain::closeEvent(QCloseEvent *event)
 namespace {
 // Every value that a text box shows, in the order of the window.
 const FieldRef kBoxFields[] = {
-    {Field::MachineName},   {Field::Stroke, 0},     {Field::Stroke, 1},     {Field::Stroke, 2},
-    {Field::ToolChangeTime}, {Field::MaxFeedAll},   {Field::MaxFeed, 0},    {Field::MaxFeed, 1},
-    {Field::MaxFeed, 2},    {Field::MaxAccel, 0},   {Field::MaxAccel, 1},   {Field::MaxAccel, 2},
-    {Field::RapidFeed, 0},  {Field::RapidFeed, 1},  {Field::RapidFeed, 2},  {Field::RapidAccel, 0},
-    {Field::RapidAccel, 1}, {Field::RapidAccel, 2}, {Field::IniAttachment},
+    {Field::MachineName},    {Field::Stroke, 0},     {Field::Stroke, 1},     {Field::Stroke, 2},
+    {Field::ToolChangeTime}, {Field::MaxFeedAll},    {Field::MaxFeed, 0},    {Field::MaxFeed, 1},
+    {Field::MaxFeed, 2},     {Field::MaxAccel, 0},   {Field::MaxAccel, 1},   {Field::MaxAccel, 2},
+    {Field::RapidFeed, 0},   {Field::RapidFeed, 1},  {Field::RapidFeed, 2},  {Field::RapidAccel, 0},
+    {Field::RapidAccel, 1},  {Field::RapidAccel, 2}, {Field::IniAttachment},
 };
 
 QString FieldText(const MachineTable &t, FieldRef f)
@@ -450,8 +474,9 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         const QKeySequence pressed(key->keyCombination());
         const bool undo = QKeySequence::keyBindings(QKeySequence::Undo).contains(pressed);
-        const bool redo = !undo && (QKeySequence::keyBindings(QKeySequence::Redo).contains(pressed) ||
-                                    pressed == QKeySequence(Qt::CTRL | Qt::Key_Y));
+        const bool redo =
+            !undo && (QKeySequence::keyBindings(QKeySequence::Redo).contains(pressed) ||
+                      pressed == QKeySequence(Qt::CTRL | Qt::Key_Y));
         if (box && (undo || redo) && !Typing(*box, redo))
             return true;  // not accepted: the window's shortcut takes it
     }
@@ -561,9 +586,9 @@ bool frmMain::OfferRecoveryCopy()
             recovery_.Remove();  // nothing was lost
             return false;
         }
-        const MsgAnswer answer = dialogs_.MsgBox(
-            state_.messages(Msg::RecoverEdits) + u'\n' + NameAndTime(name, found.time), MsgButtons::YesNo,
-            MsgIcon::Question);
+        const MsgAnswer answer = dialogs_.MsgBox(state_.messages(Msg::RecoverEdits) + u'\n' +
+                                                     NameAndTime(name, found.time),
+                                                 MsgButtons::YesNo, MsgIcon::Question);
         if (answer != MsgAnswer::Yes) {
             recovery_.Remove();
             return false;
@@ -604,15 +629,14 @@ void frmMain::OfferBackup()
     const QString text = state_.messages(Msg::InterruptedSaveBackup) + u'\n' +
                          NameAndTime(target, QFileInfo(target).lastModified()) + u'\n' +
                          NameAndTime(backup, info.lastModified());
-    if (dialogs_.MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No,
-                        kProgramTitle) != MsgAnswer::Yes)
+    if (dialogs_.MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No, kProgramTitle) !=
+        MsgAnswer::Yes)
         return;  // the next save removes it
     document_.Recover(bytes);
     ShowMachineTable();
 }
 
-void frmMain::ShowFileProblem(FileProblem problem, const QString &reason,
-                              const QString &backupLeft)
+void frmMain::ShowFileProblem(FileProblem problem, const QString &reason, const QString &backupLeft)
 {
     Msg message = Msg::SaveFailed;
     switch (problem) {
@@ -703,8 +727,8 @@ bool frmMain::maybeSave()
         return false;
     if (!document_.Changed() || !document_.CanSave())
         return true;  // nothing to save, or nowhere: the edits are given up
-    const MsgAnswer answer =
-        dialogs_.MsgBox(state_.messages(Msg::SaveChanges), MsgButtons::YesNoCancel, MsgIcon::Information);
+    const MsgAnswer answer = dialogs_.MsgBox(state_.messages(Msg::SaveChanges),
+                                             MsgButtons::YesNoCancel, MsgIcon::Information);
     if (answer == MsgAnswer::Cancel)
         return false;
     if (answer == MsgAnswer::Yes) {
@@ -840,9 +864,9 @@ void frmMain::txtAttachInit_LostFocus()
         box->setModified(false);
         // Numbers below 1 name no attachment; an untouched field asks nothing.
         if (changed && *number >= 1 && FindAttachment(document_.Attachments(), *number) < 0) {
-            const MsgAnswer answer =
-                dialogs_.MsgBox(state_.messages(Msg::AttachmentNumber) + text + state_.messages(Msg::NotRegistered),
-                                MsgButtons::YesNo, MsgIcon::Question);
+            const MsgAnswer answer = dialogs_.MsgBox(state_.messages(Msg::AttachmentNumber) + text +
+                                                         state_.messages(Msg::NotRegistered),
+                                                     MsgButtons::YesNo, MsgIcon::Question);
             const int count = CountAttachments(document_.Attachments());
             if (answer == MsgAnswer::Yes && count < state_.AttachMaxCount)
                 OpenEditor(count + 1, *number);
@@ -879,7 +903,8 @@ void frmMain::OpenEditor(std::int32_t position, std::int32_t number)
     request.number = number;
     request.entry = [this](int slot, const AttachmentRecord &record) {
         const AttachmentSlots &table = document_.Attachments();
-        const bool replaces = slot >= 0 && slot < int(table.size()) && IsComplete(table[std::size_t(slot)]);
+        const bool replaces =
+            slot >= 0 && slot < int(table.size()) && IsComplete(table[std::size_t(slot)]);
         const QString caption = replaces ? ui->btnEdit->text() : ui->btnAdd->text();
         return document_.PutAttachment(slot, record, AttachmentStep(caption, record.Number));
     };
@@ -909,8 +934,8 @@ void frmMain::btnAdd_Click()
     }
     std::int32_t number = 0;
     for (;;) {
-        const QString answer =
-            dialogs_.InputBox(state_.messages(Msg::AddNumberPrompt), state_.messages(Msg::AttachmentNumber), QString());
+        const QString answer = dialogs_.InputBox(state_.messages(Msg::AddNumberPrompt),
+                                                 state_.messages(Msg::AttachmentNumber), QString());
         const std::optional<double> value =
             answer.contains(QLatin1Char('-')) || answer.contains(QLatin1Char('.'))
                 ? std::nullopt
@@ -948,7 +973,8 @@ void frmMain::btnDel_Click()
         return;
     const std::int32_t number = document_.Attachments()[std::size_t(slot)].Number;
     const QString key = QStringLiteral("ATTACHMENT") + FormatNumber(number, Pattern::TwoDigits);
-    const Msg question = number == document_.Table().IniAttachment ? Msg::DeleteInitialQuestion : Msg::DeleteQuestion;
+    const Msg question = number == document_.Table().IniAttachment ? Msg::DeleteInitialQuestion
+                                                                   : Msg::DeleteQuestion;
     if (dialogs_.MsgBox(key + state_.messages(question), MsgButtons::YesNo, MsgIcon::Question) !=
         MsgAnswer::Yes)
         return;
@@ -975,7 +1001,8 @@ QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
     OpenFileRequest request;
     request.title = state_.messages(Msg::OpenDialogTitle);
     request.filter = FileCaption + QStringLiteral("(") + Suffix + QStringLiteral(")|*") + Suffix +
-                     QStringLiteral("|") + state_.messages(Msg::AllFilesFilter) + QStringLiteral("|*.*");
+                     QStringLiteral("|") + state_.messages(Msg::AllFilesFilter) +
+                     QStringLiteral("|*.*");
     request.defaultExtension = Suffix;
     request.fileName = InitFileName;
     request.directory = InitDirectry;
@@ -990,7 +1017,8 @@ QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
 void frmMain::cmdFile_Click()
 {
     const QString current = document_.Current().Name();
-    const QString chosen = FileChoice(initFile_, initDir_, state_.messages(Msg::MtlFileType), QStringLiteral(".mtl"));
+    const QString chosen =
+        FileChoice(initFile_, initDir_, state_.messages(Msg::MtlFileType), QStringLiteral(".mtl"));
     if (chosen.isEmpty() || chosen == current)
         return;
     LoadAfterAsking(chosen);
@@ -1021,9 +1049,10 @@ void frmMain::btnEnd_Click()
     close();
     if (FileExists(name) && state_.settings.OpenEditorOnEnd) {
         if (!startEditor || !startEditor(state_.settings.TextEditorPath, {name})) {
-            const QByteArray line = QStringLiteral("quillmark: could not start the text editor \"%1\"\n")
-                                        .arg(state_.settings.TextEditorPath)
-                                        .toLocal8Bit();
+            const QByteArray line =
+                QStringLiteral("quillmark: could not start the text editor \"%1\"\n")
+                    .arg(state_.settings.TextEditorPath)
+                    .toLocal8Bit();
             std::fputs(line.constData(), stderr);
         }
     }
