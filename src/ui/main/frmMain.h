@@ -78,14 +78,14 @@ private:
     bool ConfirmOverwrite();
     // What went wrong with the file, with the OS's reason and a backup left behind.
     void ShowFileProblem(FileProblem problem, const QString &reason, const QString &backupLeft);
-    // Message 69 over the lines the load dropped or saving will change.
+    // Msg::LinesNotKept over the lines the load dropped or saving will change.
     void ShowFindings();
     // After a load: edits a crash left behind, or the backup of an
     // interrupted save, offered as unsaved edits.
     void OfferLeftovers();
     bool OfferRecoveryCopy();
     void OfferBackup();
-    // Message 75: a leftover that cannot be used, left where it is.
+    // Msg::LeftoverUnusable: a leftover that cannot be used, left where it is.
     void TellUnusable(const QString &path, const QString &reason);
 
     // Undo and redo: the typing in the focused field while there is some,
