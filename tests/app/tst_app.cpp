@@ -67,11 +67,30 @@ struct Folder {
     }
 };
 
-struct ParseCase { QByteArray bytes; MessageFileResult result; int maxIndex; Entries entries; };
-struct ShippedCase { QString path, language; };
-struct StartCase { const char *name; QByteArray before, after = {}; bool openEditor = false; int slotCount = 10; };
-struct FilesCase { QStringList present; QString settings, messages; };
-struct MainCase { const char *name; QByteArray messages; QString commandLine, shown; };
+struct ParseCase {
+    QByteArray bytes;
+    MessageFileResult result;
+    int maxIndex;
+    Entries entries;
+};
+struct ShippedCase {
+    QString path, language;
+};
+struct StartCase {
+    const char *name;
+    QByteArray before, after = {};
+    bool openEditor = false;
+    int slotCount = 10;
+};
+struct FilesCase {
+    QStringList present;
+    QString settings, messages;
+};
+struct MainCase {
+    const char *name;
+    QByteArray messages;
+    QString commandLine, shown;
+};
 
 }  // namespace
 
@@ -83,35 +102,33 @@ private slots:
     void parse_data()
     {
         QTest::addColumn<ParseCase>("c");
-        auto ok = [](const char *name, const QByteArray &b, int max, const Entries &e)
-        { QTest::newRow(name) << ParseCase{b, MessageFileResult::Ok, max, e}; };
+        auto ok = [](const char *name, const QByteArray &b, int max, const Entries &e) { QTest::newRow(name) << ParseCase{b, MessageFileResult::Ok, max, e}; };
         ok("texts: quotes, comments, tabs", "# c\r\nMAX_INDEX = 12 # 12\r\nGSTR(1) = \"a # b\"\r\n"
-           "# GSTR(2) = \"gone\"\r\nGSTR(3) = \"#\"\r\nGSTR(4) =\tt\t\r\nGSTR(5) = \"  w  \"\r\n"
-           "GSTR(6) = plain text  \r\nGSTR(7) = \"open\r\nGSTR(8) = \"\r\nGSTR(9) = closed\"\r\nGSTR(10) = \"\"\"\r\n"
-           "GSTR(11) = \"in \"q\" kept\"\r\nGSTR(12)\r\n", 12, {{1, "a"}, {4, "\tt\t"}, {5, "  w  "}, {6, "plain text"},
-           {7, "open"}, {9, "closed"}, {10, "\""}, {11, "in \"q\" kept"}});
+                                            "# GSTR(2) = \"gone\"\r\nGSTR(3) = \"#\"\r\nGSTR(4) =\tt\t\r\nGSTR(5) = \"  w  \"\r\n"
+                                            "GSTR(6) = plain text  \r\nGSTR(7) = \"open\r\nGSTR(8) = \"\r\nGSTR(9) = closed\"\r\nGSTR(10) = \"\"\"\r\n"
+                                            "GSTR(11) = \"in \"q\" kept\"\r\nGSTR(12)\r\n",
+           12, {{1, "a"}, {4, "\tt\t"}, {5, "  w  "}, {6, "plain text"}, {7, "open"}, {9, "closed"}, {10, "\""}, {11, "in \"q\" kept"}});
         ok("GSTR forms", "MAX_INDEX = 20\r\ngstr(7)=x\r\nGSTR 8 = no\r\nMYGSTR(9)=in a word\r\ntext = GSTR(10)\r\n"
-           "GSTR(11 = no close\r\n(12)GSTR = no\r\nGSTR(abc) = no\r\nGSTR() = no\r\nGSTR(1e1)x = exponent\r\n"
-           "GSTR(13)\r\nGSTR)(14) = first open after\r\n", 20,
+                         "GSTR(11 = no close\r\n(12)GSTR = no\r\nGSTR(abc) = no\r\nGSTR() = no\r\nGSTR(1e1)x = exponent\r\n"
+                         "GSTR(13)\r\nGSTR)(14) = first open after\r\n",
+           20,
            {{7, "x"}, {9, "in a word"}, {10, "exponent"}, {14, "first open after"}});
         ok("indexes halves to even, later wins, out of range ignored", "MAX_INDEX = 10.5\r\nGSTR(7)=x\r\n"
-           "Gstr( 7 )=y\r\nGSTR(5.5)=six\r\nGSTR(4.5)=four\r\nGSTR(0.4)=zero\r\nGSTR(10)=ten\r\nGSTR(11)=eleven\r\n"
-           "GSTR(-1)=minus\r\n", 10, {{7, "y"}, {6, "six"}, {4, "four"}, {0, "zero"}, {10, "ten"}});
+                                                                       "Gstr( 7 )=y\r\nGSTR(5.5)=six\r\nGSTR(4.5)=four\r\nGSTR(0.4)=zero\r\nGSTR(10)=ten\r\nGSTR(11)=eleven\r\n"
+                                                                       "GSTR(-1)=minus\r\n",
+           10, {{7, "y"}, {6, "six"}, {4, "four"}, {0, "zero"}, {10, "ten"}});
         ok("the first numeric MAX_INDEX, anywhere in a line", "GSTR(1)=early\r\nGSTR(70000)=x\r\nMAX_INDEX = many\r\n"
-           "GSTR(0)=x\r\n  the max_index of it = 3\r\nMAX_INDEX = 10\r\nGSTR(2)=late\r\nGSTR(5)=b\r\n", 3,
+                                                              "GSTR(0)=x\r\n  the max_index of it = 3\r\nMAX_INDEX = 10\r\nGSTR(2)=late\r\nGSTR(5)=b\r\n",
+           3,
            {{2, "late"}});
         ok("windows-31j, invalid bytes, every line end", "MAX_INDEX=4\rGSTR(1)=a\nGSTR(2)=\"\x95\xdb\x91\xb6\"\r\n"
-           "GSTR(3)=\"a\x81\"\r\nGSTR(4)=\xff", 4, {{1, "a"}, {2, "保存"}, {3, "a\uFFFD"}, {4, "\uFFFD"}});
+                                                         "GSTR(3)=\"a\x81\"\r\nGSTR(4)=\xff",
+           4, {{1, "a"}, {2, "保存"}, {3, "a\uFFFD"}, {4, "\uFFFD"}});
         ok("MAX_INDEX zero", "MAX_INDEX=0\r\nGSTR(0)=only\r\n", 0, {{0, "only"}});
         ok("largest table", "MAX_INDEX = 32767.4\r\nGSTR(32767)=end\r\n", 32767, {{32767, "end"}});
         const auto none = MessageFileResult::NoMaxIndex, failed = MessageFileResult::Failed;
         for (const auto &[name, bytes, result] :
-             {std::tuple{"empty file", "", none}, {"MAX_INDEX beyond 16 bits", "MAX_INDEX = 32767.5\r\n", failed},
-              {"no MAX_INDEX line", "GSTR(0)=x\r\n# MAX_INDEX = 5\r\nMAX_INDEX 5\r\n", none},
-              {"MAX_INDEX below 0", "MAX_INDEX = -1\r\n", failed},
-              {"MAX_INDEX far beyond", "MAX_INDEX = 1e300\r\n", failed},
-              {"index beyond 16 bits", "MAX_INDEX = 5\r\nGSTR(1)=a\r\nGSTR(70000)=x\r\n", failed},
-              {"negative index beyond 16 bits", "MAX_INDEX = 5\r\nGSTR(-40000)=x\r\n", failed}})
+             {std::tuple{"empty file", "", none}, {"MAX_INDEX beyond 16 bits", "MAX_INDEX = 32767.5\r\n", failed}, {"no MAX_INDEX line", "GSTR(0)=x\r\n# MAX_INDEX = 5\r\nMAX_INDEX 5\r\n", none}, {"MAX_INDEX below 0", "MAX_INDEX = -1\r\n", failed}, {"MAX_INDEX far beyond", "MAX_INDEX = 1e300\r\n", failed}, {"index beyond 16 bits", "MAX_INDEX = 5\r\nGSTR(1)=a\r\nGSTR(70000)=x\r\n", failed}, {"negative index beyond 16 bits", "MAX_INDEX = 5\r\nGSTR(-40000)=x\r\n", failed}})
             QTest::newRow(name) << ParseCase{bytes, result, 1, {{1, "old"}}};  // the table as it was
     }
     void parse()
@@ -144,7 +161,7 @@ private slots:
         const int last = int(Msg::OutlineDescription);
         QVERIFY(table.MaxIndex() == last && table.Language() == c.language);
         const QList<Msg> optional{Msg::AddButton, Msg::DeleteButton};  // the Japanese file leaves them out
-        const QList<int> unused{33, 44, 45, 46, 48, 49};                  // numbers with no use at all
+        const QList<int> unused{33, 44, 45, 46, 48, 49};               // numbers with no use at all
         for (int n = 0; n <= last; ++n)
             QVERIFY2(optional.contains(Msg(n)) || unused.contains(n) || !table.Text(n).trimmed().isEmpty(),
                      QByteArray::number(n));
@@ -159,8 +176,7 @@ private slots:
         QVERIFY(WriteIniValue(f.state, "Config", "Init Dir", dir) && !WriteIniValue(f.state, "Config", "F", "a€"));
         QCOMPARE(ReadIniValue(f.state, "Config", "Init Dir"), dir.left(254));
         QCOMPARE(ReadBytes(f.ini), "[Config]\r\nInit Dir=" + dir.toLatin1() + "\r\n");
-        const QList<std::pair<QString, int>> counts{{"12.5", 12}, {"13.5", 14}, {"many", 10}, {"0", 1}, {"0.5", 1},
-                                                    {"-3", 1}, {"99999", 32767}, {"1e400", 10}};
+        const QList<std::pair<QString, int>> counts{{"12.5", 12}, {"13.5", 14}, {"many", 10}, {"0", 1}, {"0.5", 1}, {"-3", 1}, {"99999", 32767}, {"1e400", 10}};
         for (const auto &[text, count] : counts) QVERIFY2(AttachCountFrom(text) == count, qPrintable(text));
         // Held writes that cannot be written are told of too: where the user's settings folder would be lies a file.
         Folder g;
@@ -174,16 +190,18 @@ private slots:
         const QByteArray vi = "[Config]\r\nTextEditor=vi\r\n", count10 = "[Comfig]\r\nATTACH MAX COUNT=10\r\n";
         const QByteArray created = "[Config]\r\nTextEditor=" + kDefaultTextEditor.toLatin1() + "\r\n" + count10;
         const QByteArray other = "; mine\r\n" + vi + "Init Dir=/d/\r\n\r\n[Other]\r\nx=1\r\n";
-        const StartCase rows[] = {  // no after: left as it was
-            {"no settings file: the user's, with the defaults", kNone, created},
-            {"other lines kept", other, other + count10},
-            {"blank TextEditor gets the default", "[Config]\r\nTextEditor=  \r\n" + count10, created},
-            {"Check 0 opens the editor; count letters stay",
-             "[Config]\r\nCheck=0\r\nTextEditor=vi\r\n[Comfig]\r\nATTACH MAX COUNT=many\r\n", {}, true},
-            {"empty Check, Check elsewhere", "[Other]\r\nCheck=1\r\n[Config]\r\nCheck=\r\nTextEditor=vi\r\n" + count10},
-            {"count rounded", vi + "[Comfig]\r\nATTACH MAX COUNT=13.5\r\n", {}, false, 14},
-            {"count in Config is not seen", vi + "ATTACH MAX COUNT=20\r\n", vi + "ATTACH MAX COUNT=20\r\n" + count10},
-            {"undecodable file: left alone, defaults used", "[Config]\r\nCheck=1\r\n\xff\x81\r\n"}};
+        const StartCase rows[] = {// no after: left as it was
+                                  {"no settings file: the user's, with the defaults", kNone, created},
+                                  {"other lines kept", other, other + count10},
+                                  {"blank TextEditor gets the default", "[Config]\r\nTextEditor=  \r\n" + count10, created},
+                                  {"Check 0 opens the editor; count letters stay",
+                                   "[Config]\r\nCheck=0\r\nTextEditor=vi\r\n[Comfig]\r\nATTACH MAX COUNT=many\r\n",
+                                   {},
+                                   true},
+                                  {"empty Check, Check elsewhere", "[Other]\r\nCheck=1\r\n[Config]\r\nCheck=\r\nTextEditor=vi\r\n" + count10},
+                                  {"count rounded", vi + "[Comfig]\r\nATTACH MAX COUNT=13.5\r\n", {}, false, 14},
+                                  {"count in Config is not seen", vi + "ATTACH MAX COUNT=20\r\n", vi + "ATTACH MAX COUNT=20\r\n" + count10},
+                                  {"undecodable file: left alone, defaults used", "[Config]\r\nCheck=1\r\n\xff\x81\r\n"}};
         for (const StartCase &c : rows) QTest::newRow(c.name) << c;
     }
     void initApplication()
@@ -237,13 +255,7 @@ private slots:
         QTest::addColumn<MainCase>("c");
         const QString ja = "はい(&Y)", en = "&Yes";
         const MainCase rows[] = {
-            {"no file", kMessages, "", ja}, {"no valid MAX_INDEX", "GSTR(1) = \"one\"\r\n", "", kMessageFileBad},
-            {"in quotes", kMessages, "\"/data/a.mtl\"", ja}, {"longer extension", kMessages, "/data/a.mtlx", ja},
-            {"any case, blanks inside, trimmed", kMessages, "  /my data/b c.MtL \t", "file:/my data/b c.MtL"},
-            {"message file missing", kNone, "/data/a.mtl", kMessageFileMissing},
-            {"LANGUAGE before MAX_INDEX, quoted", "language = \"en\"\r\nMAX_INDEX = 61\r\n", "", en},
-            {"the later LANGUAGE line", "LANGUAGE = en\r\nMAX_INDEX = 61\r\nLANGUAGE = ja # x\r\n", "", ja},
-            {"MAX_INDEX out of range", "MAX_INDEX = 99999\r\n", "", kMessageFileBad}};
+            {"no file", kMessages, "", ja}, {"no valid MAX_INDEX", "GSTR(1) = \"one\"\r\n", "", kMessageFileBad}, {"in quotes", kMessages, "\"/data/a.mtl\"", ja}, {"longer extension", kMessages, "/data/a.mtlx", ja}, {"any case, blanks inside, trimmed", kMessages, "  /my data/b c.MtL \t", "file:/my data/b c.MtL"}, {"message file missing", kNone, "/data/a.mtl", kMessageFileMissing}, {"LANGUAGE before MAX_INDEX, quoted", "language = \"en\"\r\nMAX_INDEX = 61\r\n", "", en}, {"the later LANGUAGE line", "LANGUAGE = en\r\nMAX_INDEX = 61\r\nLANGUAGE = ja # x\r\n", "", ja}, {"MAX_INDEX out of range", "MAX_INDEX = 99999\r\n", "", kMessageFileBad}};
         for (const MainCase &c : rows) QTest::newRow(c.name) << c;
     }
     void main()
@@ -255,14 +267,12 @@ private slots:
         QCOMPARE(started, c.shown != kMessageFileMissing && c.shown != kMessageFileBad);
         // Every default in one write, after the window's load: the file was as it had been until then.
         const QByteArray config = "[Config]\r\nCheck=1\r\nTextEditor=" + kDefaultTextEditor.toLatin1() + "\r\n";
-        QCOMPARE(ReadBytes(f.ini), config + (started ? "Init Dir=/d/\r\nInit File=\r\n" : "")
-                                       + "[Comfig]\r\nATTACH MAX COUNT=10\r\n");
+        QCOMPARE(ReadBytes(f.ini), config + (started ? "Init Dir=/d/\r\nInit File=\r\n" : "") + "[Comfig]\r\nATTACH MAX COUNT=10\r\n");
         QVERIFY(!started || f.settingsAtLoad == "[Config]\r\nCheck=1\r\n");
         QVERIFY(set.AppPath == f.bin && set.IniPath == f.ini);
         QCOMPARE(f.dialogs.texts(), started ? QStringList() : QStringList{c.shown});
         const FakeDialogs::Box box = f.dialogs.boxes.value(0);
-        QVERIFY(started || (box.title == "Quillmark" && box.icon == MsgIcon::Critical && box.buttons == MsgButtons::Ok
-                            && f.log.isEmpty() && !f.state.messages.Loaded() && set.CommandLine.isEmpty()));
+        QVERIFY(started || (box.title == "Quillmark" && box.icon == MsgIcon::Critical && box.buttons == MsgButtons::Ok && f.log.isEmpty() && !f.state.messages.Loaded() && set.CommandLine.isEmpty()));
         if (!started) return;
         QCOMPARE(f.log, QStringList({"slots:10", "show"}) + (file ? QStringList{c.shown} : QStringList()));
         QVERIFY(set.OpenEditorOnEnd != file && set.CommandLine == c.commandLine.trimmed());

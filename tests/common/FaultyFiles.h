@@ -8,13 +8,16 @@
 
 #include <cerrno>
 #include <map>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 class FaultyFiles : public PosixFileLayer {
 public:
-    enum class Mode { None, Once, FromThenOn, Kill };
-    explicit FaultyFiles(int failAt = 0, Mode mode = Mode::None) : failAt_(failAt), mode_(mode) {}
+    enum class Mode { None,
+                      Once,
+                      FromThenOn,
+                      Kill };
+    explicit FaultyFiles(int failAt = 0, Mode mode = Mode::None) : failAt_(failAt), mode_(mode) { }
     int Operations() const { return count_; }
     void Arm(int failAt, Mode mode) { *this = FaultyFiles(failAt, mode); }  // counts afresh from the next operation
     bool noHardLinks = false;
@@ -26,9 +29,14 @@ public:
     int ReadLink(const QByteArray &p, QByteArray &t) override { return Go() ? P::ReadLink(p, t) : EIO; }
     int Unlink(const QByteArray &p) override { return Log("unlink", p, Go() ? P::Unlink(p) : EIO); }
     int Link(const QByteArray &a, const QByteArray &b) override
-    { return Log("link " + Name(a), b, !Go() ? EIO : noHardLinks ? EPERM : P::Link(a, b)); }
+    {
+        return Log("link " + Name(a), b, !Go() ? EIO : noHardLinks ? EPERM
+                                                                   : P::Link(a, b));
+    }
     int Rename(const QByteArray &a, const QByteArray &b) override
-    { return Log("rename " + Name(a), b, Go() ? P::Rename(a, b) : EIO); }
+    {
+        return Log("rename " + Name(a), b, Go() ? P::Rename(a, b) : EIO);
+    }
     int CreateNew(const QByteArray &p, mode_t m, int &fd) override { return Open(p, fd, Go() ? P::CreateNew(p, m, fd) : EIO); }
     int OpenRead(const QByteArray &p, int &fd) override { return Go() ? P::OpenRead(p, fd) : EIO; }
     int OpenWrite(const QByteArray &p, int &fd) override { return Open(p, fd, Go() ? P::OpenWrite(p, fd) : EIO); }
@@ -47,13 +55,20 @@ public:
 
 private:
     static QString Name(const QByteArray &path)
-    { const QString name = QString::fromLocal8Bit(path.mid(path.lastIndexOf('/') + 1)); return name.startsWith('.') ? "temp" : name; }
+    {
+        const QString name = QString::fromLocal8Bit(path.mid(path.lastIndexOf('/') + 1));
+        return name.startsWith('.') ? "temp" : name;
+    }
     int Log(const QString &what, const QByteArray &path, int err)
     {
         if (err == 0) log << (path.isEmpty() ? what : what + ' ' + Name(path)), logAt.push_back(count_);
         return err;
     }
-    int Open(const QByteArray &path, int &fd, int err) { if (err == 0) paths_[fd] = path; return err; }
+    int Open(const QByteArray &path, int &fd, int err)
+    {
+        if (err == 0) paths_[fd] = path;
+        return err;
+    }
     std::map<int, QByteArray> paths_;
     // False: this operation fails.
     bool Go()

@@ -4,7 +4,13 @@
 #include <QTest>
 
 inline QByteArray ReadBytes(const QString &path)
-{ QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>"); }
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
 inline bool WriteBytes(const QString &path, const QByteArray &bytes)
-{ QFile f(path); return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size(); }
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 template <typename... T, typename... Names> void Columns(Names... names) { (QTest::addColumn<T>(names), ...); }

@@ -1,11 +1,11 @@
 // The model: numbers and tokens, the slot order, the MTL reader and writer.
+#include "TestFiles.h"
 #include "model/LineDiff.h"
 #include "model/MtlFile.h"
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "model/Tokens.h"
 #include "platform/TextFile.h"
-#include "TestFiles.h"
 
 #include <QDir>
 #include <QProcess>
@@ -32,8 +32,10 @@ QString Show(double v) { return std::isnan(v) ? "refused" : QString::number(v, '
 template <typename T> QString Show(const std::optional<T> &v) { return v ? Show(double(*v)) : "refused"; }
 
 struct State {  // a table of n slots, and its file calls
-    PosixFileLayer files; MachineTable t; AttachmentSlots a;
-    explicit State(int n) : a(std::size_t(n)) {}
+    PosixFileLayer files;
+    MachineTable t;
+    AttachmentSlots a;
+    explicit State(int n) : a(std::size_t(n)) { }
     SaveResult Write(const QString &path) { return WriteMtlFile(files, path, t, a); }
     LoadResult Read(const QString &path) { return ReadMtlFile(path, int(a.size()), t, a); }
 };
@@ -55,8 +57,7 @@ QString Dump(const MachineTable &t, const AttachmentSlots &a)
     say("name", t.MachineName.str().trimmed());
     say("change", t.AttachChangeCode);
     say("design", t.AttachDesignCode);
-    const std::pair<QString, AxisValues> axes[] = {{"stroke", t.Stroke}, {"feed", t.MaxFeed}, {"accel", t.MaxAccel},
-                                                   {"rapid", t.RapidFeed}, {"raccel", t.RapidAccel}};
+    const std::pair<QString, AxisValues> axes[] = {{"stroke", t.Stroke}, {"feed", t.MaxFeed}, {"accel", t.MaxAccel}, {"rapid", t.RapidFeed}, {"raccel", t.RapidAccel}};
     for (const auto &[key, values] : axes)
         for (std::size_t i = 0; i < 3; ++i) put(key + AxisNames[i], values[i]);
     put("time", t.ToolChangeTime);
@@ -68,8 +69,7 @@ QString Dump(const MachineTable &t, const AttachmentSlots &a)
         QStringList stages;
         for (std::size_t k = 0; k < 5; ++k) stages << QString("%1x%2").arg(r.Width[k]).arg(r.Height[k]);
         while (stages.endsWith("0x0")) stages.removeLast();
-        const QString att = QString("%1|%2|%3|%4|%5").arg(r.Number).arg(r.ShapeType).arg(r.ShapeNumber)
-                                .arg(stages.join(','), r.AttachName.str().trimmed());
+        const QString att = QString("%1|%2|%3|%4|%5").arg(r.Number).arg(r.ShapeType).arg(r.ShapeNumber).arg(stages.join(','), r.AttachName.str().trimmed());
         held << (att == "0|0|0||" ? "-" : "att=" + att);
     }
     while (held.endsWith("-")) held.removeLast();
@@ -79,11 +79,27 @@ QString Dump(const MachineTable &t, const AttachmentSlots &a)
 const QStringList kProblems{"saved", "not an MTL file", "too large", "no folder", "not saved"};
 QString Said(const SaveResult &r) { return kProblems[int(r.problem)] + ": " + r.reason; }
 
-struct NumberCase { QString text; double value, single, int32, int16; };
-struct FormatCase { double value; NumberPattern pattern; QString text; };
-struct LineCase { QString text; bool recognised; QString dump = {}, findings = {}, written = {}; };
+struct NumberCase {
+    QString text;
+    double value, single, int32, int16;
+};
+struct FormatCase {
+    double value;
+    NumberPattern pattern;
+    QString text;
+};
+struct LineCase {
+    QString text;
+    bool recognised;
+    QString dump = {}, findings = {}, written = {};
+};
 // name: "written>opened" or both; content "@big": over the size limit; after: the table after, "": nothing loads.
-struct LoadCase { QString name; QByteArray content; FileProblem problem; QString after; };
+struct LoadCase {
+    QString name;
+    QByteArray content;
+    FileProblem problem;
+    QString after;
+};
 
 }  // namespace
 
@@ -98,16 +114,7 @@ private slots:
         QTest::addColumn<NumberCase>("c");
         const double no = NAN, fmax = FLT_MAX, nearInf = 0x1.ffffffp+127;
         QList<NumberCase> rows{
-            {"-12.", -12, -12, -12, -12}, {"+.5", .5, .5, 0, 0}, {"25e-1", 2.5, 2.5, 2, 2},
-            {"1.5E3", 1500, 1500, 1500, 1500}, {" \t13.5\t ", 13.5, 13.5, 14, 14}, {"-2.5", -2.5, -2.5, -2, -2},
-            {"2.5000001", 2.5000001, 2.5000001f, 3, 3}, {"1e-400", 0, 0, 0, 0}, {QString(400, '0') + "1", 1, 1, 1, 1},
-            {"32767", 32767, 32767, 32767, 32767}, {"32767.5", 32767.5, 32767.5, 32768, no},
-            {"-32768", -32768, -32768, -32768, -32768}, {"2147483647", INT32_MAX, 0x1p31, INT32_MAX, no},
-            {"2147483648", 0x1p31, 0x1p31, no, no}, {"-2147483648", INT32_MIN, -0x1p31, INT32_MIN, no},
-            {"-2147483649", -0x1p31 - 1, -0x1p31, no, no}, {"3.402823467e38", 3.402823467e38, fmax, no, no},
-            {"-3.402823467e38", -3.402823467e38, -fmax, no, no}, {"3.4028235677973366e38", nearInf, no, no, no},
-            {"1e39", 1e39, no, no, no}, {"-1e300", -1e300, no, no, no},
-            {"1.7976931348623157e308", DBL_MAX, no, no, no}};
+            {"-12.", -12, -12, -12, -12}, {"+.5", .5, .5, 0, 0}, {"25e-1", 2.5, 2.5, 2, 2}, {"1.5E3", 1500, 1500, 1500, 1500}, {" \t13.5\t ", 13.5, 13.5, 14, 14}, {"-2.5", -2.5, -2.5, -2, -2}, {"2.5000001", 2.5000001, 2.5000001f, 3, 3}, {"1e-400", 0, 0, 0, 0}, {QString(400, '0') + "1", 1, 1, 1, 1}, {"32767", 32767, 32767, 32767, 32767}, {"32767.5", 32767.5, 32767.5, 32768, no}, {"-32768", -32768, -32768, -32768, -32768}, {"2147483647", INT32_MAX, 0x1p31, INT32_MAX, no}, {"2147483648", 0x1p31, 0x1p31, no, no}, {"-2147483648", INT32_MIN, -0x1p31, INT32_MIN, no}, {"-2147483649", -0x1p31 - 1, -0x1p31, no, no}, {"3.402823467e38", 3.402823467e38, fmax, no, no}, {"-3.402823467e38", -3.402823467e38, -fmax, no, no}, {"3.4028235677973366e38", nearInf, no, no, no}, {"1e39", 1e39, no, no, no}, {"-1e300", -1e300, no, no, no}, {"1.7976931348623157e308", DBL_MAX, no, no, no}};
         for (const QString &text : QStringList{"   ", ".", "-", "nan", "inf", "0x1A", "1,000", "1e", "1 000", "1e309",
                                                "9" + QString(400, '9'), "1e99999999999999999999", "１２"})
             rows.append({text, no, no, no, no});
@@ -130,20 +137,13 @@ private slots:
         // Singles: the shortest text, its decimals rounded half up at the third, whatever side of the
         // half the binary value lies. "####.###" is "######0.###" without a lone 0 before the point.
         const std::pair<float, const char *> singles[] = {
-            {500, "500."}, {12.5, "12.5"}, {.25, "0.25"}, {0, "0."}, {5, "5."}, {.5, "0.5"}, {2.25, "2.25"},
-            {-2, "-2."}, {1.23456f, "1.235"}, {1234.5678f, "1234.568"}, {.1f, "0.1"}, {.0005f, "0.001"},
-            {2.0005f, "2.001"}, {3.0015f, "3.002"}, {7.0035f, "7.004"}, {.0625f, "0.063"}, {-.0005f, "-0.001"},
-            {131072.125f, "131072.12"}, {65535.999f, "65536."}, {99999.99f, "99999.99"}, {16777217.f, "16777216."},
-            {9.9996f, "10."}, {.0004f, "0."}, {-.0004f, "0."}, {-FLT_MAX, "-340282346638528859811704183484516925440."},
-            {NAN, "0."}};
+            {500, "500."}, {12.5, "12.5"}, {.25, "0.25"}, {0, "0."}, {5, "5."}, {.5, "0.5"}, {2.25, "2.25"}, {-2, "-2."}, {1.23456f, "1.235"}, {1234.5678f, "1234.568"}, {.1f, "0.1"}, {.0005f, "0.001"}, {2.0005f, "2.001"}, {3.0015f, "3.002"}, {7.0035f, "7.004"}, {.0625f, "0.063"}, {-.0005f, "-0.001"}, {131072.125f, "131072.12"}, {65535.999f, "65536."}, {99999.99f, "99999.99"}, {16777217.f, "16777216."}, {9.9996f, "10."}, {.0004f, "0."}, {-.0004f, "0."}, {-FLT_MAX, "-340282346638528859811704183484516925440."}, {NAN, "0."}};
         for (const auto &[v, text] : singles) row(v, Pattern::Decimal, text);
         for (const auto &[v, text] : singles)
             row(v, Pattern::DecimalNoLead, QString(text).replace(QRegularExpression("^(-?)0\\."), "\\1."));
         const NumberPattern two = Pattern::TwoDigits, digits = Pattern::Digits, whole = Pattern::Whole;
         for (const auto &[v, p, text] :
-             {std::tuple{3., two, "03"}, {12., two, "12"}, {123., two, "123"}, {-3., two, "-03"}, {2., digits, "2"},
-              {15., digits, "15"}, {0., whole, "0"}, {-2., whole, "-2"}, {2147483647., whole, "2147483647"},
-              {0x1p60, whole, "1152921504606846976"}})
+             {std::tuple{3., two, "03"}, {12., two, "12"}, {123., two, "123"}, {-3., two, "-03"}, {2., digits, "2"}, {15., digits, "15"}, {0., whole, "0"}, {-2., whole, "-2"}, {2147483647., whole, "2147483647"}, {0x1p60, whole, "1152921504606846976"}})
             row(v, p, text);
     }
     void format()
@@ -154,14 +154,11 @@ private slots:
 
     void texts()
     {
-        for (const auto &[text, upper] : {std::pair{"name = abé", "NAME = ABÉ"}, {"straße", "STRAßE"},
-                                          {"`az{@AZ[ 09 stroke(x)", "`AZ{@AZ[ 09 STROKE(X)"},
-                                          {"\uFB01x", "\uFB01X"}, {"\U00010428", "\U00010400"}})
+        for (const auto &[text, upper] : {std::pair{"name = abé", "NAME = ABÉ"}, {"straße", "STRAßE"}, {"`az{@AZ[ 09 stroke(x)", "`AZ{@AZ[ 09 STROKE(X)"}, {"\uFB01x", "\uFB01X"}, {"\U00010428", "\U00010400"}})
             QCOMPARE(UpperSameLength(text), upper);
         QCOMPARE(UpperSameLength(QString(QChar(0xD800)) + "a"), QString(QChar(0xD800)) + "A");
         // GetToken: "source|separator" gives "token|rest"; only spaces are trimmed.
-        for (const auto &[in, out] : {std::pair{"NAME = ABC|=", "NAME|ABC"}, {"A = B = C|=", "A|B = C"}, {"=X|=", "|X"},
-                                      {"  STROKE  |=", "STROKE|"}, {"\tA\u3000, \tB\t |,", "\tA\u3000|\tB\t"}}) {
+        for (const auto &[in, out] : {std::pair{"NAME = ABC|=", "NAME|ABC"}, {"A = B = C|=", "A|B = C"}, {"=X|=", "|X"}, {"  STROKE  |=", "STROKE|"}, {"\tA\u3000, \tB\t |,", "\tA\u3000|\tB\t"}}) {
             QString source = QString(in).section('|', 0, 0), token = GetToken(source, QString(in).section('|', 1));
             QCOMPARE(token + "|" + source, out);
         }
@@ -173,7 +170,7 @@ private slots:
     {
         auto patch = [](const QStringList &from, const QString &diff) {
             QStringList out, lines = diff.split('\n').mid(2);  // after the two names
-            int next = 0;  // the next line of from to copy
+            int next = 0;                                      // the next line of from to copy
             for (const QString &line : lines) {
                 if (line.startsWith("@@")) {
                     const int start = line.section(' ', 1, 1).mid(1).section(',', 0, 0).toInt();
@@ -215,8 +212,7 @@ private slots:
             const int top = std::array{8, 40000, INT32_MAX}[round % 3];
             for (AttachmentRecord &r : a) {
                 const int kind = pick(0, 9);  // 0 free, 1 deleted, 2 and 3 incomplete
-                if (kind) r = {kind == 1 ? 0 : pick(-5, top), qint16(kind == 3 ? 0 : pick(1, 9)),
-                    qint16(kind == 2 ? 0 : pick(1, 2)), {float(&r - a.data())}, {0, 0, 0, 0, 1}, QString("N")};
+                if (kind) r = {kind == 1 ? 0 : pick(-5, top), qint16(kind == 3 ? 0 : pick(1, 9)), qint16(kind == 2 ? 0 : pick(1, 2)), {float(&r - a.data())}, {0, 0, 0, 0, 1}, QString("N")};
                 if (kind > 3 && r.Number > 0) kept.push_back(r);
             }
             std::stable_sort(kept.begin(), kept.end(), [](auto &x, auto &y) { return x.Number < y.Number; });
@@ -239,10 +235,12 @@ private slots:
         const LineCase rows[] = {
             {"name = straße", 1, "name=STRAßE"},
             {"NAME = ABCDEFGHIJKLMNOPQRSTUVWXYZ", 1, "name=ABCDEFGHIJKLMNOPQRST", "Changed"},
-            {"NAME(X) = A", 0, "", "Unrecognised"}, {"STROKE(W) = 500", 0, "", "Unrecognised"},
+            {"NAME(X) = A", 0, "", "Unrecognised"},
+            {"STROKE(W) = 500", 0, "", "Unrecognised"},
             {"STROKE = 500", 0, "", "Unrecognised"},
             {"STROKE(X) = 1\nSTROKE(X) = 2", 1, "strokeX=2", "Superseded", "STROKE(X) = 2."},
-            {"STROKE(X) = -5", 1, "", "Changed"}, {"STROKE ( x ) = 500", 1, "strokeX=500", "", "STROKE(X) = 500."},
+            {"STROKE(X) = -5", 1, "", "Changed"},
+            {"STROKE ( x ) = 500", 1, "strokeX=500", "", "STROKE(X) = 500."},
             {"stroke(z = 1234.5678", 1, "strokeZ=1234.57", "Rounded", "STROKE(Z) = 1234.568"},
             {"RAPID(Y) = 36000", 1, "rapidY=36000", "", "RAPID(Y) = 36000."},
             {"rapid acceleration(z) = .5", 1, "raccelZ=0.5", "", "RAPID ACCELERATION(Z) = 0.5"},
@@ -250,20 +248,26 @@ private slots:
             {"MAXIMUM FEEDRATE(Z) = 800", 1, "feedZ=800", "", "MAXIMUM FEEDRATE(Z) = 800."},
             {"maximum acceleration(x) = 0.3", 1, "accelX=0.3", "", "MAXIMUM ACCELERATION(X) = 0.3"},
             {"TOOL CHANGE TIME = .5", 1, "time=0.5", "", "TOOL CHANGE TIME = .5"},
-            {"TOOL CHANGE TIME = fast", 1, "", "NotNumeric"}, {"TOOL CHANGE TIME = 1e39", 1, "", "NotNumeric"},
+            {"TOOL CHANGE TIME = fast", 1, "", "NotNumeric"},
+            {"TOOL CHANGE TIME = 1e39", 1, "", "NotNumeric"},
             // Saving keeps three decimals: told when the written text reads back as another value.
             {"TOOL CHANGE TIME = 2.0005", 1, "time=2.0005", "Rounded", "TOOL CHANGE TIME = 2.001"},
             {"STROKE(Y) = 0.0004", 1, "strokeY=0.0004", "Rounded", "STROKE(Y) = 0."},
             {"STROKE(Y) = 0.001", 1, "strokeY=0.001", "", "STROKE(Y) = 0.001"},
             {"STROKE(Y) = 1e20", 1, "strokeY=1e+20", "", "STROKE(Y) = 100000002004087734272."},
-            {"ini = attachment 7", 1, "ini=7", "", "INI = ATTACHMENT07"}, {"INI = 3", 0, "", "Unrecognised"},
+            {"ini = attachment 7", 1, "ini=7", "", "INI = ATTACHMENT07"},
+            {"INI = 3", 0, "", "Unrecognised"},
             {"INI = ATTACHMENT2.5", 1, "ini=2", "Rounded", "INI = ATTACHMENT02"},
-            {"INI = ATTACHMENT99999999999", 1, "", "NotNumeric"}, {"ATC TYPE = WAIT 2", 1, "", "Changed"},
+            {"INI = ATTACHMENT99999999999", 1, "", "NotNumeric"},
+            {"ATC TYPE = WAIT 2", 1, "", "Changed"},
             {"ATC TYPE = wait2", 1, "atc=2", "", "ATC TYPE = WAIT2"},
             {"ATC TYPE = direct", 1, "atc=0", "", "ATC TYPE = DIRECT"},
             {"attach change code = m60", 1, "change=M60", "", "ATTACH CHANGE CODE = M60"},
-            {"ATTACH DESIGN CODE = T = 1", 1, "design=T = 1", "", "ATTACH DESIGN CODE = T = 1"}, {"# NAME = X", 0},
-            {"      ", 0}, {"  # NAME = X", 0, "", "Unrecognised"}, {"\tNAME = X", 0, "", "Unrecognised"},
+            {"ATTACH DESIGN CODE = T = 1", 1, "design=T = 1", "", "ATTACH DESIGN CODE = T = 1"},
+            {"# NAME = X", 0},
+            {"      ", 0},
+            {"  # NAME = X", 0, "", "Unrecognised"},
+            {"\tNAME = X", 0, "", "Unrecognised"},
             {"ATTACHMENT01(X) = SQUARE/1,2", 0, "", "Unrecognised"},
             // Attachment lines: alone they load nothing, but fill slot 0.
             {a1 + "SQUARE/10,20,0,0,ARM", 0, "att=1|1|1|10x20|ARM", "", sq + "10.,20.,ARM" + pad17},
@@ -291,8 +295,10 @@ private slots:
             {a1 + "SQUARE/10.0005,20,30,40.1234", 0, "att=1|1|1|10.0005x20,30x40.1234|", "Rounded",
              sq + "10.001,20.,30.,40.123"},
             {"ATTACHMENT1.5 = SQUARE/10,20", 0, "att=2|1|1|10x20|", "Rounded", "ATTACHMENT02 = SQUARE/10.,20."},
-            {"ATTACHMENT0 = SQUARE/1,2", 0, "", "BadNumber"}, {"ATTACHMENT0.7 = SQUARE/1,2", 0, "", "BadNumber"},
-            {"ATTACHMENT = SQUARE/1,2", 0, "", "BadNumber"}, {"ATTACHMENT99999999999 = SQUARE/1,2", 0, "", "BadNumber"},
+            {"ATTACHMENT0 = SQUARE/1,2", 0, "", "BadNumber"},
+            {"ATTACHMENT0.7 = SQUARE/1,2", 0, "", "BadNumber"},
+            {"ATTACHMENT = SQUARE/1,2", 0, "", "BadNumber"},
+            {"ATTACHMENT99999999999 = SQUARE/1,2", 0, "", "BadNumber"},
             // A long line is cut item by item; only the last item is kept beyond the stages.
             {a1 + "SQUARE/1,2," + QString("3,").repeated(100000) + "ARM", 0, "att=1|1|1|1x2,3x3,3x3,3x3,3x3|ARM",
              "Dropped", sq + "1.,2.,3.,3.,3.,3.,3.,3.,3.,3.,ARM" + pad17}};
@@ -331,11 +337,14 @@ private slots:
         read("# c\rNAME = A\nSTROKE(X) = 5", "name=A strokeX=5");
         // Two of these characters end in the byte 0x5C, the "\" of ASCII.
         read("NAME = \x95\x5c\x8e\xa6\x83\x5c\x83\x74\x83\x67 \xb6\xc5 vm5\r\n"
-             "ATTACHMENT01 = SQUARE/1,2,\x83\x41\x83\x80\r\n", "name=表示ソフト ｶﾅ VM5 att=1|1|1|1x2|アム");
+             "ATTACHMENT01 = SQUARE/1,2,\x83\x41\x83\x80\r\n",
+             "name=表示ソフト ｶﾅ VM5 att=1|1|1|1x2|アム");
         read("NAME = S\r\nATTACHMENT12 = SQUARE/10,20,TWELVE\r\nATTACHMENT03 = CIRCLE/10,20,BAD\r\n"
-             "ATTACHMENT3 = SQUARE/1,2,THREE\r\n", "name=S att=3|1|1|1x2|THREE att=12|1|1|10x20|TWELVE");
+             "ATTACHMENT3 = SQUARE/1,2,THREE\r\n",
+             "name=S att=3|1|1|1x2|THREE att=12|1|1|10x20|TWELVE");
         read("NAME = C\r\nATTACHMENT4 = SQUARE/1,2\r\nATTACHMENT3 = SQUARE/1,2\r\nATTACHMENT2 = SQUARE/1,2\r\n"
-             "ATTACHMENT1 = SQUARE/1,2\r\n", "name=C att=2|1|1|1x2| att=3|1|1|1x2| att=4|1|1|1x2|");
+             "ATTACHMENT1 = SQUARE/1,2\r\n",
+             "name=C att=2|1|1|1x2| att=3|1|1|1x2| att=4|1|1|1x2|");
         read("ATTACHMENT01 = SQUARE/10,20\r\nATTACHMENT02 = SQUARE/10,20\r\n", "");
         for (const QByteArray &junk : QByteArrayList{"INI = 3\r\n", {}, QByteArray("\x81\x00\xff\xfe\r\r\n\x80", 8)})
             read(junk, "");
@@ -363,7 +372,8 @@ private slots:
         t.AtcType = 3;
         t.IniAttachment = -3;
         const AttachmentSlots a{{1, 1, 0, {10}, {20}, {}}, {1, 1, 3, {10}, {20}, {}},  // shape type 0 and 3,
-                                {1, 0, 1, {10}, {20}, {}}, {0, 1, 1, {10}, {20}, {}}};  // shape number 0, number 0
+                                {1, 0, 1, {10}, {20}, {}},
+                                {0, 1, 1, {10}, {20}, {}}};            // shape number 0, number 0
         QCOMPARE(MtlFileText(t, a), MtlFileText(MachineTable(), {}));  // the title, mark and NAME lines only
         QVERIFY(FormatAttachLine(a, -1).isEmpty() && FormatAttachLine(a, 4).isEmpty());
     }
@@ -410,10 +420,8 @@ private slots:
     {
         const QString path = dir_.filePath("fp.mtl");
         const QByteArray bytes = "NAME = A\r\n";
-        for (const auto &[now, same] : {std::pair{bytes, true}, {"NAME = B\r\n", false}, {bytes + " ", false},
-                                        {"NAME = \r\n", false}, {"<missing>", false}})
-            QVERIFY2((now == "<missing>" ? QFile::remove(path) : WriteBytes(path, now))
-                     && SameContent(path, ContentHash(bytes)) == same, now.constData());
+        for (const auto &[now, same] : {std::pair{bytes, true}, {"NAME = B\r\n", false}, {bytes + " ", false}, {"NAME = \r\n", false}, {"<missing>", false}})
+            QVERIFY2((now == "<missing>" ? QFile::remove(path) : WriteBytes(path, now)) && SameContent(path, ContentHash(bytes)) == same, now.constData());
     }
 
     // Refusals leave the disk alone: no folder, a text windows-31j cannot hold, and a real full

@@ -50,8 +50,16 @@ template <typename T> void WhenModal(std::function<void(T *)> action)
     });
 }
 
-struct BoxCase { MsgButtons buttons; MsgIcon icon; MsgAnswer defaultButton; QString title; Qt::Key key;
-                 MsgAnswer answer; QMessageBox::Icon qtIcon; QMessageBox::StandardButtons qtButtons; };
+struct BoxCase {
+    MsgButtons buttons;
+    MsgIcon icon;
+    MsgAnswer defaultButton;
+    QString title;
+    Qt::Key key;
+    MsgAnswer answer;
+    QMessageBox::Icon qtIcon;
+    QMessageBox::StandardButtons qtButtons;
+};
 
 }  // namespace
 
@@ -68,11 +76,18 @@ private slots:
         row("controls kept, bytes that start nothing", QByteArray("\0\x1a\x1c\x7f\x80\xa0\xfd\xfe\xff", 9),
             QString::fromUtf16(u"\0\x1a\x1c\x7f", 4) + kBad.repeated(5));
         row("long ASCII runs around kana, controls, a lead byte cut by the end",
-            "0123456789abcdef\x83\x5c\xb1xyz\x1a\x7f" "0123456789\x81",
-            "0123456789abcdefソｱxyz\x1a\x7f" "0123456789" + kBad);
+            "0123456789abcdef\x83\x5c\xb1xyz\x1a\x7f"
+            "0123456789\x81",
+            "0123456789abcdefソｱxyz\x1a\x7f"
+            "0123456789" +
+                kBad);
     }
     void decode()
-    { QFETCH(QByteArray, bytes); QFETCH(QString, text); QCOMPARE(DecodeCp932(bytes), text); }
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(DecodeCp932(bytes), text);
+    }
 
     void encode_data()
     {
@@ -83,28 +98,45 @@ private slots:
         QTest::newRow("emoji") << "a😀" << QByteArray();
     }
     void encode()
-    { QFETCH(QString, text); QFETCH(QByteArray, bytes); QByteArray b; QCOMPARE(EncodeCp932(text, b) ? b : "", bytes); }
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QByteArray b;
+        QCOMPARE(EncodeCp932(text, b) ? b : "", bytes);
+    }
 
     void splitLines_data()
     {
         Columns<QByteArray, QByteArrayList>("bytes", "lines");
         QTest::newRow("no lines") << QByteArray() << QByteArrayList();
         QTest::newRow("every line end, trail bytes before them") << QByteArray("\x83\x5c\ra\nb\r\n\x83\x7a\n\rc\r\r\n")
-            << QByteArrayList{"\x83\x5c", "a", "b", "\x83\x7a", "", "c", ""};
+                                                                 << QByteArrayList{"\x83\x5c", "a", "b", "\x83\x7a", "", "c", ""};
     }
     void splitLines()
-    { QFETCH(QByteArray, bytes); QFETCH(QByteArrayList, lines); QCOMPARE(SplitLines(bytes), lines); }
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArrayList, lines);
+        QCOMPARE(SplitLines(bytes), lines);
+    }
 
     void fileDir_data()
     {
         Columns<QString, QString>("path", "folder");
-        QTest::newRow("full path") << "/data/m/a.mtl" << "/data/m/";
-        QTest::newRow("japanese, backslash in a name") << "/デ/ソ\\b.mtl" << "/デ/";
-        QTest::newRow("root") << "/a.mtl" << "/";
-        QTest::newRow("bare name") << "a.mtl" << "";
+        QTest::newRow("full path") << "/data/m/a.mtl"
+                                   << "/data/m/";
+        QTest::newRow("japanese, backslash in a name") << "/デ/ソ\\b.mtl"
+                                                       << "/デ/";
+        QTest::newRow("root") << "/a.mtl"
+                              << "/";
+        QTest::newRow("bare name") << "a.mtl"
+                                   << "";
     }
     void fileDir()
-    { QFETCH(QString, path); QFETCH(QString, folder); QCOMPARE(GetFileDir(path), folder); }
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, folder);
+        QCOMPARE(GetFileDir(path), folder);
+    }
 
     void nameFilters_data()
     {
@@ -114,14 +146,17 @@ private slots:
         QTest::newRow("no description") << "|*.mtl" << QStringList{"(*.mtl)"};
     }
     void nameFilters()
-    { QFETCH(QString, filter); QFETCH(QStringList, shown); QCOMPARE(QtDialogs::NameFilters(filter), shown); }
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, shown);
+        QCOMPARE(QtDialogs::NameFilters(filter), shown);
+    }
 
     // Where: "section|key".
     void profileRead_data()
     {
         Columns<QByteArray, QString, int, QString>("file", "where", "room", "value");
-        auto row = [](const char *name, QByteArray file, QString value, QString where = kWhere, int room = 254)
-        { QTest::newRow(name) << file << where << room << value; };
+        auto row = [](const char *name, QByteArray file, QString value, QString where = kWhere, int room = 254) { QTest::newRow(name) << file << where << room << value; };
         const char *count = "Comfig|ATTACH MAX COUNT";
         row("case of section and key", "[CONFIG]\r\ntexteditor=vi", "vi", "config|TEXTEDITOR");
         row("comment line", "[Config]\r\n;TextEditor=vi\r\n", "");
@@ -154,8 +189,7 @@ private slots:
     void profileWrite_data()
     {
         Columns<QByteArray, QString, QString, QByteArray>("file", "where", "value", "written");
-        auto row = [](const char *name, QByteArray file, QString value, QByteArray written, QString where = kWhere)
-        { QTest::newRow(name) << file << where << value << written; };
+        auto row = [](const char *name, QByteArray file, QString value, QByteArray written, QString where = kWhere) { QTest::newRow(name) << file << where << value << written; };
         const char *count = "Comfig|ATTACH MAX COUNT";
         row("empty file", "", "xdg-open", kIni + "xdg-open\r\n");
         row("in place; spelling, other lines kept", ";s\r\n[config]\r\n;e\r\n  texteditor = vi \r\nInit Dir=/t/\r\n",
@@ -172,10 +206,7 @@ private slots:
         row("long japanese value whole", "", "/ソ" + QString(300, u'd'),
             kIni + "/\x83\x5c" + QByteArray(300, 'd') + "\r\n");
         for (const auto &[name, where, value] :
-             {std::tuple{"value outside the code page", "Config|TextEditor", "a€"}, {"empty key", "Config| ", "1"},
-              {"line break in the value", "Config|D", "/a\n[Comfig]"}, {"equals sign in the key", "Config|a=b", "1"},
-              {"carriage return in the value", "Config|D", "/a\rb"}, {"key that reads as a comment", "Config|;k", "1"},
-              {"empty section", "|k", "1"}, {"bracket in the section", "a]b|k", "1"}})
+             {std::tuple{"value outside the code page", "Config|TextEditor", "a€"}, {"empty key", "Config| ", "1"}, {"line break in the value", "Config|D", "/a\n[Comfig]"}, {"equals sign in the key", "Config|a=b", "1"}, {"carriage return in the value", "Config|D", "/a\rb"}, {"key that reads as a comment", "Config|;k", "1"}, {"empty section", "|k", "1"}, {"bracket in the section", "a]b|k", "1"}})
             row(name, "[Config]\r\nA=1\r\n", value, {}, where);
     }
     void profileWrite()
@@ -269,12 +300,10 @@ private slots:
                     // A hard-linked file written in place holds neither for a moment; its backup copy is whole then.
                     const bool backupWhole = kind == "hardlinked" && ReadBytes(s.name + "bak") == kOld;
                     QVERIFY2(now == before || now == kNew || backupWhole, qPrintable(where + now));
-                    QVERIFY2((kind == "symlink" || QDir(s.outside).entryList(kAll) == QStringList{"keep"})
-                             && ReadBytes(s.outside + "/keep") == "KEEP", qPrintable(where));
+                    QVERIFY2((kind == "symlink" || QDir(s.outside).entryList(kAll) == QStringList{"keep"}) && ReadBytes(s.outside + "/keep") == "KEEP", qPrintable(where));
                     if (mode == Mode::Kill) continue;
                     if (outcome.Ok())  // and leaves nothing behind unless it names it
-                        QVERIFY2(now == kNew && (mode != Mode::Once || !outcome.backupLeft.isEmpty()
-                                                 || left.size() == 1 + (kind == "hardlinked")),
+                        QVERIFY2(now == kNew && (mode != Mode::Once || !outcome.backupLeft.isEmpty() || left.size() == 1 + (kind == "hardlinked")),
                                  qPrintable(where + left.join(',')));
                     else if (outcome.backupLeft.isEmpty())  // a new file may be complete, its folder unsynced
                         QVERIFY2((now == before || kind == "new") && !outcome.reason.isEmpty(), qPrintable(where));
@@ -297,10 +326,12 @@ private slots:
             const int rename = at("rename temp m.mtl"), write = at("write m.mtl");
             if (kind == "hardlinked")
                 QVERIFY2(at("fsync m.mtlbak") >= 0 && at("fsync m.mtlbak") < write && write < at("fsync m.mtl") &&
-                         at("fsync m.mtl") < at("unlink m.mtlbak"), qPrintable(log));
+                             at("fsync m.mtl") < at("unlink m.mtlbak"),
+                         qPrintable(log));
             else
                 QVERIFY2(at("fsync temp") >= 0 && at("fsync temp") < rename && at("fsyncdir", rename) > rename &&
-                         at("fsyncdir", rename) < at("unlink m.mtlbak", rename), qPrintable(log));
+                             at("fsyncdir", rename) < at("unlink m.mtlbak", rename),
+                         qPrintable(log));
             QVERIFY2(kind != "nolinks" || (at("write m.mtlbak") >= 0 && at("fsync m.mtlbak") < rename), qPrintable(log));
         }
         // In place, a write of the new bytes that fails puts the old bytes back, for every name of the file.
@@ -317,10 +348,7 @@ private slots:
     {
         QTest::addColumn<QString>("setup");
         for (const auto &[name, setup] :
-             {std::pair{"dangling link planted at the backup name", "dangling"}, {"mode 640 kept", "mode"},
-              {"link to a file planted at the backup name", "planted"}, {"folder missing", "nofolder"},
-              {"linked file stays a link", "symlink"}, {"hard links all see the new bytes", "hardlinked"},
-              {"folder at the backup name", "bakfolder"}, {"link to a missing file", "danglingfile"}})
+             {std::pair{"dangling link planted at the backup name", "dangling"}, {"mode 640 kept", "mode"}, {"link to a file planted at the backup name", "planted"}, {"folder missing", "nofolder"}, {"linked file stays a link", "symlink"}, {"hard links all see the new bytes", "hardlinked"}, {"folder at the backup name", "bakfolder"}, {"link to a missing file", "danglingfile"}})
             QTest::newRow(name) << QString(setup);
     }
     void replaceLinks()
@@ -340,7 +368,8 @@ private slots:
         const bool refused = setup == "bakfolder" || setup == "nofolder" || setup == "danglingfile";
         QVERIFY(outcome.Ok() != refused && (outcome.status == ReplaceOutcome::FolderMissing) == (setup == "nofolder"));
         QCOMPARE(ReadBytes(victim), setup == "planted" ? "VICTIM" : "<missing>");
-        QCOMPARE(ReadBytes(s.Content()), setup == "danglingfile" ? "<missing>" : refused ? kOld : kNew);
+        QCOMPARE(ReadBytes(s.Content()), setup == "danglingfile" ? "<missing>" : refused ? kOld
+                                                                                         : kNew);
         QVERIFY(refused || (!QFileInfo::exists(bak) && !QFileInfo(bak).isSymLink()));
         QVERIFY(refused || QFileInfo(name).isSymLink() == (setup == "symlink"));
         QCOMPARE(ReadBytes(s.root.filePath("data/other.mtl")), setup == "hardlinked" ? kNew : "<missing>");

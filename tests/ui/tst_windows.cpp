@@ -80,8 +80,9 @@ namespace {
 const QString kSample = QStringLiteral(QM_SOURCE_DIR "/examples/sample.mtl");
 const QStringList kAnswers{"Ok", "Yes", "No", "Cancel"};
 const QStringList kBoxes = QString("txtStroke_0 txtStroke_1 txtStroke_2 txtCngTime txtMaxFeedAll txtMaxFeedXYZ_0 "
-    "txtMaxFeedXYZ_1 txtMaxFeedXYZ_2 txtMaxAcceleXYZ_0 txtMaxAcceleXYZ_1 txtMaxAcceleXYZ_2 txtRapidFeedXYZ_0 "
-    "txtRapidFeedXYZ_1 txtRapidFeedXYZ_2 txtRapidAcceleXYZ_0 txtRapidAcceleXYZ_1 txtRapidAcceleXYZ_2").split(' ');
+                                   "txtMaxFeedXYZ_1 txtMaxFeedXYZ_2 txtMaxAcceleXYZ_0 txtMaxAcceleXYZ_1 txtMaxAcceleXYZ_2 txtRapidFeedXYZ_0 "
+                                   "txtRapidFeedXYZ_1 txtRapidFeedXYZ_2 txtRapidAcceleXYZ_0 txtRapidAcceleXYZ_1 txtRapidAcceleXYZ_2")
+                               .split(' ');
 
 template <class Items, class Text> QString Join(const Items &items, Text text, const char *separator = ",")
 {
@@ -97,8 +98,7 @@ QString Record(const AttachmentRecord &r)  // "number type/shape widths heights 
     auto stages = [](const std::array<float, 5> &s) {
         return Join(s, [](float v) { return QString::number(v); }).remove(QRegularExpression("(,0)*$"));
     };
-    return QString("%1 %2/%3 %4 %5 %6").arg(QString::number(r.Number), QString::number(r.ShapeType),
-        QString::number(r.ShapeNumber), stages(r.Width), stages(r.Height), r.AttachName.str()).trimmed();
+    return QString("%1 %2/%3 %4 %5 %6").arg(QString::number(r.Number), QString::number(r.ShapeType), QString::number(r.ShapeNumber), stages(r.Width), stages(r.Height), r.AttachName.str()).trimmed();
 }
 
 QString ValueOf(const QByteArray &bytes, const QString &key, const QString &none = {})  // on the key's line
@@ -136,7 +136,7 @@ struct Harness {
     frmEditor *editor = nullptr;  // an editor of our own on the main window
     std::function<void(const frmEditor::Request &)> realEditor, editorScript;
     QStringList events;
-    std::unique_ptr<RecoveryStore> other;  // another program's hold on a file
+    std::unique_ptr<RecoveryStore> other;                                  // another program's hold on a file
     qsizetype linesSeen = 0, saidSeen = 0, eventsSeen = 0, beepsSeen = 0;  // what the last check of each saw
 
     Harness(const QByteArray &ini, const QByteArray &mes) : ini(ini)
@@ -161,7 +161,10 @@ struct Harness {
     QString path(const QString &name) const { return name.startsWith('/') ? name : dir.path() + '/' + name; }
     QWidget *root() const { return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : win.get(); }
     QWidget *widget(const QString &n) const
-    { return n == "frmEditor" ? editor : n == "frmMain" ? win.get() : root()->findChild<QWidget *>(n); }
+    {
+        return n == "frmEditor" ? editor : n == "frmMain" ? win.get()
+                                                          : root()->findChild<QWidget *>(n);
+    }
     QListWidget *list() const { return win->findChild<QListWidget *>("lstAttach"); }
     QPoint rowAt(const QString &row) const { return list()->visualItemRect(list()->item(row.toInt())).center(); }
 
@@ -291,18 +294,19 @@ struct Harness {
                  return Join(list()->findItems("", Qt::MatchContains), number);
              }},
             {"slots", [&] {
-                 return Join(win->Doc().Attachments(), [](auto &r) { return r.Number ? Record(r) : QString(); }, " | ");
+                 return Join(
+                     win->Doc().Attachments(), [](auto &r) { return r.Number ? Record(r) : QString(); }, " | ");
              }},
             {"inputs", [&] {
-                 return Join(fake.inputs, [](auto &i) { return i.prompt + '|' + i.title + '|' + i.defaultText; }, ", ");
+                 return Join(
+                     fake.inputs, [](auto &i) { return i.prompt + '|' + i.title + '|' + i.defaultText; }, ", ");
              }},
             {"request", [&, r = fake.openRequests.value(0)] {
                  return QStringList{r.title, r.filter, r.defaultExtension, r.fileName, r.directory}.join(' ');
              }},
             {"ini", [&] { return ReadIniValue(state, "Config", arg); }},
             {"ime", [&] {
-                 return Join(root()->findChildren<QLineEdit *>(), [](QLineEdit *e) {
-                     return e->testAttribute(Qt::WA_InputMethodEnabled) ? e->objectName() : QString(); });
+                 return Join(root()->findChildren<QLineEdit *>(), [](QLineEdit *e) { return e->testAttribute(Qt::WA_InputMethodEnabled) ? e->objectName() : QString(); });
              }},
             {"painted", [&] { return view->grab().toImage().pixelColor(2, 2).name(); }},
             {"sharp", [&] {  // at the screen's pixel ratio, no line blurred nor two pixels wide
@@ -341,8 +345,10 @@ struct Harness {
                  const QString value = ValueOf(bytes, arg.section(' ', 1));
                  const qsizetype body = bytes.indexOf("\n\n");  // after the header, if it has one
                  return bytes == "<missing>" ? "none"
-                        : !value.isNull() ? value + ((QFile::permissions(copy) & 0x0077) == 0 ? "" : " shared")
-                        : QString(bytes.size() > 1000 ? "big" : body < 0 ? bytes : bytes.mid(body + 2)).trimmed();
+                        : !value.isNull()    ? value + ((QFile::permissions(copy) & 0x0077) == 0 ? "" : " shared")
+                                             : QString(bytes.size() > 1000 ? "big" : body < 0 ? bytes
+                                                                                              : bytes.mid(body + 2))
+                                                .trimmed();
              }},
             {"exists", [&] { return yes(QFileInfo::exists(path(arg))); }},
             {"same", [&] { return yes(ReadBytes(path(arg)) == ReadBytes(kSample)); }},
@@ -402,7 +408,9 @@ void Run(QStringList steps)
         if (const qsizetype answer = kAnswers.indexOf(boxes[i].section(" -> ", 1)); answer >= 0)
             h.fake.answers[i] = MsgAnswer(answer);
     const qsizetype given = steps.size();
-    steps << "said: " << "beeps: 0" << "events: ";  // nothing left unchecked
+    steps << "said: "
+          << "beeps: 0"
+          << "events: ";  // nothing left unchecked
     for (qsizetype i = ini; i < steps.size(); ++i) {
         const QString step = QString(steps[i]).replace('@', h.path("")), what = step.section(':', 0, 0);
         const QString where = (i < given ? QString("step %1 of %2: ").arg(i + 1).arg(given) : "after the last step: ") +
@@ -450,7 +458,7 @@ private slots:
         drawn.size = expected.size = QSize(outline[0], outline[1]);
         AttachDraw(record, drawn);
         const int n = outline.size() / 2 - 2;  // stages
-        for (int i = 1; i <= n; ++i) {  // after a clear, each stage's bottom edge and sides; then the top edge
+        for (int i = 1; i <= n; ++i) {         // after a clear, each stage's bottom edge and sides; then the top edge
             const double c = outline[2], h = outline[2 + i], y = outline[2 + n + i], top = outline[3 + n + i];
             i == 1 ? expected.Clear() : void();
             expected.Line(c + h, y, c - h, y), expected.Line(c + h, y, c + h, top), expected.Line(c - h, y, c - h, top);
@@ -460,7 +468,11 @@ private slots:
     }
 
     void scenario_data();
-    void scenario() { QFETCH(QStringList, steps); Run(steps); }
+    void scenario()
+    {
+        QFETCH(QStringList, steps);
+        Run(steps);
+    }
 
     // A key in a stage box of attachment 12 (widths 1 1 10 10 10, heights 1 1 1 1 10) holding a text, the cursor at
     // its end: the text it leaves, the value the editor holds, beeps. Keys beyond digits, point and Backspace, and any
@@ -500,6 +512,8 @@ private slots:
 
 void TestWindows::scenario_data()
 {
+    // The rows keep one step to a line, which the formatter would pack.
+    // clang-format off
     using Steps = QStringList;
     QTest::addColumn<Steps>("steps");
     auto row = [](const QString &name, const Steps &steps) { QTest::newRow(qPrintable(name)) << steps; };
@@ -1219,6 +1233,7 @@ void TestWindows::scenario_data()
         "visible btnShow: true",
         "index: 1",
         untouched});
+    // clang-format on
 }
 
 QTEST_MAIN(TestWindows)
