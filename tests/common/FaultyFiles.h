@@ -28,15 +28,9 @@ public:
     int Lstat(const QByteArray &p, struct stat &st) override { return Go() ? P::Lstat(p, st) : EIO; }
     int ReadLink(const QByteArray &p, QByteArray &t) override { return Go() ? P::ReadLink(p, t) : EIO; }
     int Unlink(const QByteArray &p) override { return Log("unlink", p, Go() ? P::Unlink(p) : EIO); }
-    int Link(const QByteArray &a, const QByteArray &b) override
-    {
-        return Log("link " + Name(a), b, !Go() ? EIO : noHardLinks ? EPERM
-                                                                   : P::Link(a, b));
-    }
-    int Rename(const QByteArray &a, const QByteArray &b) override
-    {
-        return Log("rename " + Name(a), b, Go() ? P::Rename(a, b) : EIO);
-    }
+    int Link(const QByteArray &a, const QByteArray &b) override { return Log("link " + Name(a), b, !Go() ? EIO : noHardLinks ? EPERM
+                                                                                                                             : P::Link(a, b)); }
+    int Rename(const QByteArray &a, const QByteArray &b) override { return Log("rename " + Name(a), b, Go() ? P::Rename(a, b) : EIO); }
     int CreateNew(const QByteArray &p, mode_t m, int &fd) override { return Open(p, fd, Go() ? P::CreateNew(p, m, fd) : EIO); }
     int OpenRead(const QByteArray &p, int &fd) override { return Go() ? P::OpenRead(p, fd) : EIO; }
     int OpenWrite(const QByteArray &p, int &fd) override { return Open(p, fd, Go() ? P::OpenWrite(p, fd) : EIO); }
@@ -64,11 +58,7 @@ private:
         if (err == 0) log << (path.isEmpty() ? what : what + ' ' + Name(path)), logAt.push_back(count_);
         return err;
     }
-    int Open(const QByteArray &path, int &fd, int err)
-    {
-        if (err == 0) paths_[fd] = path;
-        return err;
-    }
+    int Open(const QByteArray &path, int &fd, int err) { return err == 0 ? (paths_[fd] = path, 0) : err; }
     std::map<int, QByteArray> paths_;
     // False: this operation fails.
     bool Go()

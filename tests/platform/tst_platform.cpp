@@ -75,11 +75,10 @@ private slots:
         row("lead byte before a blank, DEL or the end", "\x81 z\x81\x7f\x81", kBad + " z" + kBad + "\x7f" + kBad);
         row("controls kept, bytes that start nothing", QByteArray("\0\x1a\x1c\x7f\x80\xa0\xfd\xfe\xff", 9),
             QString::fromUtf16(u"\0\x1a\x1c\x7f", 4) + kBad.repeated(5));
-        row("long ASCII runs around kana, controls, a lead byte cut by the end",
-            "0123456789abcdef\x83\x5c\xb1xyz\x1a\x7f"
-            "0123456789\x81",
-            "0123456789abcdefソｱxyz\x1a\x7f"
-            "0123456789" +
+        row("long ASCII runs around kana, controls, a lead byte cut by the end", "0123456789abcdef\x83\x5c\xb1xyz\x1a\x7f"
+                                                                                 "0123456789\x81",
+            QString("0123456789abcdefソｱxyz\x1a\x7f"
+                    "0123456789") +
                 kBad);
     }
     void decode()
@@ -122,14 +121,10 @@ private slots:
     void fileDir_data()
     {
         Columns<QString, QString>("path", "folder");
-        QTest::newRow("full path") << "/data/m/a.mtl"
-                                   << "/data/m/";
-        QTest::newRow("japanese, backslash in a name") << "/デ/ソ\\b.mtl"
-                                                       << "/デ/";
-        QTest::newRow("root") << "/a.mtl"
-                              << "/";
-        QTest::newRow("bare name") << "a.mtl"
-                                   << "";
+        QTest::newRow("full path") << QString("/data/m/a.mtl") << QString("/data/m/");
+        QTest::newRow("japanese, backslash in a name") << QString("/デ/ソ\\b.mtl") << QString("/デ/");
+        QTest::newRow("root") << QString("/a.mtl") << QString("/");
+        QTest::newRow("bare name") << QString("a.mtl") << QString();
     }
     void fileDir()
     {

@@ -512,8 +512,6 @@ private slots:
 
 void TestWindows::scenario_data()
 {
-    // The rows keep one step to a line, which the formatter would pack.
-    // clang-format off
     using Steps = QStringList;
     QTest::addColumn<Steps>("steps");
     auto row = [](const QString &name, const Steps &steps) { QTest::newRow(qPrintable(name)) << steps; };
@@ -527,713 +525,323 @@ void TestWindows::scenario_data()
         fill << QString("fill %1 %2.5").arg(kBoxes[i]).arg(i), shown += QString("%1.5,").arg(i);
 
     // Start-up, loading, field commits.
-    row("start-up; each box commits to its own field, is saved and shown back", Steps{"title: " + caption.mid(3),
-        "fields: " + cleared,
-        "rows: ",
-        "changed: 0",
-        "ini Init Dir: @",
-        "ime: txtMachineName",
-        "setfile o.mtl"} + fill + Steps{
-        "click btnEntry",
-        "said: [Saved] oki",
-        "load",
-        "setfile o.mtl",
-        "fields: " + shown + ",0,"});
-    row("load: the example, then a missing file empties", {"load",
-        "fields: " + example,
-        "rows: 01,02,05",
-        "row: -1",
-        "setfile u.mtl",
-        "fields: " + cleared,
-        "rows: ",
-        "changed: 0",
-        "focus txtMachineName",
-        "key Tab",
-        "changed: 0"});
-    row("commit: accepted; big values never cut", {"fill txtStroke_1   12  ",
-        "fill txtCngTime ",
-        "fill txtMaxFeedAll -3",
-        "fill txtMaxFeedXYZ_2 1.23456",
-        "fill txtStroke_0 1e20",
-        "key Backtab",
-        "focus: txtStroke_0",
-        "key Tab",
-        "fill txtRapidAcceleXYZ_2 -3.4028235e38",
-        "key Backtab",
-        "key Tab",
-        "changed: 1",
-        "fields: 100000002004087734272.,12.,0.,0.,-3.,0.,0.,1.235," + QStringList(8, "0.").join(',') +
-        ",-340282346638528859811704183484516925440.,,0,"});
-    row("commit: refused", {"fill txtCngTime abc",
-        "said: [NotANumber] ok!",
-        "focus: txtCngTime",
-        "text txtCngTime: abc",
-        "fill txtCngTime 1e39",
-        "said: [NotANumber] ok!",
-        "focus: txtCngTime",
-        "fill txtCngTime 7",
-        "focus: txtMaxFeedAll"});
-    for (const QString action : {"click btnEntry", "click btnEnd", "click cmdFile", "click btnAdd", "click btnEdit",
-                                 "click btnDel", "close"})
-        row("a refused field blocks " + action, {"load",
-            "pick 0",
-            "type txtStroke_0 12a",
-            action,
-            "said: [NotANumber] ok!",
-            "focus: txtStroke_0",
-            "inputs: ",
-            "request:     ",
-            "visible frmMain: true"});
+    row("start-up; each box commits to its own field, is saved and shown back",
+        Steps{"title: " + caption.mid(3), "fields: " + cleared, "rows: ", "changed: 0", "ini Init Dir: @",
+              "ime: txtMachineName", "setfile o.mtl"} +
+            fill + Steps{"click btnEntry", "said: [Saved] oki", "load", "setfile o.mtl", "fields: " + shown + ",0,"});
+    row("load: the example, then a missing file empties",
+        {"load", "fields: " + example, "rows: 01,02,05", "row: -1", "setfile u.mtl", "fields: " + cleared,
+         "rows: ", "changed: 0", "focus txtMachineName", "key Tab", "changed: 0"});
+    row("commit: accepted; big values never cut",
+        {"fill txtStroke_1   12  ", "fill txtCngTime ", "fill txtMaxFeedAll -3", "fill txtMaxFeedXYZ_2 1.23456",
+         "fill txtStroke_0 1e20", "key Backtab", "focus: txtStroke_0", "key Tab",
+         "fill txtRapidAcceleXYZ_2 -3.4028235e38", "key Backtab", "key Tab", "changed: 1",
+         "fields: 100000002004087734272.,12.,0.,0.,-3.,0.,0.,1.235," + QStringList(8, "0.").join(',') +
+             ",-340282346638528859811704183484516925440.,,0,"});
+    row("commit: refused", {"fill txtCngTime abc", "said: [NotANumber] ok!", "focus: txtCngTime",
+                            "text txtCngTime: abc", "fill txtCngTime 1e39", "said: [NotANumber] ok!",
+                            "focus: txtCngTime", "fill txtCngTime 7", "focus: txtMaxFeedAll"});
+    for (const QString action :
+         {"click btnEntry", "click btnEnd", "click cmdFile", "click btnAdd", "click btnEdit", "click btnDel", "close"})
+        row("a refused field blocks " + action,
+            {"load", "pick 0", "type txtStroke_0 12a", action, "said: [NotANumber] ok!", "focus: txtStroke_0",
+             "inputs: ", "request:     ", "visible frmMain: true"});
 
     // Saving and leaving.
-    row("save: every edit, Ctrl+S amid one; shown back; the unsaved mark", {"load s.mtl",
-        "fill txtMachineName   MILL 9 ABCDEFGHIJKLMNOP",
-        "fill txtStroke_1 501.25",
-        "fill txtCngTime 0.5",
-        "fill txtMaxFeedAll 0",
-        "fill txtMaxAcceleXYZ_1 1234.5678",
-        "fill txtRapidFeedXYZ_2 31000",
-        "fill txtRapidAcceleXYZ_0 0.75",
-        "focus cmbAtcType",
-        "key Down",
-        "type txtAttachInit 2",
-        "title: s.mtl*" + caption,
-        "key Ctrl+S",
-        "said: [Saved] oki",
-        "changed: 0",
-        "title: s.mtl" + caption,
-        "file s.mtl NAME: MILL 9 ABCDEFGHIJK  ",
-        "load",
-        "fill txtStroke_0 1",
-        "setfile s.mtl",
-        "fields: 850.,501.25,510.,0.5,0.,10000.,10000.,8000.,0.3,1234.568,0.25,36000.,36000.,31000.,0.75,0.6,0.5,"
-        "MILL 9 ABCDEFGHIJK,2,WAIT2",
-        "title: s.mtl" + caption});
+    row("save: every edit, Ctrl+S amid one; shown back; the unsaved mark",
+        {"load s.mtl",
+         "fill txtMachineName   MILL 9 ABCDEFGHIJKLMNOP", "fill txtStroke_1 501.25", "fill txtCngTime 0.5",
+         "fill txtMaxFeedAll 0", "fill txtMaxAcceleXYZ_1 1234.5678", "fill txtRapidFeedXYZ_2 31000",
+         "fill txtRapidAcceleXYZ_0 0.75", "focus cmbAtcType", "key Down", "type txtAttachInit 2",
+         "title: s.mtl*" + caption, "key Ctrl+S", "said: [Saved] oki", "changed: 0", "title: s.mtl" + caption,
+         "file s.mtl NAME: MILL 9 ABCDEFGHIJK  ", "load", "fill txtStroke_0 1", "setfile s.mtl",
+         "fields: 850.,501.25,510.,0.5,0.,10000.,10000.,8000.,0.3,1234.568,0.25,36000.,36000.,31000.,0.75,0.6,0.5,"
+         "MILL 9 ABCDEFGHIJK,2,WAIT2",
+         "title: s.mtl" + caption});
     for (const QString how : {"click btnEnd", "close"}) {
         const Steps edit{"load", "fill txtMaxFeedXYZ_0 9000", "setini Init Dir=/elsewhere/"};
         auto gone = [&how](const QString &feed) {  // the window gone, its folder remembered, the file as it is
-            return (how == "close" ? Steps() : Steps{"events: end"}) + Steps{"visible frmMain: false", "ini Init Dir: @",
-                "file sample.mtl MAXIMUM FEEDRATE(X): " + feed, "copy sample.mtl MAXIMUM FEEDRATE(X): none"};
+            return (how == "close" ? Steps() : Steps{"events: end"}) +
+                   Steps{"visible frmMain: false", "ini Init Dir: @", "file sample.mtl MAXIMUM FEEDRATE(X): " + feed,
+                         "copy sample.mtl MAXIMUM FEEDRATE(X): none"};
         };
-        row(how + ", No", edit + Steps{how,
-            "said: [SaveChanges] ynci -> No"} + gone("10000."));
-        row(how + ", Cancel", edit + Steps{how,
-            "said: [SaveChanges] ynci -> Cancel",
-            "visible frmMain: true",
-            "ini Init Dir: /elsewhere/",
-            "changed: 1"});
-        row(how + ", Yes: the write fails, then works", edit + Steps{"disk fails",
-            how,
-            "said: [SaveChanges] ynci -> Yes, [SaveFailed] ok!",
-            "visible frmMain: true",
-            "changed: 1",
-            "disk works",
-            "ini Init Dir: /elsewhere/",
-            "file sample.mtl MAXIMUM FEEDRATE(X): 10000.",
-            how,
-            "said: [SaveChanges] ynci -> Yes, [Saved] oki"} + gone("9000."));
+        row(how + ", No", edit + Steps{how, "said: [SaveChanges] ynci -> No"} + gone("10000."));
+        row(how + ", Cancel", edit + Steps{how, "said: [SaveChanges] ynci -> Cancel", "visible frmMain: true",
+                                           "ini Init Dir: /elsewhere/", "changed: 1"});
+        row(how + ", Yes: the write fails, then works",
+            edit +
+                Steps{"disk fails", how, "said: [SaveChanges] ynci -> Yes, [SaveFailed] ok!", "visible frmMain: true",
+                      "changed: 1", "disk works", "ini Init Dir: /elsewhere/",
+                      "file sample.mtl MAXIMUM FEEDRATE(X): 10000.", how,
+                      "said: [SaveChanges] ynci -> Yes, [Saved] oki"} +
+                gone("9000."));
     }
     for (const QString target : {"", "/nonexistent-folder-qm/x.mtl", "folder.mtl"})  // the edits are given up
-        row("nowhere to save: " + target, {"write folder.mtl/x ",
-            "setfile " + target,
-            "fill txtMaxFeedXYZ_0 9000",
-            "click btnEntry",
-            "changed: 1",
-            "click btnEnd",
-            "events: end",
-            "visible frmMain: false"});
-    row("a new name: Yes saves the emptied table", {"load",
-        "setfile new.mtl",
-        "fill txtStroke_0 9",
-        "click btnEnd",
-        "said: [SaveChanges] ynci -> Yes, [Saved] oki",
-        "events: end",
-        "file new.mtl STROKE(X): 9.",
-        "file new.mtl STROKE(Y): -"});
-    row("not loadable: the default keeps it, Yes overwrites, next save asks nothing", {"setfile m.mtl # comment\r\n",
-        "fill txtStroke_0 9",
-        "click btnEntry",
-        "said: [OverwriteUnloadable] yn?/No",
-        "file m.mtl STROKE(X): -",
-        "changed: 1",
-        "text txtStroke_0: 9.",
-        "click btnEntry",
-        "fill txtStroke_0 8",
-        "click btnEntry",
-        "said: [OverwriteUnloadable] yn?/No -> Yes, [Saved] oki, [Saved] oki",
-        "file m.mtl STROKE(X): 8."});
-    row("changed on disk: No keeps it and the edits, Yes overwrites", {"load m.mtl",
-        "write m.mtl NAME = OTHER\r\n",
-        "fill txtStroke_0 9",
-        "click btnEntry",
-        "said: [ChangedOnDisk] yn?/No -> No",
-        "file m.mtl STROKE(X): -",
-        "file m.mtl NAME: OTHER",
-        "changed: 1",
-        "click btnEntry",
-        "said: [ChangedOnDisk] yn?/No -> Yes, [Saved] oki",
-        "file m.mtl STROKE(X): 9."});
-    row("unusable settings", {"ini [Config]\r\nTextEditor=vi%81%FF",
-        "said: [SettingsUnreadable] ok!",
-        "close",
-        "settings: as given"});
+        row("nowhere to save: " + target,
+            {"write folder.mtl/x ", "setfile " + target, "fill txtMaxFeedXYZ_0 9000", "click btnEntry", "changed: 1",
+             "click btnEnd", "events: end", "visible frmMain: false"});
+    row("a new name: Yes saves the emptied table", {"load", "setfile new.mtl", "fill txtStroke_0 9", "click btnEnd",
+                                                    "said: [SaveChanges] ynci -> Yes, [Saved] oki", "events: end",
+                                                    "file new.mtl STROKE(X): 9.", "file new.mtl STROKE(Y): -"});
+    row("not loadable: the default keeps it, Yes overwrites, next save asks nothing",
+        {"setfile m.mtl # comment\r\n", "fill txtStroke_0 9", "click btnEntry", "said: [OverwriteUnloadable] yn?/No",
+         "file m.mtl STROKE(X): -", "changed: 1", "text txtStroke_0: 9.", "click btnEntry", "fill txtStroke_0 8",
+         "click btnEntry", "said: [OverwriteUnloadable] yn?/No -> Yes, [Saved] oki, [Saved] oki",
+         "file m.mtl STROKE(X): 8."});
+    row("changed on disk: No keeps it and the edits, Yes overwrites",
+        {"load m.mtl", "write m.mtl NAME = OTHER\r\n", "fill txtStroke_0 9", "click btnEntry",
+         "said: [ChangedOnDisk] yn?/No -> No", "file m.mtl STROKE(X): -", "file m.mtl NAME: OTHER", "changed: 1",
+         "click btnEntry", "said: [ChangedOnDisk] yn?/No -> Yes, [Saved] oki", "file m.mtl STROKE(X): 9."});
+    row("unusable settings",
+        {"ini [Config]\r\nTextEditor=vi%81%FF", "said: [SettingsUnreadable] ok!", "close", "settings: as given"});
 
     // The changed mark tells the truth; every committed change can be undone and redone.
-    row("untouched: tabbing through, an unchanged commit, the editor opened and closed; End asks nothing", {"load",
-        "focus txtMachineName",
-        "key" + QString(" Tab").repeated(20),
-        "fill txtStroke_0 850",
-        "fill txtAttachInit 1",
-        "real close",
-        "edit 0",
-        "changed: 0",
-        "title: sample.mtl" + caption,
-        "enabled btnUndo: false",
-        "click btnEnd",
-        "events: editor 1 at 1, end",
-        "same sample.mtl: 1"});
-    const Steps original{"fields: " + example,
+    row("untouched: tabbing through, an unchanged commit, the editor opened and closed; End asks nothing",
+        {"load", "focus txtMachineName", "key" + QString(" Tab").repeated(20), "fill txtStroke_0 850",
+         "fill txtAttachInit 1", "real close", "edit 0", "changed: 0", "title: sample.mtl" + caption,
+         "enabled btnUndo: false", "click btnEnd", "events: editor 1 at 1, end", "same sample.mtl: 1"});
+    const Steps original{
+        "fields: " + example,
         "slots: 1 1/1 120,160,200 40,60,90 STANDARD HEAD | 2 1/1 80,80,140,140 30,50,70,20 RIGHT ANGLE HEAD | "
         "5 1/1 60,100 150,60 EXTENSION"};
-    const Steps changedAll{"fields: 900.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,"
+    const Steps changedAll{
+        "fields: 900.,500.,510.,2.5,12000.,10000.,10000.,8000.,0.3,0.3,0.25,36000.,36000.,30000.,"
         "0.6,0.6,0.5,X,2,WAIT2",
         "slots: 1 1/1 25,160,200 25,60,90 STANDARD HEAD | 2 1/1 80,80,140,140 30,50,70,20 RIGHT ANGLE HEAD | "
         "3 1/1 25 25"};
     const QString undoAll = "key" + QString(" Ctrl+Z").repeated(7), redoAll = "key" + QString(" Ctrl+Y").repeated(7);
-    row("every change undone exactly, shown, redone; all undone: no mark, the loaded bytes saved", Steps{"load",
-        "fill txtStroke_0 900",
-        "fill txtMachineName X",
-        "focus cmbAtcType",
-        "key Down",
-        "fill txtAttachInit 2",
-        "delete 2",
-        "real",
-        "add 3",
-        "real",
-        "edit 0",
-        "events: editor 3 at 3, editor 1 at 1"} + changedAll + Steps{
-        "toolTip btnUndo: [Undo] [EditButton] ATTACHMENT01 (Ctrl+Z)",
-        "key Ctrl+Z",
-        "focus: lstAttach",
-        "row: 0",
-        "key Ctrl+Z Ctrl+Z",
-        "row: 2",
-        "key Ctrl+Z",
-        "focus: txtAttachInit",
-        "key Ctrl+Z",
-        "focus: cmbAtcType",
-        "key Ctrl+Z Ctrl+Z",
-        "focus: txtStroke_0",
-        "changed: 0",
-        "title: sample.mtl" + caption} + original + Steps{
-        "enabled btnUndo: false",
-        redoAll} + changedAll + Steps{
-        "changed: 1",
-        undoAll,
-        "click btnEntry",
-        "said: ATTACHMENT05[DeleteQuestion] yn? -> Yes, [Saved] oki",
-        "same sample.mtl: 1",
-        redoAll,
-        "changed: 1",
-        undoAll,
-        "changed: 0"});
-    row("the typing in a field is undone first; the buttons; a refused value is no step", {"load",
-        "fill txtStroke_0 9",
-        "type txtStroke_1 7",
-        "key Ctrl+Z Ctrl+Z",
-        "text txtStroke_1: 500.",
-        "text txtStroke_0: 9.",
-        "toolTip btnUndo: [Undo] [StrokeLabel] [XAxis] (Ctrl+Z)",
-        "key Ctrl+Z",
-        "focus: txtStroke_0",
-        "text txtStroke_0: 850.",
-        "changed: 0",
-        "toolTip btnRedo: [Redo] [StrokeLabel] [XAxis] (Ctrl+Y)",
-        "click btnRedo",
-        "text txtStroke_0: 9.",
-        "changed: 1",
-        "click btnUndo",
-        "changed: 0",
-        "fill txtCngTime abc",
-        "said: [NotANumber] ok!",
-        "focus: txtCngTime",
-        "enabled btnUndo: false",
-        "enabled btnRedo: true"});
-    const QString head = QString::fromLatin1(ReadBytes(kSample)).section("\r\n", 0, 1) + "\r\nNAME = F" +
-                         QString(19, ' ') + "\r\n";
-    row("lines the save drops: told on loading; the first save asks, No keeps the file; the next asks nothing", {
-        "setfile f.mtl " + head + "SPINDLE MAX = 12000\r\nOPERATOR NOTE - BELOW 80 PERCENT\r\n"
-        "STROKE(X) = 500.12345\r\n",
-        "box: [LinesNotKept]3/4: SPINDLE MAX = 12000/5: OPERATOR NOTE - BELOW 80 PERCENT/6: STROKE(X) = 500.12345",
-        "fill txtStroke_1 7",
-        "click btnEntry",
-        "said: [LinesNotKept]3 ok!, [SaveDropsLines] yn?/No -> No",
-        "diff: -SPINDLE MAX = 12000/-OPERATOR NOTE - BELOW 80 PERCENT/-STROKE(X) = 500.12345/+STROKE(X) = 500.123/"
-        "+STROKE(Y) = 7.",
-        "file f.mtl SPINDLE MAX: 12000",
-        "changed: 1",
-        "click btnEntry",
-        "file f.mtl STROKE(X): 500.123",
-        "fill txtStroke_1 8",
-        "click btnEntry",
-        "said: [SaveDropsLines] yn?/No -> Yes, [Saved] oki, [Saved] oki"});
+    row("every change undone exactly, shown, redone; all undone: no mark, the loaded bytes saved",
+        Steps{"load", "fill txtStroke_0 900", "fill txtMachineName X", "focus cmbAtcType", "key Down",
+              "fill txtAttachInit 2", "delete 2", "real", "add 3", "real", "edit 0",
+              "events: editor 3 at 3, editor 1 at 1"} +
+            changedAll +
+            Steps{"toolTip btnUndo: [Undo] [EditButton] ATTACHMENT01 (Ctrl+Z)", "key Ctrl+Z", "focus: lstAttach",
+                  "row: 0", "key Ctrl+Z Ctrl+Z", "row: 2", "key Ctrl+Z", "focus: txtAttachInit", "key Ctrl+Z",
+                  "focus: cmbAtcType", "key Ctrl+Z Ctrl+Z", "focus: txtStroke_0", "changed: 0",
+                  "title: sample.mtl" + caption} +
+            original + Steps{"enabled btnUndo: false", redoAll} + changedAll +
+            Steps{"changed: 1", undoAll, "click btnEntry", "said: ATTACHMENT05[DeleteQuestion] yn? -> Yes, [Saved] oki",
+                  "same sample.mtl: 1", redoAll, "changed: 1", undoAll, "changed: 0"});
+    row("the typing in a field is undone first; the buttons; a refused value is no step",
+        {"load",
+         "fill txtStroke_0 9", "type txtStroke_1 7", "key Ctrl+Z Ctrl+Z", "text txtStroke_1: 500.",
+         "text txtStroke_0: 9.", "toolTip btnUndo: [Undo] [StrokeLabel] [XAxis] (Ctrl+Z)", "key Ctrl+Z",
+         "focus: txtStroke_0", "text txtStroke_0: 850.", "changed: 0",
+         "toolTip btnRedo: [Redo] [StrokeLabel] [XAxis] (Ctrl+Y)", "click btnRedo", "text txtStroke_0: 9.",
+         "changed: 1", "click btnUndo", "changed: 0", "fill txtCngTime abc", "said: [NotANumber] ok!",
+         "focus: txtCngTime", "enabled btnUndo: false",
+         "enabled btnRedo: true"});
+    const QString head =
+        QString::fromLatin1(ReadBytes(kSample)).section("\r\n", 0, 1) + "\r\nNAME = F" + QString(19, ' ') + "\r\n";
+    row("lines the save drops: told on loading; the first save asks, No keeps the file; the next asks nothing",
+        {"setfile f.mtl " + head +
+             "SPINDLE MAX = 12000\r\nOPERATOR NOTE - BELOW 80 PERCENT\r\n"
+             "STROKE(X) = 500.12345\r\n",
+         "box: [LinesNotKept]3/4: SPINDLE MAX = 12000/5: OPERATOR NOTE - BELOW 80 PERCENT/6: STROKE(X) = 500.12345",
+         "fill txtStroke_1 7", "click btnEntry", "said: [LinesNotKept]3 ok!, [SaveDropsLines] yn?/No -> No",
+         "diff: -SPINDLE MAX = 12000/-OPERATOR NOTE - BELOW 80 PERCENT/-STROKE(X) = 500.12345/+STROKE(X) = 500.123/"
+         "+STROKE(Y) = 7.",
+         "file f.mtl SPINDLE MAX: 12000", "changed: 1", "click btnEntry", "file f.mtl STROKE(X): 500.123",
+         "fill txtStroke_1 8", "click btnEntry", "said: [SaveDropsLines] yn?/No -> Yes, [Saved] oki, [Saved] oki"});
 
     // What a crash or an interrupted save leaves behind is kept, offered, and cleared away.
     row("recovery copy: private, kept while unsaved (another program on another file aside); gone when undone, saved, "
-        "given up, or at a normal end", {"hold other.mtl",
-        "load",
-        "copy sample.mtl STROKE(X): none",
-        "fill txtStroke_0 9",
-        "copy sample.mtl STROKE(X): 9.",
-        "key Ctrl+Z",
-        "copy sample.mtl STROKE(X): none",
-        "key Ctrl+Y",
-        "click btnEntry",
-        "copy sample.mtl STROKE(X): none",
-        "fill txtStroke_0 8",
-        "click btnEnd",
-        "said: [Saved] oki, [SaveChanges] ynci -> No",
-        "copy sample.mtl STROKE(X): none",
-        "events: end"});
-    const QString disk = "write r.mtl NAME = R\r\nSTROKE(X) = 1\r\n";  // the file
+        "given up, or at a normal end",
+        {"hold other.mtl", "load", "copy sample.mtl STROKE(X): none", "fill txtStroke_0 9",
+         "copy sample.mtl STROKE(X): 9.", "key Ctrl+Z", "copy sample.mtl STROKE(X): none", "key Ctrl+Y",
+         "click btnEntry", "copy sample.mtl STROKE(X): none", "fill txtStroke_0 8", "click btnEnd",
+         "said: [Saved] oki, [SaveChanges] ynci -> No", "copy sample.mtl STROKE(X): none", "events: end"});
+    const QString disk = "write r.mtl NAME = R\r\nSTROKE(X) = 1\r\n";     // the file
     const QString copy = "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\n";  // a dead program's copy, other bytes
-    row("a dead program's copy: Yes shows the edits unsaved and writes nothing; No removes it", {disk,
-        copy,
-        "setfile r.mtl",
-        "said: [RecoverEdits] yn? -> Yes",
-        "text txtStroke_0: 9.",
-        "changed: 1",
-        "file r.mtl STROKE(X): 1",
-        "copy r.mtl STROKE(X): 9.",
-        "enabled btnUndo: false",
-        "setfile o.mtl",
-        copy,
-        "setfile r.mtl",
-        "said: [RecoverEdits] yn? -> No",
-        "text txtStroke_0: 1.",
-        "changed: 0",
-        "copy r.mtl STROKE(X): none"});
-    row("a dead program's copy of a file now gone, and one equal to the file", {copy,
-        "setfile r.mtl",
-        "said: [RecoverEdits] yn? -> Yes",
-        "text txtStroke_0: 9.",
-        "setfile o.mtl",
-        "write r.mtl NAME = R\r\nSTROKE(X) = 9\r\n",
-        copy,
-        "setfile r.mtl",
-        "said: ",
-        "changed: 0",
-        "copy r.mtl STROKE(X): none"});
-    row("a running program's copy: told, neither offered nor overwritten", {disk,
-        copy,
-        "hold r.mtl",
-        "setfile r.mtl",
-        "said: [OpenElsewhere] oki",
-        "text txtStroke_0: 1.",
-        "fill txtStroke_0 5",
-        "copy r.mtl STROKE(X): 9"});
-    row("copies that cannot be used: told, left in place, not overwritten", {disk,
-        "spoil r.mtl garbage",
-        "setfile r.mtl",
-        "said: [LeftoverUnusable] ok!",
-        "fill txtStroke_0 5",
-        "copy r.mtl STROKE(X): garbage",
-        "write s.mtl NAME = R\r\nSTROKE(X) = 1\r\n",
-        "spoil s.mtl BIG",
-        "setfile s.mtl",
-        "leftover t.mtl # nothing\r\n",
-        "setfile t.mtl",
-        "said: [LeftoverUnusable] ok!, [LeftoverUnusable] ok!",
-        "copy s.mtl STROKE(X): big",
-        "copy t.mtl STROKE(X): # nothing"});
-    row("an interrupted save's backup: a different one offered, Yes loads it unsaved; an equal one removed", {disk,
-        "write r.mtlbak NAME = R\r\nSTROKE(X) = 7\r\n",
-        "setfile r.mtl",
-        "said: [InterruptedSaveBackup] yn?/No -> Yes",
-        "text txtStroke_0: 7.",
-        "changed: 1",
-        "file r.mtl STROKE(X): 1",
-        "exists r.mtlbak: 1",
-        "write q.mtl NAME = R\r\nSTROKE(X) = 1\r\n",
-        "write q.mtlbak NAME = R\r\nSTROKE(X) = 1\r\n",
-        "setfile q.mtl",
-        "exists q.mtlbak: 0"});
-    row("a killed save's temporary files go with the next save; young and foreign ones stay", {"load",
-        "old .sample.mtl.k3x9",
-        "old .sample.mtl.K3X9",
-        "write .sample.mtl.zz9 young",
-        "click btnEntry",
-        "said: [Saved] oki",
-        "exists .sample.mtl.k3x9: 0",
-        "exists .sample.mtl.K3X9: 1",
-        "exists .sample.mtl.zz9: 1"});
+    row("a dead program's copy: Yes shows the edits unsaved and writes nothing; No removes it",
+        {disk, copy, "setfile r.mtl", "said: [RecoverEdits] yn? -> Yes", "text txtStroke_0: 9.", "changed: 1",
+         "file r.mtl STROKE(X): 1", "copy r.mtl STROKE(X): 9.", "enabled btnUndo: false", "setfile o.mtl", copy,
+         "setfile r.mtl", "said: [RecoverEdits] yn? -> No", "text txtStroke_0: 1.", "changed: 0",
+         "copy r.mtl STROKE(X): none"});
+    row("a dead program's copy of a file now gone, and one equal to the file",
+        {copy, "setfile r.mtl", "said: [RecoverEdits] yn? -> Yes", "text txtStroke_0: 9.", "setfile o.mtl",
+         "write r.mtl NAME = R\r\nSTROKE(X) = 9\r\n", copy, "setfile r.mtl", "said: ", "changed: 0",
+         "copy r.mtl STROKE(X): none"});
+    row("a running program's copy: told, neither offered nor overwritten",
+        {disk, copy, "hold r.mtl", "setfile r.mtl", "said: [OpenElsewhere] oki", "text txtStroke_0: 1.",
+         "fill txtStroke_0 5", "copy r.mtl STROKE(X): 9"});
+    row("copies that cannot be used: told, left in place, not overwritten",
+        {disk, "spoil r.mtl garbage", "setfile r.mtl", "said: [LeftoverUnusable] ok!", "fill txtStroke_0 5",
+         "copy r.mtl STROKE(X): garbage", "write s.mtl NAME = R\r\nSTROKE(X) = 1\r\n", "spoil s.mtl BIG",
+         "setfile s.mtl", "leftover t.mtl # nothing\r\n", "setfile t.mtl",
+         "said: [LeftoverUnusable] ok!, [LeftoverUnusable] ok!", "copy s.mtl STROKE(X): big",
+         "copy t.mtl STROKE(X): # nothing"});
+    row("an interrupted save's backup: a different one offered, Yes loads it unsaved; an equal one removed",
+        {disk, "write r.mtlbak NAME = R\r\nSTROKE(X) = 7\r\n", "setfile r.mtl",
+         "said: [InterruptedSaveBackup] yn?/No -> Yes", "text txtStroke_0: 7.", "changed: 1", "file r.mtl STROKE(X): 1",
+         "exists r.mtlbak: 1", "write q.mtl NAME = R\r\nSTROKE(X) = 1\r\n",
+         "write q.mtlbak NAME = R\r\nSTROKE(X) = 1\r\n", "setfile q.mtl", "exists q.mtlbak: 0"});
+    row("a killed save's temporary files go with the next save; young and foreign ones stay",
+        {"load", "old .sample.mtl.k3x9", "old .sample.mtl.K3X9", "write .sample.mtl.zz9 young", "click btnEntry",
+         "said: [Saved] oki", "exists .sample.mtl.k3x9: 0", "exists .sample.mtl.K3X9: 1", "exists .sample.mtl.zz9: 1"});
 
     // The attachment list and the initial attachment.
     const Steps none{"changed: 0", "row: 1", "drawn: 1", "rows: 01,02,05"};  // nothing happened to the list
     // After an editor run that changed the table, or one that did not.
     const Steps added{"changed: 1", "row: -1", "drawn: 0"}, ran{"changed: 0", "row: -1", "drawn: 0"};
-    row("add: cancelled, 0, refusals", Steps{"load",
-        "pick 1",
-        "add ",
-        "add 0",
-        "inputs: [AddNumberPrompt]|[AttachmentNumber]|, [AddNumberPrompt]|[AttachmentNumber]|",
-        "add 3.5/-2/abc/1e-3/  /1,2/",
-        "said: " + QStringList(6, "[NotANumber] ok!").join(", ")} + none);
-    row("full table: no adding; a missing initial one not registered", Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3",
-        "load",
-        "pick 1",
-        "click btnAdd",
-        "inputs: ",
-        "said: [TableFull] ok!"} + none + Steps{
-        "fill txtAttachInit 7",
-        "said: [AttachmentNumber]7[NotRegistered] yn? -> Yes, [TableFullLine1]/[TableFullLine2]/[TableFullLine3] ok!"});
-    row("add: beyond 32 bits, then 7", Steps{"load",
-        "pick 1",
-        "add 2147483648/7",
-        "said: 16777215[NumberTooLarge] ok!",
-        "events: editor 7 at 4"} + ran);
-    row("add: the real editor adds 3 before 5", Steps{"load",
-        "pick 1",
-        "real",
-        "add 3",
-        "events: editor 3 at 4",
-        "rows: 01,02,03,05",
-        "line 2: ATTACHMENT03 = SQUARE/25.,25."} + added + Steps{
-        "click btnEntry",
-        "said: [Saved] oki",
-        "file sample.mtl ATTACHMENT03: SQUARE/25.,25."});
-    row("nothing selected: Edit and Delete refused; delete the initial one: No, Yes; another", Steps{"load",
-        "focus lstAttach",
-        "click btnEdit",
-        "click btnDel",
-        "said: [NothingSelected] ok!, [NothingSelected] ok!",
-        "rows: 01,02,05",
-        "row: -1",
-        "changed: 0",
-        "drawn: 0",
-        "delete 0",
-        "rows: 01,02,05",
-        "changed: 0",
-        "row: 0",
-        "drawn: 1",
-        "click btnDel",
-        "rows: 02,05",
-        "initial: 1"} + added + Steps{
-        "delete 1",
-        "rows: 02",
-        "said: ATTACHMENT01[DeleteInitialQuestion] yn? -> No, ATTACHMENT01[DeleteInitialQuestion] yn? -> Yes, "
-        "ATTACHMENT05[DeleteQuestion] yn? -> Yes"});
-    row("selecting: a preview, no change; edit, double click; a record without a line: rows find their slots", Steps{
-        "setfile g.mtl NAME = G\r\nATTACHMENT01 = SQUARE/-5,10\r\nATTACHMENT03 = SQUARE/10,20\r\n"
-        "ATTACHMENT04 = SQUARE/30,5,NOSE\r\n",
-        "rows: 03,04",
-        "pick 1",
-        "work: 4 1/1 30 5 NOSE",
-        "drawn: 1",
-        "changed: 0",
-        "click btnEdit",
-        "events: editor 4 at 3"} + ran + Steps{
-        "pick 0",
-        "dclick 0",
-        "events: editor 3 at 2",
-        "delete 0",
-        "said: [LinesNotKept]1 ok!, ATTACHMENT03[DeleteQuestion] yn? -> Yes",
-        "rows: 04",
-        "slots: 1 1/1 -5 10 | 4 1/1 30 5 NOSE"});
+    row("add: cancelled, 0, refusals",
+        Steps{"load", "pick 1", "add ", "add 0",
+              "inputs: [AddNumberPrompt]|[AttachmentNumber]|, [AddNumberPrompt]|[AttachmentNumber]|",
+              "add 3.5/-2/abc/1e-3/  /1,2/", "said: " + QStringList(6, "[NotANumber] ok!").join(", ")} +
+            none);
+    row("full table: no adding; a missing initial one not registered",
+        Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3", "load", "pick 1", "click btnAdd",
+              "inputs: ", "said: [TableFull] ok!"} +
+            none +
+            Steps{"fill txtAttachInit 7", "said: [AttachmentNumber]7[NotRegistered] yn? -> Yes, "
+                                          "[TableFullLine1]/[TableFullLine2]/[TableFullLine3] ok!"});
+    row("add: beyond 32 bits, then 7",
+        Steps{"load", "pick 1", "add 2147483648/7", "said: 16777215[NumberTooLarge] ok!", "events: editor 7 at 4"} +
+            ran);
+    row("add: the real editor adds 3 before 5",
+        Steps{"load", "pick 1", "real", "add 3", "events: editor 3 at 4", "rows: 01,02,03,05",
+              "line 2: ATTACHMENT03 = SQUARE/25.,25."} +
+            added + Steps{"click btnEntry", "said: [Saved] oki", "file sample.mtl ATTACHMENT03: SQUARE/25.,25."});
+    row("nothing selected: Edit and Delete refused; delete the initial one: No, Yes; another",
+        Steps{"load", "focus lstAttach", "click btnEdit", "click btnDel",
+              "said: [NothingSelected] ok!, [NothingSelected] ok!", "rows: 01,02,05", "row: -1", "changed: 0",
+              "drawn: 0", "delete 0", "rows: 01,02,05", "changed: 0", "row: 0", "drawn: 1", "click btnDel",
+              "rows: 02,05", "initial: 1"} +
+            added +
+            Steps{
+                "delete 1", "rows: 02",
+                "said: ATTACHMENT01[DeleteInitialQuestion] yn? -> No, ATTACHMENT01[DeleteInitialQuestion] yn? -> Yes, "
+                "ATTACHMENT05[DeleteQuestion] yn? -> Yes"});
+    row("selecting: a preview, no change; edit, double click; a record without a line: rows find their slots",
+        Steps{"setfile g.mtl NAME = G\r\nATTACHMENT01 = SQUARE/-5,10\r\nATTACHMENT03 = SQUARE/10,20\r\n"
+              "ATTACHMENT04 = SQUARE/30,5,NOSE\r\n",
+              "rows: 03,04", "pick 1", "work: 4 1/1 30 5 NOSE", "drawn: 1", "changed: 0", "click btnEdit",
+              "events: editor 4 at 3"} +
+            ran +
+            Steps{"pick 0", "dclick 0", "events: editor 3 at 2", "delete 0",
+                  "said: [LinesNotKept]1 ok!, ATTACHMENT03[DeleteQuestion] yn? -> Yes", "rows: 04",
+                  "slots: 1 1/1 -5 10 | 4 1/1 30 5 NOSE"});
     // Also run at the scale factors 1.25, 1.5 and 2 (CMakeLists.txt).
-    row("scaled screens: one-pixel outlines, text clear of the frame", {"load",
-        "pick 0",
-        "sharp: one pixel",
-        "margin: clear",
-        "open 1 1",
-        "sharp: one pixel",
-        "margin: clear"});
-    row("absurd outlines: clipped, or at the centre", {"setfile x.mtl NAME = X\r\nATTACHMENT01 = SQUARE/1,1e30,1,"
-        "-1e30,1,1\r\nATTACHMENT02 = SQUARE/3e38,3e38,3e38,3e38\r\n",
-        "pick 0",
-        "drawn box: 16,0 105x117",
-        "pick 1",
-        "drawn box: 68,116 1x1"});  // 68: the middle pixel of 137
-    row("initial: half to even, negative, blanks; refused", {"load",
-        "fill txtAttachInit 1.5",
-        "initial: 2",
-        "changed: 1",
-        "text txtAttachInit: 1.5",
-        "fill txtAttachInit -4",
-        "initial: -4",
-        "fill txtAttachInit    ",
-        "initial: 0",
-        "text txtAttachInit: 0",
-        "fill txtAttachInit x1",
-        "focus: txtAttachInit",
-        "fill txtAttachInit 2147483648",
-        "said: [NotANumber] ok!, [NotANumber] ok!",
-        "focus: txtAttachInit",
-        "initial: 0"});
-    row("initial: missing, No keeps it, as typed; Yes edits it", {"load",
-        "fill txtAttachInit 7",
-        "said: [AttachmentNumber]7[NotRegistered] yn? -> No",
-        "initial: 7",
-        "changed: 1",
-        "fill txtAttachInit  6.5",
-        "initial: 6",
-        "real",
-        "fill txtAttachInit 7",
-        "said: [AttachmentNumber] 6.5[NotRegistered] yn? -> No, [AttachmentNumber]7[NotRegistered] yn? -> Yes",
-        "events: editor 7 at 4",
-        "line 3: ATTACHMENT07 = SQUARE/25.,25."});
+    row("scaled screens: one-pixel outlines, text clear of the frame",
+        {"load", "pick 0", "sharp: one pixel", "margin: clear", "open 1 1", "sharp: one pixel", "margin: clear"});
+    row("absurd outlines: clipped, or at the centre",
+        {"setfile x.mtl NAME = X\r\nATTACHMENT01 = SQUARE/1,1e30,1,"
+         "-1e30,1,1\r\nATTACHMENT02 = SQUARE/3e38,3e38,3e38,3e38\r\n",
+         "pick 0", "drawn box: 16,0 105x117", "pick 1", "drawn box: 68,116 1x1"});  // 68: the middle pixel of 137
+    row("initial: half to even, negative, blanks; refused",
+        {"load", "fill txtAttachInit 1.5", "initial: 2", "changed: 1", "text txtAttachInit: 1.5",
+         "fill txtAttachInit -4", "initial: -4", "fill txtAttachInit    ", "initial: 0", "text txtAttachInit: 0",
+         "fill txtAttachInit x1", "focus: txtAttachInit", "fill txtAttachInit 2147483648",
+         "said: [NotANumber] ok!, [NotANumber] ok!", "focus: txtAttachInit", "initial: 0"});
+    row("initial: missing, No keeps it, as typed; Yes edits it",
+        {"load", "fill txtAttachInit 7", "said: [AttachmentNumber]7[NotRegistered] yn? -> No", "initial: 7",
+         "changed: 1", "fill txtAttachInit  6.5", "initial: 6", "real", "fill txtAttachInit 7",
+         "said: [AttachmentNumber] 6.5[NotRegistered] yn? -> No, [AttachmentNumber]7[NotRegistered] yn? -> Yes",
+         "events: editor 7 at 4", "line 3: ATTACHMENT07 = SQUARE/25.,25."});
 
     // File choice, drops and the end button.
     const Steps files{"ini [Config]\r\nInit File=a.mtl", "write sub/x.MTLX NAME = X\r\n", "load sub/b.mtl",
                       "load sub/C.MTL", "load a.mtl"};
-    row("file button: the request, cancelled; a choice remembered, written on closing", files + Steps{"choose ",
-        "request: [OpenDialogTitle] [MtlFileType](.mtl)|*.mtl|[AllFilesFilter]|*.* .mtl a.mtl @",
-        "text txtFileName: @a.mtl",
-        "choose sub/b.mtl",
-        "text txtFileName: @sub/b.mtl",
-        "close",
-        "ini Init File: b.mtl",
-        "ini Init Dir: @sub/"});
-    row("file button, edited: Cancel; the same file not reloaded", files + Steps{"fill txtStroke_1 77",
-        "choose sub/b.mtl",
-        "said: [SaveChanges] ynci -> Cancel",
-        "text txtFileName: @a.mtl",
-        "file a.mtl STROKE(Y): 500.",
-        "choose a.mtl",
-        "text txtStroke_1: 77."});
-    row("file button, edited: No; then Yes saves first", files + Steps{"fill txtStroke_1 77",
-        "choose sub/b.mtl",
-        "said: [SaveChanges] ynci -> No",
-        "text txtFileName: @sub/b.mtl",
-        "text txtStroke_1: 500.",
-        "file a.mtl STROKE(Y): 500.",
-        "fill txtStroke_1 78",
-        "choose a.mtl",
-        "said: [SaveChanges] ynci -> Yes, [Saved] oki",
-        "text txtFileName: @a.mtl",
-        "file sub/b.mtl STROKE(Y): 78."});
-    row("drop: the first file, any case, not remembered", files + Steps{"drop sub/C.MTL,sub/b.mtl",
-        "text txtFileName: @sub/C.MTL",
-        "close",
-        "ini Init File: a.mtl"});
-    row("drop: another extension or text ignored; edited, it asks", files + Steps{"drop sub/x.MTLX",
-        "drop text sub/b.mtl",
-        "events: drag refused",
-        "text txtFileName: @a.mtl",
-        "fill txtStroke_1 77",
-        "drop sub/b.mtl",
-        "said: [SaveChanges] ynci -> Cancel",
-        "text txtFileName: @a.mtl"});
+    row("file button: the request, cancelled; a choice remembered, written on closing",
+        files + Steps{"choose ",
+                      "request: [OpenDialogTitle] [MtlFileType](.mtl)|*.mtl|[AllFilesFilter]|*.* .mtl a.mtl @",
+                      "text txtFileName: @a.mtl", "choose sub/b.mtl", "text txtFileName: @sub/b.mtl", "close",
+                      "ini Init File: b.mtl", "ini Init Dir: @sub/"});
+    row("file button, edited: Cancel; the same file not reloaded",
+        files + Steps{"fill txtStroke_1 77", "choose sub/b.mtl", "said: [SaveChanges] ynci -> Cancel",
+                      "text txtFileName: @a.mtl", "file a.mtl STROKE(Y): 500.", "choose a.mtl",
+                      "text txtStroke_1: 77."});
+    row("file button, edited: No; then Yes saves first",
+        files + Steps{"fill txtStroke_1 77", "choose sub/b.mtl", "said: [SaveChanges] ynci -> No",
+                      "text txtFileName: @sub/b.mtl", "text txtStroke_1: 500.", "file a.mtl STROKE(Y): 500.",
+                      "fill txtStroke_1 78", "choose a.mtl", "said: [SaveChanges] ynci -> Yes, [Saved] oki",
+                      "text txtFileName: @a.mtl", "file sub/b.mtl STROKE(Y): 78."});
+    row("drop: the first file, any case, not remembered",
+        files + Steps{"drop sub/C.MTL,sub/b.mtl", "text txtFileName: @sub/C.MTL", "close", "ini Init File: a.mtl"});
+    row("drop: another extension or text ignored; edited, it asks",
+        files + Steps{"drop sub/x.MTLX", "drop text sub/b.mtl", "events: drag refused", "text txtFileName: @a.mtl",
+                      "fill txtStroke_1 77", "drop sub/b.mtl", "said: [SaveChanges] ynci -> Cancel",
+                      "text txtFileName: @a.mtl"});
     const QString weird = "it's a \"strange\" name $(x).mtl", editor = "ini [Config]\r\nTextEditor=my editor\r\n";
-    row("end: the text editor on the file, after the settings, ending though it fails", {editor + "Check=0",
-        "load " + weird,
-        "setini Init Dir=/elsewhere/",
-        "click btnEnd",
-        "events: start my editor|@" + weird + "|@, end"});
-    row("end: no Check key, no editor", {editor,
-        "load " + weird,
-        "click btnEnd",
-        "events: end"});
-    row("end: no file, no editor", {editor + "Check=0",
-        "setfile gone.mtl",
-        "click btnEnd",
-        "events: end"});
+    row("end: the text editor on the file, after the settings, ending though it fails",
+        {editor + "Check=0", "load " + weird, "setini Init Dir=/elsewhere/", "click btnEnd",
+         "events: start my editor|@" + weird + "|@, end"});
+    row("end: no Check key, no editor", {editor, "load " + weird, "click btnEnd", "events: end"});
+    row("end: no file, no editor", {editor + "Check=0", "setfile gone.mtl", "click btnEnd", "events: end"});
 
     // The attachment editor, on slots 0 and 1 holding attachments 3 and 12.
     const Steps e{"setfile e.mtl NAME = E\r\nATTACHMENT03 = SQUARE/4,2\r\nATTACHMENT12 = UNDEFINE2/10,5,20,5,ABC\r\n"};
     const QString untouched = "slots: 3 1/1 4 2 | 12 2/2 10,20 5,5 ABC";
-    row("English messages: no Japanese shown; the outline described; the editor opens on the number", {"english",
-        "japanese: ",
-        "load",
-        "pick 0",
-        "accessibleDescription pictView: 3 stages, widest 200, total height 190",
-        "open 1 1",
-        "focus: txtAttachNo",
-        "accessibleDescription pctbView: 3 stages, widest 200, total height 190",
-        "type txtAttachNo 5",
-        "accessibleDescription pctbView:"});
-    row("editor: an attachment; Entry keeps name and shape", e + Steps{"open 2 12",
-        "index: 1",
-        "text txtWidth_1: 20.",
-        "text txtHight_0: 5.",
-        "text txtHight_2: 0.",
-        "drawn box: 30,116 245x123",
-        "type txtHight_1 7",
-        "click btnEntry",
-        "slots: 3 1/1 4 2 | 12 2/2 10,20 5,7 ABC",
-        "echanged: 0",
-        "visible frmEditor: true",
-        "changed: 1"});
-    row("editor: Show rounds half to even, takes blanks, 0, negatives, new ones in a free slot", e + Steps{"open 2 12",
-        "show 12.5",
-        "index: 1",
-        "work: 12 2/2 10,20 5,5 ABC",
-        "show 13.5",
-        "index: 2",
-        "text txtAttachNo: 14",
-        "text txtWidth_0: 0.",
-        "drawn: 0",
-        "show  3 ",
-        "index: 0",
-        "work: 3 1/1 4 2",
-        "drawn: 1",
-        "show 0",
-        "index: 2",
-        "work: 0 0/0 0 0",
-        "show -4",
-        "index: 2",
-        "work: -4 0/0 0 0"});
-    row("editor: Show refuses what is no 32-bit number", e + Steps{"open 2 12",
-        "show ",
-        "show abc",
-        "show 2147483648",
-        "said: 16777215[NumberTooLarge] ok!, 16777215[NumberTooLarge] ok!, 16777215[NumberTooLarge] ok!",
-        "focus: txtAttachNo",
-        "index: 1",
-        "work: 12 2/2 10,20 5,5 ABC",
-        "visible btnShow: true"});
+    row("English messages: no Japanese shown; the outline described; the editor opens on the number",
+        {"english", "japanese: ", "load", "pick 0",
+         "accessibleDescription pictView: 3 stages, widest 200, total height 190", "open 1 1", "focus: txtAttachNo",
+         "accessibleDescription pctbView: 3 stages, widest 200, total height 190", "type txtAttachNo 5",
+         "accessibleDescription pctbView:"});
+    row("editor: an attachment; Entry keeps name and shape",
+        e + Steps{"open 2 12", "index: 1", "text txtWidth_1: 20.", "text txtHight_0: 5.", "text txtHight_2: 0.",
+                  "drawn box: 30,116 245x123", "type txtHight_1 7", "click btnEntry",
+                  "slots: 3 1/1 4 2 | 12 2/2 10,20 5,7 ABC", "echanged: 0", "visible frmEditor: true", "changed: 1"});
+    row("editor: Show rounds half to even, takes blanks, 0, negatives, new ones in a free slot",
+        e + Steps{"open 2 12", "show 12.5", "index: 1", "work: 12 2/2 10,20 5,5 ABC", "show 13.5", "index: 2",
+                  "text txtAttachNo: 14", "text txtWidth_0: 0.", "drawn: 0", "show  3 ", "index: 0", "work: 3 1/1 4 2",
+                  "drawn: 1", "show 0", "index: 2", "work: 0 0/0 0 0", "show -4", "index: 2", "work: -4 0/0 0 0"});
+    row("editor: Show refuses what is no 32-bit number",
+        e + Steps{"open 2 12", "show ", "show abc", "show 2147483648",
+                  "said: 16777215[NumberTooLarge] ok!, 16777215[NumberTooLarge] ok!, 16777215[NumberTooLarge] ok!",
+                  "focus: txtAttachNo", "index: 1", "work: 12 2/2 10,20 5,5 ABC", "visible btnShow: true"});
     row("editor: blank, loaded, number changed, blank again", e + Steps{"open 0 12",
-        "index: -1",
-        "ime: ",
-        "stages: 1 #ffffff",
-        "painted: #e0e0e0",
-        "enabled pctbView: true",
-        "drawn: 0",
-        "visible btnShow: false",
-        "enabled btnEntry: true",
-        "close",
-        "open 2 12",
-        "stages: 1 #ffffff",
-        "drawn: 1",
-        "type txtAttachNo 5",
-        "stages: 0 #c0c0c0",
-        "painted: #c0c0c0",
-        "enabled pctbView: false",
-        "drawn: 0",
-        "visible btnShow: true",
-        "enabled btnEntry: false",
-        "close",
-        "open 0 0",
-        "stages: 1 #ffffff",
-        "painted: #e0e0e0",
-        "visible btnShow: false"});
-    row("editor: each keystroke stores and redraws; nothing to draw keeps the outline", {
-        "setfile k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/2,4\r\n",
-        "open 1 12",
-        "redrawn: 1",
-        "set txtWidth_0 ",
-        "redrawn: 0",
-        "stored txtWidth_0: 2",
-        "echanged: 0",
-        "key 1",
-        "stored txtWidth_0: 1",
-        "redrawn: 1",
-        "key .",
-        "stored txtWidth_0: 1",
-        "redrawn: 1",
-        "key 5",
-        "stored txtWidth_0: 1.5",
-        "redrawn: 1",
-        "echanged: 1",
-        "key Tab",
-        "text txtWidth_0: 1.5",
-        "set txtWidth_0 0",
-        "stored txtWidth_0: 0",
-        "redrawn: 0",
-        "drawn: 1"});
-    row("editor: Entry outside the table writes nothing; Entry needs stage 1", e + Steps{"open 0 7",
-        "type txtWidth_0 10",
-        "type txtHight_0 5",
-        "click btnEntry",
-        "index: -1",
-        "close",
-        "open 11 7",
-        "type txtWidth_0 10",
-        "type txtHight_0 5",
-        "click btnEntry",
-        "index: -1",
-        untouched,
-        "changed: 0",
-        "close",
-        "open 3 7",
-        "type txtWidth_1 20",
-        "type txtHight_1 3",
-        "type txtWidth_0 10",
-        "type txtHight_0 0",
-        "click btnEntry",
-        untouched,
-        "type txtWidth_0 0",
-        "type txtHight_0 5",
-        "click btnEntry",
-        untouched,
-        "echanged: 1",
-        "changed: 0",
-        "type txtWidth_0 10",
-        "click btnEntry",
-        "index: 1",
-        "slots: 3 1/1 4 2 | 7 1/1 10,20 5,3 | 12 2/2 10,20 5,5 ABC",
-        "echanged: 0",
-        "changed: 1",
-        "visible frmEditor: true"});
-    row("editor: Close: Cancel stays, No closes, the mark stays; Yes enters", e + Steps{"open 3 7",
-        "type txtWidth_0 10",
-        "type txtHight_0 5",
-        "key Tab",
-        "click btnClose",
-        "visible frmEditor: true",
-        "click btnClose",
-        "visible frmEditor: false",
-        untouched,
-        "open 3 7",
-        "echanged: 1",
-        "text txtWidth_0: 0.",
-        "click btnClose",
-        "said: [SaveChanges] ynci -> Cancel, [SaveChanges] ynci -> No, [SaveChanges] ynci -> No",
-        "open 3 7",
-        "type txtWidth_0 10",
-        "type txtHight_0 5",
-        "type txtAttachNo 99",
-        "click btnClose",
-        "said: [SaveChanges] ynci -> Yes",
-        "visible frmEditor: false",
-        "slots: 3 1/1 4 2 | 7 1/1 10 5 | 12 2/2 10,20 5,5 ABC",
-        "echanged: 0"});
-    row("editor: looking only, the close box, Escape and Return ask nothing", e + Steps{"open 3 7",
-        "focus txtWidth_0",
-        "key Tab",
-        "click btnClose",
-        "visible frmEditor: false",
-        "open 3 7",
-        "type txtWidth_0 10",
-        "focus txtAttachNo",
-        "key Esc",
-        "focus txtHight_0",
-        "key Return Esc",
-        "visible frmEditor: true",
-        "close",
-        "visible frmEditor: false",
-        "echanged: 1",
-        untouched});
-    row("editor: full table: the last slot loads, only known numbers show", Steps{"ini [Comfig]\r\nATTACH MAX COUNT=2"}
-        + e + Steps{"open 2 12",
-        "index: 1",
-        "text txtWidth_0: 10.",
-        "show 99",
-        "said: [TableFull] ok!",
-        "index: 1",
-        "work: 12 2/2 10,20 5,5 ABC",
-        "visible btnShow: true",
-        untouched,
-        "show 3",
-        "index: 0",
-        "text txtWidth_0: 4.",
-        "close",
-        "open 2 77",
-        "said: [TableFull] ok!",
-        "visible btnShow: true",
-        "index: 1",
-        untouched});
-    // clang-format on
+                                                                        "index: -1", "ime: ", "stages: 1 #ffffff",
+                                                                        "painted: #e0e0e0", "enabled pctbView: true",
+                                                                        "drawn: 0", "visible btnShow: false",
+                                                                        "enabled btnEntry: true", "close", "open 2 12",
+                                                                        "stages: 1 #ffffff", "drawn: 1",
+                                                                        "type txtAttachNo 5", "stages: 0 #c0c0c0",
+                                                                        "painted: #c0c0c0", "enabled pctbView: false",
+                                                                        "drawn: 0", "visible btnShow: true",
+                                                                        "enabled btnEntry: false", "close", "open 0 0",
+                                                                        "stages: 1 #ffffff", "painted: #e0e0e0",
+                                                                        "visible btnShow: false"});
+    row("editor: each keystroke stores and redraws; nothing to draw keeps the outline",
+        {"setfile k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/2,4\r\n",
+         "open 1 12", "redrawn: 1", "set txtWidth_0 ", "redrawn: 0", "stored txtWidth_0: 2", "echanged: 0", "key 1",
+         "stored txtWidth_0: 1", "redrawn: 1", "key .", "stored txtWidth_0: 1", "redrawn: 1", "key 5",
+         "stored txtWidth_0: 1.5", "redrawn: 1", "echanged: 1", "key Tab", "text txtWidth_0: 1.5", "set txtWidth_0 0",
+         "stored txtWidth_0: 0", "redrawn: 0",
+         "drawn: 1"});
+    row("editor: Entry outside the table writes nothing; Entry needs stage 1",
+        e + Steps{"open 0 7",
+                  "type txtWidth_0 10", "type txtHight_0 5", "click btnEntry", "index: -1", "close", "open 11 7",
+                  "type txtWidth_0 10", "type txtHight_0 5", "click btnEntry", "index: -1",
+                  untouched,
+                  "changed: 0", "close", "open 3 7", "type txtWidth_1 20", "type txtHight_1 3", "type txtWidth_0 10",
+                  "type txtHight_0 0", "click btnEntry",
+                  untouched,
+                  "type txtWidth_0 0", "type txtHight_0 5", "click btnEntry",
+                  untouched,
+                  "echanged: 1", "changed: 0", "type txtWidth_0 10", "click btnEntry", "index: 1",
+                  "slots: 3 1/1 4 2 | 7 1/1 10,20 5,3 | 12 2/2 10,20 5,5 ABC", "echanged: 0", "changed: 1",
+                  "visible frmEditor: true"});
+    row("editor: Close: Cancel stays, No closes, the mark stays; Yes enters",
+        e + Steps{"open 3 7",
+                  "type txtWidth_0 10", "type txtHight_0 5", "key Tab", "click btnClose", "visible frmEditor: true",
+                  "click btnClose", "visible frmEditor: false",
+                  untouched,
+                  "open 3 7", "echanged: 1", "text txtWidth_0: 0.", "click btnClose",
+                  "said: [SaveChanges] ynci -> Cancel, [SaveChanges] ynci -> No, [SaveChanges] ynci -> No", "open 3 7",
+                  "type txtWidth_0 10", "type txtHight_0 5", "type txtAttachNo 99", "click btnClose",
+                  "said: [SaveChanges] ynci -> Yes", "visible frmEditor: false",
+                  "slots: 3 1/1 4 2 | 7 1/1 10 5 | 12 2/2 10,20 5,5 ABC",
+                  "echanged: 0"});
+    row("editor: looking only, the close box, Escape and Return ask nothing",
+        e + Steps{"open 3 7", "focus txtWidth_0", "key Tab", "click btnClose", "visible frmEditor: false", "open 3 7",
+                  "type txtWidth_0 10", "focus txtAttachNo", "key Esc", "focus txtHight_0", "key Return Esc",
+                  "visible frmEditor: true", "close", "visible frmEditor: false", "echanged: 1", untouched});
+    row("editor: full table: the last slot loads, only known numbers show",
+        Steps{"ini [Comfig]\r\nATTACH MAX COUNT=2"} + e +
+            Steps{"open 2 12", "index: 1", "text txtWidth_0: 10.", "show 99", "said: [TableFull] ok!", "index: 1",
+                  "work: 12 2/2 10,20 5,5 ABC", "visible btnShow: true", untouched, "show 3", "index: 0",
+                  "text txtWidth_0: 4.", "close", "open 2 77", "said: [TableFull] ok!", "visible btnShow: true",
+                  "index: 1", untouched});
 }
 
 QTEST_MAIN(TestWindows)
