@@ -579,7 +579,8 @@ void TestWindows::scenario_data()
     for (const QString target : {"", "/nonexistent-folder-qm/x.mtl", "folder.mtl"})  // the edits are given up
         row("nowhere to save: " + target,
             {"write folder.mtl/x ", "setfile " + target, "fill txtMaxFeedXYZ_0 9000", "click btnEntry", "changed: 1",
-             "click btnEnd", "events: end", "visible frmMain: false"});
+             "click btnEnd", "events: end", "visible frmMain: false",  // the edits keep their recovery copy
+             "copy " + target + " MAXIMUM FEEDRATE(X): " + (target.isEmpty() ? "none" : "9000.")});
     row("a new name: Yes saves the emptied table", {"load", "setfile new.mtl", "fill txtStroke_0 9", "click btnEnd",
                                                     "said: [SaveChanges] ynci -> Yes, [Saved] oki", "events: end",
                                                     "file new.mtl STROKE(X): 9.", "file new.mtl STROKE(Y): -"});

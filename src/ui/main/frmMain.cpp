@@ -347,8 +347,10 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     if (!unloaded_) {
         unloaded_ = true;
-        // A normal end: whatever was not saved has been given up.
-        document_.DiscardRecovery();
+        // A normal end: edits were saved or given up when asked. Edits that had
+        // nowhere to go (the file's folder gone) keep their copy for the next start.
+        if (!document_.Changed())
+            document_.DiscardRecovery();
         recovery_.ClaimFile(QString());
         Form_Unload();
     }
