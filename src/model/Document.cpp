@@ -236,17 +236,10 @@ SaveResult Document::Save()
 bool Document::SetNumber(FieldRef field, float value, const QString &text)
 {
     MachineTable after = table_;
-    const std::size_t axis = std::size_t(qBound(0, field.axis, 2));
-    switch (field.field) {
-    case Field::Stroke: after.Stroke[axis] = value; break;
-    case Field::ToolChangeTime: after.ToolChangeTime = value; break;
-    case Field::MaxFeedAll: after.MaxFeedAll = value; break;
-    case Field::MaxFeed: after.MaxFeed[axis] = value; break;
-    case Field::MaxAccel: after.MaxAccel[axis] = value; break;
-    case Field::RapidFeed: after.RapidFeed[axis] = value; break;
-    case Field::RapidAccel: after.RapidAccel[axis] = value; break;
-    default: return false;
-    }
+    float *single = SingleOf(after, field);
+    if (!single)
+        return false;
+    *single = value;
     return SetTable(after, field, text);
 }
 

@@ -3,6 +3,7 @@
 // file it came from and the history of every committed change. The windows
 // ask it for each change and follow its signals; it never shows anything.
 #include "CurrentFile.h"
+#include "Fields.h"
 #include "MachineTable.h"
 #include "MtlFile.h"
 #include "Recovery.h"
@@ -14,25 +15,6 @@
 #include <vector>
 
 class EditCommand;
-
-// A value of the machine table that one field commits.
-enum class Field {
-    MachineName,
-    Stroke,
-    AtcType,
-    ToolChangeTime,
-    MaxFeedAll,
-    MaxFeed,
-    MaxAccel,
-    RapidFeed,
-    RapidAccel,
-    IniAttachment,
-};
-struct FieldRef {
-    Field field;
-    int axis = 0;  // for the per-axis values
-    bool operator==(const FieldRef &) const = default;
-};
 
 // What an undo or redo brought back, for the window to show.
 struct ChangeTarget {

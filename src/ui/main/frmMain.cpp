@@ -387,7 +387,7 @@ QString FieldText(const MachineTable &t, FieldRef f)
     case Field::RapidFeed: return decimal(t.RapidFeed[axis]);
     case Field::RapidAccel: return decimal(t.RapidAccel[axis]);
     case Field::IniAttachment: return FormatNumber(t.IniAttachment, Pattern::Whole);
-    case Field::AtcType: break;
+    default: break;
     }
     return QString();
 }
@@ -406,7 +406,7 @@ QLineEdit *frmMain::FieldBox(FieldRef f) const
     case Field::RapidFeed: return txtRapidFeedXYZ[axis];
     case Field::RapidAccel: return txtRapidAcceleXYZ[axis];
     case Field::IniAttachment: return ui->txtAttachInit;
-    case Field::AtcType: break;
+    default: break;
     }
     return nullptr;
 }
