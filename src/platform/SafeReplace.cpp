@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <unistd.h>
@@ -24,6 +25,22 @@ QByteArray DirOf(const QByteArray &path)
 QByteArray BaseOf(const QByteArray &path)
 {
     return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// The longest name a folder entry may have on the usual file systems.
+constexpr qsizetype kNameMax = NAME_MAX;
+// Up to seven base-36 digits after the name.
+constexpr qsizetype kRandomDigits = 7;
+
+// "." + the file's name + "." before the random digits, the name cut (at a
+// character, not inside one) so that the whole stays within kNameMax.
+QByteArray TemporaryPrefix(const QByteArray &base)
+{
+    qsizetype keep = qMin(base.size(), kNameMax - 2 - kRandomDigits);
+    // A UTF-8 continuation byte belongs to the character before it.
+    while (keep > 0 && keep < base.size() && (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80)
+        --keep;
+    return '.' + base.left(keep) + '.';
 }
 
 // Hard links are not to be had there: a copy has to do.
@@ -55,6 +72,10 @@ public:
         }
 
         struct stat st { };
+        // A name too long for "bak" after it is saved without a backup: the
+        // rename alone keeps the name whole.
+        if (withBackup && BaseOf(target_).size() + 3 > kNameMax)
+            withBackup = false;
         if (withBackup) {
             backup_ = target_ + "bak";
             // Whatever sits there, a file or a link, goes as a directory entry.
@@ -168,7 +189,7 @@ private:
         int fd = -1;
         int err = EEXIST;
         for (int attempt = 0; attempt < 16 && err == EEXIST; ++attempt) {
-            temp = dir_ + "/." + BaseOf(target_) + '.' +
+            temp = dir_ + '/' + TemporaryPrefix(BaseOf(target_)) +
                    QByteArray::number(QRandomGenerator::global()->generate(), 36);
             err = fs_.CreateNew(temp, 0600, fd);
         }
@@ -292,13 +313,15 @@ ReplaceOutcome ReplaceFile(FileLayer &fs, const QString &name, const QByteArray 
 void RemoveStaleTemporaries(FileLayer &fs, const QString &name)
 {
     const QFileInfo info(name);
-    // The names WriteTemporary gives: "." NAME "." and up to seven base-36 digits.
-    const QRegularExpression own(
-        QStringLiteral("^\\.%1\\.[0-9a-z]{1,7}$").arg(QRegularExpression::escape(info.fileName())));
+    // The names WriteTemporary gives: the prefix and up to seven base-36 digits.
+    const QByteArray prefix = TemporaryPrefix(QFile::encodeName(info.fileName()));
+    static const QRegularExpression digits(QStringLiteral("^[0-9a-z]{1,7}$"));
     const QDir dir = info.absoluteDir();
     const time_t minuteAgo = ::time(nullptr) - 60;
     for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (!own.match(entry).hasMatch())
+        const QByteArray bytes = QFile::encodeName(entry);
+        if (!bytes.startsWith(prefix) ||
+            !digits.match(QString::fromLatin1(bytes.mid(prefix.size()))).hasMatch())
             continue;
         const QByteArray path = QFile::encodeName(dir.filePath(entry));
         struct stat st { };

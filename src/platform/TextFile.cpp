@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -102,6 +103,31 @@ bool EncodeCp932(QStringView text, QByteArray &out)
     Cp932Builder builder;
     builder.Append(text);
     return builder.Take(out);
+}
+
+QString CharactersNotHeld(QStringView text)
+{
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x80 && c != u'\r' && c != u'\n';
+    });
+    QString unheld;
+    if (plain)
+        return unheld;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QStringView character = text.sliced(i, n);
+        i += n;
+        const bool held = character[0] != u'\r' && character[0] != u'\n' &&
+                          (character[0].unicode() < 0x80 || [character] {
+                              // An encoder keeps its error once it has one.
+                              QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
+                              const QByteArray encoded = encoder.encode(character);
+                              return !encoder.hasError();
+                          }());
+        if (!held && !unheld.contains(character))
+            unheld += character;
+    }
+    return unheld;
 }
 
 Cp932Builder::Cp932Builder(qsizetype expectedBytes)

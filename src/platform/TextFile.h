@@ -26,6 +26,9 @@ private:
 
 // Encodes into windows-31j; false when a character has no windows-31j form.
 bool EncodeCp932(QStringView text, QByteArray &out);
+// The characters of text that a line of a windows-31j file cannot hold (no
+// windows-31j form, or a line break), each once, in the order they come.
+QString CharactersNotHeld(QStringView text);
 
 // Builds windows-31j bytes piece by piece, in one buffer and through one
 // converter: what EncodeCp932 does for a whole text, without the text.
