@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <utility>
+#include <variant>
 
 namespace {
 
@@ -54,29 +55,40 @@ QStringList FileLines(const QString &text)
 
 }  // namespace
 
-// One change: the whole table before and after (it is small), or the window
-// of slots that differs. The document applies a change itself before it
-// makes the command, so the stack's first redo has nothing to do.
+struct Document::TableChange {
+    MachineTable before, after;
+    FieldRef field;
+};
+// Only the window of slots that differs, so that a change costs its own size.
+struct Document::SlotChange {
+    std::size_t first = 0;
+    AttachmentSlots before, after;
+    std::int32_t number = 0;
+};
+
+// One step of the history: the changes made in it, in order. The document
+// applies a change itself before it records it, so the stack's first redo
+// has nothing to do.
 class EditCommand : public QUndoCommand {
 public:
-    EditCommand(Document &document, const QString &text, QUndoCommand *parent)
-        : QUndoCommand(text, parent), document_(document)
+    using Change = std::variant<Document::TableChange, Document::SlotChange>;
+    EditCommand(Document &document, const QString &text) : QUndoCommand(text), document_(document)
     {
     }
     void redo() override
     {
         if (std::exchange(applied_, false))
             return;
-        document_.Apply(*this, true);
+        for (const Change &change : changes)
+            std::visit([this](const auto &c) { document_.Apply(c, true); }, change);
     }
-    void undo() override { document_.Apply(*this, false); }
+    void undo() override
+    {
+        for (auto it = changes.rbegin(); it != changes.rend(); ++it)
+            std::visit([this](const auto &c) { document_.Apply(c, false); }, *it);
+    }
 
-    bool attachments = false;  // else the table
-    MachineTable tableBefore, tableAfter;
-    FieldRef field{Field::MachineName};
-    std::size_t first = 0;
-    AttachmentSlots slotsBefore, slotsAfter;
-    std::int32_t number = 0;
+    std::vector<Change> changes;
 
 private:
     Document &document_;
@@ -87,10 +99,8 @@ Document::Document(FileLayer &files, std::int16_t attachMaxCount, QObject *paren
     : QObject(parent), files_(files), attachMaxCount_(qMax<std::int16_t>(1, attachMaxCount)),
       slots_(std::size_t(attachMaxCount_))
 {
-    connect(&history_, &QUndoStack::cleanChanged, this,
-            [this](bool clean) { emit ChangedStateChanged(!clean); });
-    connect(&history_, &QUndoStack::indexChanged, this, &Document::UpdateRecovery);
-    connect(&history_, &QUndoStack::cleanChanged, this, &Document::UpdateRecovery);
+    connect(&history_, &QUndoStack::indexChanged, this, &Document::Follow);
+    SetBaseline();
 }
 
 Document::~Document()
@@ -98,7 +108,6 @@ Document::~Document()
     // Taking the history apart signals; the document is no longer there for it,
     // and a copy left for recovery must stay.
     history_.disconnect(this);
-    delete step_;
 }
 
 LoadResult Document::Load(const QString &name)
@@ -131,6 +140,8 @@ LoadResult Document::Load(const QString &name)
     // An empty stack keeps a reset clean state through clear().
     history_.clear();
     history_.setClean();
+    SetBaseline();
+    Follow();
     loading_ = false;
     emit Reset();
     return result;
@@ -141,27 +152,45 @@ void Document::SetRecovery(RecoveryStore *store)
     recovery_ = store;
 }
 
+namespace {
+// The table a leftover's bytes hold, sorted; false when they hold none that a
+// save could write back.
+bool ParseLeftover(const QByteArray &bytes, int slotCount, MachineTable &table,
+                   AttachmentSlots &attachments, QString *unheld)
+{
+    if (!ParseMtlBytes(bytes, slotCount, table, attachments))
+        return false;
+    const QString characters = CharactersNotHeld(table, attachments);
+    if (unheld)
+        *unheld = characters;
+    if (!characters.isEmpty())
+        return false;
+    SortAttachments(attachments);
+    return true;
+}
+}  // namespace
+
 bool Document::Recover(const QByteArray &bytes)
 {
     MachineTable table;
     AttachmentSlots attachments;
-    if (!ParseMtlLines(DecodeLines(bytes), attachMaxCount_, table, attachments))
+    if (!ParseLeftover(bytes, attachMaxCount_, table, attachments, nullptr))
         return false;
-    SortAttachments(attachments);
     table_ = table;
     slots_ = std::move(attachments);
     findings_.clear();
     history_.clear();
     history_.resetClean();  // unsaved from the start; the copy is kept again
+    Follow();
     emit Reset();
     return true;
 }
 
-bool Document::CanRecover(const QByteArray &bytes) const
+bool Document::CanRecover(const QByteArray &bytes, QString *unheld) const
 {
     MachineTable table;
     AttachmentSlots attachments;
-    return ParseMtlLines(DecodeLines(bytes), attachMaxCount_, table, attachments);
+    return ParseLeftover(bytes, attachMaxCount_, table, attachments, unheld);
 }
 
 void Document::DiscardRecovery()
@@ -170,28 +199,34 @@ void Document::DiscardRecovery()
         recovery_->Remove();
 }
 
-void Document::UpdateRecovery()
+void Document::SetBaseline()
 {
-    if (!recovery_ || loading_)
-        return;
     QByteArray bytes;
-    if (!Changed())
-        recovery_->Remove();
-    else if (FileBytes(bytes))
-        recovery_->Write(bytes);
+    baseline_ = FileBytes(bytes) ? ContentHash(bytes) : QByteArray();
 }
 
-bool Document::CanSave() const
+void Document::Follow()
+{
+    // Text that no save can write is a change that cannot be kept anywhere.
+    QByteArray bytes;
+    const bool writable = history_.isClean() || FileBytes(bytes);
+    const bool changed = !history_.isClean() && (!writable || ContentHash(bytes) != baseline_);
+    if (recovery_ && !loading_) {
+        if (changed && recovery_->Claimed() == RecoveryStore::Claim::Elsewhere)
+            recovery_->ClaimAgain();  // the other program may have ended
+        if (!changed)
+            recovery_->Remove();
+        else if (writable)
+            recovery_->Write(bytes);
+    }
+    if (std::exchange(changed_, changed) != changed)
+        emit ChangedStateChanged(changed);
+}
+
+bool Document::FolderMissing() const
 {
     const QString &name = current_.Name();
-    if (name.isEmpty())
-        return false;
-    if (FileExists(name))
-        return true;
-    // A new name in an existing folder; never something that exists but is
-    // no normal file (a folder, a hidden file the reader did not see).
-    const QFileInfo info(name);
-    return !info.exists() && !info.isSymLink() && info.absoluteDir().exists();
+    return !name.isEmpty() && !QFileInfo(name).absoluteDir().exists();
 }
 
 Document::Risk Document::OverwriteRisk() const
@@ -205,6 +240,18 @@ Document::Risk Document::OverwriteRisk() const
         return current_.SameOnDisk() ? Risk::None : Risk::ChangedOnDisk;
     }
     return Risk::None;
+}
+
+std::vector<MtlLineFinding> Document::DiskFindings() const
+{
+    QByteArray bytes;
+    if (ReadFileBytes(current_.Name(), kMaxMtlFileBytes, bytes) != ReadResult::Ok)
+        return {};
+    MtlFindingList findings;
+    MachineTable table;
+    AttachmentSlots attachments;
+    ParseMtlBytes(bytes, attachMaxCount_, table, attachments, &findings);
+    return findings.Sorted();
 }
 
 QString Document::Difference() const
@@ -228,7 +275,9 @@ SaveResult Document::Save()
     if (result.Saved()) {
         current_.SetSaved(result.hash);
         findings_.clear();
+        baseline_ = result.hash;
         history_.setClean();
+        Follow();
     }
     return result;
 }
@@ -245,6 +294,8 @@ bool Document::SetNumber(FieldRef field, float value, const QString &text)
 
 bool Document::SetMachineName(const QString &name, const QString &text)
 {
+    if (!CharactersNotHeld(name).isEmpty())
+        return false;  // no save could write it
     MachineTable after = table_;
     after.MachineName = name;
     return SetTable(after, {Field::MachineName}, text);
@@ -291,38 +342,50 @@ bool Document::DeleteAttachment(int slot, const QString &text)
 
 void Document::BeginStep(const QString &text)
 {
-    if (!step_)
-        step_ = new QUndoCommand(text);
+    if (stepOpen_)
+        return;
+    stepOpen_ = true;
+    stepText_ = text;
+    step_ = nullptr;
 }
 
 void Document::EndStep()
 {
-    QUndoCommand *step = std::exchange(step_, nullptr);
-    if (!step)
+    stepOpen_ = false;
+    step_ = nullptr;
+}
+
+template <typename Change>
+void Document::Record(Change &&change, const QString &text)
+{
+    // A later change of an open step joins the step already pushed, as long as
+    // nothing has been undone since.
+    const bool joins = stepOpen_ && step_ && history_.index() == history_.count() &&
+                       history_.command(history_.count() - 1) == step_;
+    if (joins) {
+        step_->changes.emplace_back(std::forward<Change>(change));
+        Follow();
         return;
-    if (step->childCount() == 0)
-        delete step;
-    else
-        history_.push(step);
+    }
+    auto *command = new EditCommand(*this, stepOpen_ ? stepText_ : text);
+    command->changes.emplace_back(std::forward<Change>(change));
+    if (stepOpen_)
+        step_ = command;
+    history_.push(command);
 }
 
 bool Document::SetTable(const MachineTable &after, FieldRef field, const QString &text)
 {
     if (SameTable(after, table_))
         return false;
-    auto *command = new EditCommand(*this, text, step_);
-    command->tableBefore = table_;
-    command->tableAfter = after;
-    command->field = field;
+    TableChange change{table_, after, field};
     table_ = after;
-    Push(command);
+    Record(std::move(change), text);
     return true;
 }
 
 bool Document::SetSlots(AttachmentSlots after, std::int32_t number, const QString &text)
 {
-    // Only the slots that differ are kept, so a step costs its own size, not
-    // the table's.
     const std::size_t n = slots_.size();
     std::size_t first = 0;
     while (first < n && SameRecord(slots_[first], after[first]))
@@ -332,33 +395,27 @@ bool Document::SetSlots(AttachmentSlots after, std::int32_t number, const QStrin
     std::size_t end = n;
     while (end > first && SameRecord(slots_[end - 1], after[end - 1]))
         --end;
-    auto *command = new EditCommand(*this, text, step_);
-    command->attachments = true;
-    command->first = first;
-    command->number = number;
-    command->slotsBefore.assign(slots_.begin() + qsizetype(first), slots_.begin() + qsizetype(end));
-    command->slotsAfter.assign(after.begin() + qsizetype(first), after.begin() + qsizetype(end));
+    SlotChange change;
+    change.first = first;
+    change.number = number;
+    change.before.assign(slots_.begin() + qsizetype(first), slots_.begin() + qsizetype(end));
+    change.after.assign(after.begin() + qsizetype(first), after.begin() + qsizetype(end));
     slots_.swap(after);
-    Push(command);
+    Record(std::move(change), text);
     emit AttachmentsChanged();
     return true;
 }
 
-void Document::Push(EditCommand *command)
+void Document::Apply(const TableChange &change, bool forward)
 {
-    if (!step_)
-        history_.push(command);  // a child waits for its step's end
+    table_ = forward ? change.after : change.before;
+    emit Restored({false, change.field, 0});
 }
 
-void Document::Apply(const EditCommand &command, bool forward)
+void Document::Apply(const SlotChange &change, bool forward)
 {
-    if (!command.attachments) {
-        table_ = forward ? command.tableAfter : command.tableBefore;
-        emit Restored({false, command.field, 0});
-        return;
-    }
-    const AttachmentSlots &window = forward ? command.slotsAfter : command.slotsBefore;
-    std::copy(window.begin(), window.end(), slots_.begin() + qsizetype(command.first));
+    const AttachmentSlots &window = forward ? change.after : change.before;
+    std::copy(window.begin(), window.end(), slots_.begin() + qsizetype(change.first));
     emit AttachmentsChanged();
-    emit Restored({true, {Field::MachineName}, command.number});
+    emit Restored({true, {Field::MachineName}, change.number});
 }

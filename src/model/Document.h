@@ -35,8 +35,9 @@ public:
     const CurrentFile &Current() const { return current_; }
     QUndoStack &History() { return history_; }
 
-    // Differs from what was loaded or last saved.
-    bool Changed() const { return !history_.isClean(); }
+    // A save would write other bytes than the table had when it was loaded or
+    // last saved: undoing back, or typing the old value again, clears it.
+    bool Changed() const { return changed_; }
 
     // Empties the table and reads the named file into it, when there is one;
     // an empty name only forgets the file. The history starts anew.
@@ -45,17 +46,19 @@ public:
     // empty again once the file has been saved.
     const std::vector<MtlLineFinding> &Findings() const { return findings_; }
 
-    // Saving. CanSave: there is a name to save to (an existing file, or a new
-    // name in an existing folder). OverwriteRisk: what a save would put at
-    // risk, to be asked about first. Difference: on-disk lines against the
-    // lines a save writes.
+    // Saving. FolderMissing: the file's folder is gone, so nothing can be
+    // saved. OverwriteRisk: what a save would put at risk, to be asked about
+    // first. DiskFindings: what the file on disk holds now that a save drops
+    // or writes differently. Difference: on-disk lines against the lines a
+    // save writes.
     enum class Risk {
         None,
         ChangedOnDisk,  // another program changed the file since it was loaded or saved
         NotLoaded,      // the file is there, but it gave no machine table
     };
-    bool CanSave() const;
+    bool FolderMissing() const;
     Risk OverwriteRisk() const;
+    std::vector<MtlLineFinding> DiskFindings() const;
     QString Difference() const;
     // The exact bytes a save writes now; false when a text has no windows-31j form.
     bool FileBytes(QByteArray &bytes) const;
@@ -73,7 +76,9 @@ public:
     int PutAttachment(int slot, const AttachmentRecord &record, const QString &text);
     bool DeleteAttachment(int slot, const QString &text);
 
-    // Changes made between the two calls are one step of the history.
+    // Changes made between the two calls are one step of the history. The
+    // step is there from its first change on, so that the mark and the
+    // recovery copy follow it while it is still open.
     void BeginStep(const QString &text);
     void EndStep();
 
@@ -83,10 +88,12 @@ public:
     RecoveryStore *Recovery() const { return recovery_; }
     // Makes bytes of an MTL file the table, as unsaved edits of the current
     // file: nothing is written, and the history starts there. False (and
-    // nothing changed) when they hold no machine table.
+    // nothing changed) when CanRecover refuses them.
     bool Recover(const QByteArray &bytes);
-    // Whether bytes hold a machine table at all.
-    bool CanRecover(const QByteArray &bytes) const;
+    // Whether bytes hold a machine table that a save can write back: false
+    // when they hold none, or a text with characters the file cannot hold
+    // (then given in unheld).
+    bool CanRecover(const QByteArray &bytes, QString *unheld = nullptr) const;
     // The edits are given up: their recovery copy goes.
     void DiscardRecovery();
 
@@ -101,11 +108,19 @@ signals:
 
 private:
     friend class EditCommand;
+    struct TableChange;
+    struct SlotChange;
     bool SetTable(const MachineTable &after, FieldRef field, const QString &text);
     bool SetSlots(AttachmentSlots after, std::int32_t number, const QString &text);
-    void Push(EditCommand *command);
-    void Apply(const EditCommand &command, bool forward);
-    void UpdateRecovery();
+    template <typename Change>
+    void Record(Change &&change, const QString &text);
+    void Apply(const TableChange &change, bool forward);
+    void Apply(const SlotChange &change, bool forward);
+    // The table as it now stands is compared with the saved one, and its
+    // recovery copy kept or removed.
+    void Follow();
+    // Takes the table as it now stands for what was loaded or saved.
+    void SetBaseline();
 
     FileLayer &files_;
     std::int16_t attachMaxCount_;
@@ -114,7 +129,11 @@ private:
     CurrentFile current_;
     std::vector<MtlLineFinding> findings_;
     QUndoStack history_;
-    QUndoCommand *step_ = nullptr;  // collects the changes of an open step
+    bool stepOpen_ = false;
+    QString stepText_;
+    EditCommand *step_ = nullptr;  // the open step, once it has a change
     RecoveryStore *recovery_ = nullptr;
     bool loading_ = false;  // a copy left from before is still to be offered
+    bool changed_ = false;
+    QByteArray baseline_;  // fingerprint of what a save of the saved table writes
 };

@@ -47,6 +47,7 @@ enum class FileProblem {
     None,
     NotMtlFile,     // not named .mtl, missing, or unreadable
     TooLarge,       // over kMaxMtlFileBytes: refused unread
+    NoMachineLine,  // read, but no line of it is a machine line: nothing loaded
     FolderMissing,  // the folder to save into is not there
     NotSaved,       // the save failed; the file's name holds its old bytes
 };
@@ -81,10 +82,14 @@ QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachment
 // The same text as the bytes a save writes, in windows-31j, made straight
 // into one buffer; false when a text holds a character windows-31j cannot hold.
 bool MtlFileBytes(const MachineTable &table, const AttachmentSlots &attachments, QByteArray &bytes);
+// The characters of the table's texts that the file cannot hold, each once;
+// empty when a save can write them all.
+QString CharactersNotHeld(const MachineTable &table, const AttachmentSlots &attachments);
 // What a save did.
 struct SaveResult {
     FileProblem problem = FileProblem::None;
     QString reason;      // the OS's words, when it gave any
+    QString unheld;      // characters of the table the file cannot hold
     QString backupLeft;  // a backup that is still there (see ReplaceFile)
     QByteArray hash;     // of the bytes written
     bool Saved() const { return problem == FileProblem::None; }

@@ -384,8 +384,10 @@ LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable
         }
         result.problem = FileProblem::None;
         result.hash = ContentHash(bytes);
-        if (!ParseMtlBytes(bytes, attachMaxCount, readTable, readSlots, sink))
+        if (!ParseMtlBytes(bytes, attachMaxCount, readTable, readSlots, sink)) {
+            result.problem = FileProblem::NoMachineLine;
             return result;
+        }
     }
 
     CopyMachineTable(table, readTable);

@@ -194,6 +194,21 @@ bool MtlFileBytes(const MachineTable &table, const AttachmentSlots &attachments,
     return out.Take(bytes);
 }
 
+QString CharactersNotHeld(const MachineTable &table, const AttachmentSlots &attachments)
+{
+    QByteArray bytes;
+    if (MtlFileBytes(table, attachments, bytes))
+        return QString();
+    // Each text's own, then each of those once.
+    QString unheld = CharactersNotHeld(table.MachineName.str()) +
+                     CharactersNotHeld(table.AttachChangeCode) +
+                     CharactersNotHeld(table.AttachDesignCode);
+    for (const AttachmentRecord &r : attachments)
+        if (r.Number != 0)
+            unheld += CharactersNotHeld(r.AttachName.str());
+    return CharactersNotHeld(unheld);
+}
+
 QByteArray ContentHash(const QByteArray &bytes)
 {
     // Any fixed seed will do: fingerprints are compared within one run only.
@@ -225,6 +240,7 @@ SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const Machine
     QByteArray bytes;
     if (!MtlFileBytes(table, attachments, bytes)) {
         result.problem = FileProblem::NotSaved;
+        result.unheld = CharactersNotHeld(table, attachments);
         return result;
     }
     const ReplaceOutcome outcome = ReplaceFile(files, fileName, bytes, true);

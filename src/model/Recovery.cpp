@@ -18,9 +18,15 @@ const QByteArray kMagic = QByteArrayLiteral("QUILLMARK RECOVERY 1");
 // Room for the header lines beyond the largest file.
 constexpr qint64 kHeaderBytes = 64 * 1024;
 
-QString Absolute(const QString &name)
+// A file's path with every link resolved, also for a file not there yet.
+QString Canonical(const QString &name)
 {
-    return QDir::cleanPath(QFileInfo(name).absoluteFilePath());
+    const QFileInfo info(name);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return QDir::cleanPath(dir.isEmpty() ? info.absoluteFilePath()
+                                         : dir + u'/' + info.fileName());
 }
 }  // namespace
 
@@ -38,7 +44,7 @@ QString RecoveryStore::PathFor(const QString &name) const
 {
     // One copy per file, whatever its name holds: a hash of the whole path.
     const QByteArray key =
-        QCryptographicHash::hash(Absolute(name).toUtf8(), QCryptographicHash::Sha256)
+        QCryptographicHash::hash(Canonical(name).toUtf8(), QCryptographicHash::Sha256)
             .toHex()
             .left(32);
     return QDir(folder_).filePath(QString::fromLatin1(key) + QStringLiteral(".recover"));
@@ -52,6 +58,23 @@ void RecoveryStore::Release()
     claim_ = Claim::Off;
     name_.clear();
     path_.clear();
+    pending_.clear();
+}
+
+int RecoveryStore::Lock(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path + QStringLiteral(".lock")).constData(),
+                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        claim_ = Claim::Off;
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        claim_ = errno == EWOULDBLOCK ? Claim::Elsewhere : Claim::Off;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 RecoveryStore::Claim RecoveryStore::ClaimFile(const QString &name)
@@ -68,20 +91,46 @@ RecoveryStore::Claim RecoveryStore::ClaimFile(const QString &name)
            QFileInfo(folder_).isDir())))
         return claim_;
     const QString path = PathFor(name);
-    const int fd = ::open(QFile::encodeName(path + QStringLiteral(".lock")).constData(),
-                          O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return claim_;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        claim_ = errno == EWOULDBLOCK ? Claim::Elsewhere : Claim::Off;
+    const int fd = Lock(path);
+    if (fd < 0) {
+        if (claim_ == Claim::Elsewhere)
+            pending_ = name;
         return claim_;
     }
     lockFd_ = fd;
-    name_ = Absolute(name);
+    name_ = Canonical(name);
     path_ = path;
     claim_ = Claim::Mine;
     return claim_;
+}
+
+RecoveryStore::Claim RecoveryStore::ClaimAgain()
+{
+    if (claim_ != Claim::Elsewhere)
+        return claim_;
+    const QString name = pending_;
+    const QString path = PathFor(name);
+    const int fd = Lock(path);
+    if (fd < 0)
+        return claim_;
+    if (QFileInfo::exists(path)) {
+        // The other program died with edits: they are offered at the next
+        // opening, not written over.
+        ::close(fd);
+        claim_ = Claim::Elsewhere;
+        return claim_;
+    }
+    lockFd_ = fd;
+    name_ = Canonical(name);
+    path_ = path;
+    pending_.clear();
+    claim_ = Claim::Mine;
+    return claim_;
+}
+
+QString RecoveryStore::CopyPath() const
+{
+    return claim_ == Claim::Mine && QFileInfo::exists(path_) ? path_ : QString();
 }
 
 RecoveryStore::Found RecoveryStore::Find() const

@@ -24,9 +24,12 @@ public:
         Off,        // no copies for this file (no folder, or no lock to be had)
     };
     // Takes the file for this program, giving up the one it had. An empty
-    // name gives up only.
+    // name gives up only. A file is one file by whatever link it is named.
     Claim ClaimFile(const QString &name);
     Claim Claimed() const { return claim_; }
+    // Takes the file held elsewhere once the other program has let it go and
+    // left no copy behind; a copy it left stays for the next opening.
+    Claim ClaimAgain();
 
     struct Found {
         enum Status { None, Usable, Unusable } status = None;
@@ -46,14 +49,19 @@ public:
     void Stop() { claim_ = Claim::Off; }
 
     QString PathFor(const QString &name) const;
+    // The claimed file's copy, when there is one.
+    QString CopyPath() const;
 
 private:
     void Release();
+    // The lock of path, or -1; claim_ tells why not.
+    int Lock(const QString &path);
 
     FileLayer &files_;
     QString folder_;
     QString name_;
     QString path_;
+    QString pending_;  // the file held elsewhere
     Claim claim_ = Claim::Off;
     int lockFd_ = -1;
 };
