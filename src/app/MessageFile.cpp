@@ -162,8 +162,7 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
          "Saving drops or changes lines of this file (see the details). Save anyway?"},
         {Msg::Undo, "Undo"},
         {Msg::Redo, "Redo"},
-        {Msg::OpenElsewhere,
-         "This file is open in another Quillmark window, which keeps its unsaved edits."},
+        {Msg::OpenElsewhere, "This file is open in another Quillmark window."},
         {Msg::RecoverEdits,
          "Unsaved edits of this file were kept when Quillmark last ended without saving them. "
          "Recover them?"},
@@ -173,6 +172,14 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
          "Open the backup's content as unsaved edits?"},
         {Msg::OutlineName, "Attachment outline"},
         {Msg::OutlineDescription, "%1 stages, widest %2, total height %3"},
+        {Msg::CharactersNotHeld, "The file cannot hold these characters: "},
+        {Msg::FolderGoneEndAnyway,
+         "The folder of this file is gone: the edits cannot be saved there. End anyway?"},
+        {Msg::EditsKeptIn,
+         "The edits are kept in a recovery copy, offered when the file is opened again:"},
+        {Msg::NoMachineLine,
+         "This file holds no machine line (only comments, attachment lines or lines the program "
+         "does not know), so nothing was loaded."},
     };
     for (const auto &[number, text] : kNewer)
         table.SetMissing(number, QString::fromLatin1(text));

@@ -80,6 +80,10 @@ enum class Msg : int {
     InterruptedSaveBackup = 76,
     OutlineName = 77,
     OutlineDescription = 78,  // %1 stages, %2 the widest width, %3 the total height
+    CharactersNotHeld = 79,   // followed by the characters
+    FolderGoneEndAnyway = 80,
+    EditsKeptIn = 81,  // followed by the recovery copy's path
+    NoMachineLine = 82,
 };
 
 // The numbered captions and messages. A number outside the table reads as

@@ -158,14 +158,16 @@ private slots:
         QVERIFY(!DecodeCp932(bytes).contains(u'\uFFFD') && EncodeCp932(DecodeCp932(bytes), again) && again == bytes);
         MessageTable table;
         QCOMPARE(ParseMessageFile(bytes, table), MessageFileResult::Ok);
-        const int last = int(Msg::OutlineDescription);
+        const int last = int(Msg::NoMachineLine);
         QVERIFY(table.MaxIndex() == last && table.Language() == c.language);
         const QList<Msg> optional{Msg::AddButton, Msg::DeleteButton};  // the Japanese file leaves them out
         const QList<int> unused{33, 44, 45, 46, 48, 49};               // numbers with no use at all
         for (int n = 0; n <= last; ++n)
             QVERIFY2(optional.contains(Msg(n)) || unused.contains(n) || !table.Text(n).trimmed().isEmpty(),
                      QByteArray::number(n));
-        QVERIFY(!table(Msg::NumberTooLarge).at(0).isDigit());  // joined into one message after the digits 16777215
+        // Joined into one message after the digits 16777215, which are no limit the program keeps.
+        QVERIFY(!table(Msg::NumberTooLarge).at(0).isDigit() && !table(Msg::NumberTooLarge).contains("largest") &&
+                !table(Msg::NumberTooLarge).contains(QString::fromUtf8("以下")));
     }
 
     void settingsValues()

@@ -76,8 +76,8 @@ QString Dump(const MachineTable &t, const AttachmentSlots &a)
     return (out << held).join(' ');
 }
 
-const QStringList kProblems{"saved", "not an MTL file", "too large", "no folder", "not saved"};
-QString Said(const SaveResult &r) { return kProblems[int(r.problem)] + ": " + r.reason; }
+const QStringList kProblems{"saved", "not an MTL file", "too large", "no machine line", "no folder", "not saved"};
+QString Said(const SaveResult &r) { return kProblems[int(r.problem)] + ": " + r.reason + r.unheld; }
 
 struct NumberCase {
     QString text;
@@ -332,8 +332,10 @@ private slots:
                                  "f.mtl/x.mtl>f.mtl", "m12.mtl>"})
             row(name, P::NotMtlFile, "NAME = X\r\n", "");
         row("big.mtl", P::TooLarge, "@big", "");
-        // Any other content is read silently; without a machine line the table stays as it was, not even sorted.
-        auto read = [&row](const QByteArray &content, const QString &after) { row("a.mtl", P::None, content, after); };
+        // Any other content is read; without a machine line the table stays as it was, not even sorted, and the load says so.
+        auto read = [&row](const QByteArray &content, const QString &after) {
+            row("a.mtl", after.isEmpty() ? P::NoMachineLine : P::None, content, after);
+        };
         read("# c\rNAME = A\nSTROKE(X) = 5", "name=A strokeX=5");
         // Two of these characters end in the byte 0x5C, the "\" of ASCII.
         read("NAME = \x95\x5c\x8e\xa6\x83\x5c\x83\x74\x83\x67 \xb6\xc5 vm5\r\n"
@@ -437,7 +439,7 @@ private slots:
         auto save = [&st](const QString &name) { return Said(st.Write(name)); };
         QCOMPARE(save(dir_.filePath("none/m.mtl")).section(':', 0, 0), "no folder");
         st.a[0] = {1, 1, 1, {10}, {20}, QString(QChar(0xFFFD))};
-        QCOMPARE(save(path), "not saved: ");
+        QCOMPARE(save(path), "not saved: \uFFFD");  // the character named
         st.a.assign(1000, {1, 1, 1, {10, 20, 30, 40, 50}, {1, 2, 3, 4, 5}, QString(20, 'A')});
         if (mounted) QCOMPARE(save(path), "not saved: " + QString::fromLocal8Bit(std::strerror(ENOSPC)));  // the OS's reason
         QVERIFY(!QFileInfo::exists(dir_.filePath("none")));

@@ -19,17 +19,19 @@
 //   choose sub/b.mtl                 the file button clicked, its dialog answered; "choose ": cancelled
 //   drop sub/C.MTL,sub/b.mtl         files dropped on the file frame; "drop text x": a text
 //   real, real close                 the window's own editor from then on: stage 1 25 by 25, Entry, Close; Close
+//   real peek                        the same, telling after Entry: "entered, changed 1, copy kept" (an event)
 //   open 2 12, show 12.5             an editor of the test's own on the window: slot 2, number 12; a number shown
 //   setini Init Dir=/elsewhere/      a settings value written
 //   disk fails, disk works           every file operation fails from then on; none does
 //   old .sample.mtl.k3x9             a file last written two minutes ago
-//   hold r.mtl                       another running program's hold on a file
-//   leftover r.mtl NAME = R\r\n      the recovery copy a dead program left for a file
+//   hold r.mtl, release              another running program's hold on a file (and its copy, if given); it ended
+//   move sub gone, link l.mtl r.mtl  a file or folder renamed; a symbolic link l.mtl to r.mtl
+//   leftover r.mtl NAME = R\r\n      the recovery copy a dead program left for a file, "%80" for any byte
 //   spoil r.mtl garbage              a file's recovery copy made of a text; "BIG": over the size limit
 // Checks:
 //   said: [SaveChanges] ynci -> No, [Saved] oki   message boxes since the last "said": text to its first line break,
 //       buttons (ok yn ync), icon (x ? ! i), a default not Ok or Yes ("yn?/No"), the answer to give ("-> No", else
-//       the default); "box: [LinesNotKept]3/4: ...": the last one's text; "diff: -A = 1/+A = 2": its details' lines
+//       the default); "box: [LinesNotKept]3/4: ...": the last one's text (a recovery copy's name: "COPY"); "diff: -A = 1/+A = 2": its details' lines
 //   events: editor 3 at 3, end       since the last "events": editor runs, text editor starts, ends, refused drops
 //   inputs: [AddNumberPrompt]|[AttachmentNumber]|   every number prompt: prompt|title|default text
 //   request: [OpenDialogTitle] ... .mtl a.mtl @   the file dialog: title filter extension name folder
@@ -180,7 +182,10 @@ struct Harness {
         auto *box = qobject_cast<QLineEdit *>(widget(name));
         bool ok = true;
         const std::map<QString, std::function<void()>> verbs{
-            {"load", [&] { QFile::remove(copy), QFile::copy(kSample, copy), win->SetFileName(copy); }},
+            {"load", [&] {
+                 QDir().mkpath(QFileInfo(copy).path()), QFile::remove(copy), QFile::copy(kSample, copy);
+                 win->SetFileName(copy);
+             }},
             {"setfile", [&] { (rest.isEmpty() || act("write", arg)), win->SetFileName(file); }},
             {"write", [&] { QDir().mkpath(QFileInfo(path(name)).path()), WriteBytes(path(name), rest.toUtf8()); }},
             {"type", [&] { box->setFocus(Qt::TabFocusReason), box->clear(), QTest::keyClicks(box, rest); }},
@@ -207,20 +212,31 @@ struct Harness {
              }},
             {"close", [&] { QCoreApplication::processEvents(), root()->close(); }},
             {"real", [&] {
-                 editorScript = [this, enter = arg.isEmpty()](const frmEditor::Request &r) {
-                     QTimer::singleShot(0, [this, enter] {
+                 editorScript = [this, enter = arg != "close", peek = arg == "peek"](const frmEditor::Request &r) {
+                     QTimer::singleShot(0, [this, enter, peek] {
                          if (enter) act("set", "txtWidth_0 25"), act("set", "txtHight_0 25"), act("click", "btnEntry");
+                         if (peek) events << "entered, changed " + observe("changed", "") + ", copy " +
+                                                 (observe("copy", win->Doc().Current().Name()) == "none" ? "none" : "kept");
                          act("click", "btnClose");
                      });
                      realEditor(r);
                  };
              }},
-            {"leftover", [&] { RecoveryStore s(files, dir.path()); s.ClaimFile(path(name)), s.Write(rest.toUtf8()); }},
+            {"leftover", [&] {
+                 RecoveryStore s(files, dir.path());
+                 s.ClaimFile(path(name)), s.Write(QByteArray::fromPercentEncoding(rest.toUtf8()));
+             }},
+            {"release", [&] { other.reset(); }},
+            {"move", [&] { ok = QDir().rename(path(name), path(rest)); }},
+            {"link", [&] { ok = QFile::link(path(rest), path(name)); }},
             {"spoil", [&] {
                  const QString copy = RecoveryStore(files, dir.path()).PathFor(path(name));
                  WriteBytes(copy, rest.toUtf8()), rest == "BIG" && QFile::resize(copy, 17 << 20);
              }},
-            {"hold", [&] { other = std::make_unique<RecoveryStore>(files, dir.path()), other->ClaimFile(path(arg)); }},
+            {"hold", [&] {
+                 other = std::make_unique<RecoveryStore>(files, dir.path()), other->ClaimFile(path(name));
+                 rest.isEmpty() || other->Write(QByteArray::fromPercentEncoding(rest.toUtf8()));
+             }},
             {"old", [&] {
                  QFile f(path(arg));
                  ok = f.open(QIODevice::WriteOnly) && f.setFileTime(QDateTime::currentDateTime().addSecs(-120),
@@ -334,7 +350,10 @@ struct Harness {
              }},
             {"redrawn", [&] { return yes(std::exchange(linesSeen, view->LinesDrawn()) < view->LinesDrawn()); }},
             {"events", [&] { return events.mid(std::exchange(eventsSeen, events.size())).join(", "); }},
-            {"box", [&] { return fake.boxes.isEmpty() ? "" : QString(fake.boxes.last().text).replace('\n', '/'); }},
+            {"box", [&] {  // a recovery copy's name reads "COPY"
+                 const QString text = fake.boxes.isEmpty() ? "" : fake.boxes.last().text;
+                 return QString(text).replace('\n', '/').replace(QRegularExpression("[0-9a-f]{32}\\.recover"), "COPY");
+             }},
             {"diff", [&] {
                  const QStringList lines = fake.boxes.isEmpty() ? QStringList() : fake.boxes.last().details.split('\n');
                  return lines.filter(QRegularExpression("^[-+](?![-+]{2} )")).join('/');
@@ -576,16 +595,38 @@ void TestWindows::scenario_data()
                       "said: [SaveChanges] ynci -> Yes, [Saved] oki"} +
                 gone("9000."));
     }
-    for (const QString target : {"", "/nonexistent-folder-qm/x.mtl", "folder.mtl"})  // the edits are given up
-        row("nowhere to save: " + target,
-            {"write folder.mtl/x ", "setfile " + target, "fill txtMaxFeedXYZ_0 9000", "click btnEntry", "changed: 1",
-             "click btnEnd", "events: end", "visible frmMain: false",  // the edits keep their recovery copy
-             "copy " + target + " MAXIMUM FEEDRATE(X): " + (target.isEmpty() ? "none" : "9000.")});
+    row("no file name: the edits are given up at the end", {"fill txtMaxFeedXYZ_0 9000", "click btnEntry", "changed: 1",
+                                                            "click btnEnd", "events: end", "visible frmMain: false"});
+    row("the folder moved away: Save says so; End asks, naming the copy that keeps the edits",
+        {"load sub/f.mtl",
+         "fill txtMaxFeedXYZ_0 9000",
+         "move sub gone",
+         "click btnEntry",
+         "key Ctrl+S",
+         "said: [FolderMissing] ok!, [FolderMissing] ok!",
+         "box: [FolderMissing]/@sub/f.mtl",
+         "changed: 1",
+         "click btnEnd",
+         "said: [FolderGoneEndAnyway] yn?/No",
+         "box: [FolderGoneEndAnyway]/[EditsKeptIn]/@COPY",
+         "visible frmMain: true",
+         "click btnEnd",
+         "said: [FolderGoneEndAnyway] yn?/No -> Yes",
+         "events: end",
+         "copy sub/f.mtl MAXIMUM FEEDRATE(X): 9000."});
+    row("a folder where the file was: the save says why it failed",
+        {"write folder.mtl/x ",
+         "setfile folder.mtl",
+         "fill txtStroke_0 9",
+         "click btnEntry",
+         "said: [ChangedOnDisk] yn?/No -> Yes, [SaveFailed] ok!",
+         "box: [SaveFailed]/" + QString::fromLocal8Bit(std::strerror(EISDIR))});
     row("a new name: Yes saves the emptied table", {"load", "setfile new.mtl", "fill txtStroke_0 9", "click btnEnd",
                                                     "said: [SaveChanges] ynci -> Yes, [Saved] oki", "events: end",
                                                     "file new.mtl STROKE(X): 9.", "file new.mtl STROKE(Y): -"});
     row("not loadable: the default keeps it, Yes overwrites, next save asks nothing",
-        {"setfile m.mtl # comment\r\n", "fill txtStroke_0 9", "click btnEntry", "said: [OverwriteUnloadable] yn?/No",
+        {"setfile m.mtl # comment\r\n", "said: [NoMachineLine] ok!", "fill txtStroke_0 9", "click btnEntry",
+         "said: [OverwriteUnloadable] yn?/No",
          "file m.mtl STROKE(X): -", "changed: 1", "text txtStroke_0: 9.", "click btnEntry", "fill txtStroke_0 8",
          "click btnEntry", "said: [OverwriteUnloadable] yn?/No -> Yes, [Saved] oki, [Saved] oki",
          "file m.mtl STROKE(X): 8."});
@@ -680,6 +721,135 @@ void TestWindows::scenario_data()
     row("a killed save's temporary files go with the next save; young and foreign ones stay",
         {"load", "old .sample.mtl.k3x9", "old .sample.mtl.K3X9", "write .sample.mtl.zz9 young", "click btnEntry",
          "said: [Saved] oki", "exists .sample.mtl.k3x9: 0", "exists .sample.mtl.K3X9: 1", "exists .sample.mtl.zz9: 1"});
+
+    // Where two safety features meet.
+    auto notes = [](const QString &name) { return "write " + name + " NAME = R\r\nSPINDLE MAX = 12000\r\n; note\r\n"; };
+    row("recovered edits, an accepted backup and a file changed meanwhile: the save asks what it drops from the disk",
+        {notes("r.mtl"),
+         "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\n",
+         "setfile r.mtl",
+         "said: [LinesNotKept]2 ok!, [RecoverEdits] yn? -> Yes",
+         "click btnEntry",
+         "said: [SaveDropsLines] yn?/No -> No",
+         "file r.mtl SPINDLE MAX: 12000",
+         notes("q.mtl"),
+         "write q.mtlbak NAME = R\r\nSTROKE(X) = 7\r\n",
+         "setfile q.mtl",
+         "said: [LinesNotKept]2 ok!, [InterruptedSaveBackup] yn?/No -> Yes",
+         "key Ctrl+S",
+         "said: [SaveDropsLines] yn?/No",
+         "load s.mtl",
+         "write s.mtl NAME = S\r\n; note\r\n",
+         "fill txtStroke_0 5",
+         "key Ctrl+S",
+         "said: [ChangedOnDisk] yn?/No -> Yes, [SaveDropsLines] yn?/No -> Yes, [Saved] oki",
+         "file s.mtl STROKE(X): 5."});
+    row("a character the file cannot hold: refused in the field, so the copy keeps every later edit",
+        {"load",
+         "fill txtStroke_1 7",
+         "set txtMachineName \u20ac\u20ac\u20ac VM5",
+         "key Tab",
+         "said: [CharactersNotHeld]\u20ac ok!",
+         "focus: txtMachineName",
+         "changed: 1",
+         "fill txtMachineName VM5",
+         "fill txtStroke_0 999",
+         "copy sample.mtl STROKE(X): 999.",
+         "copy sample.mtl STROKE(Y): 7.",
+         "copy sample.mtl NAME: VM5" + QString(17, ' ')});
+    row("a recovery copy holding a byte the file cannot hold: told, not taken",
+        {"write r.mtl NAME = R\r\n",
+         "leftover r.mtl NAME = R%80\r\n",
+         "setfile r.mtl",
+         "said: [LeftoverUnusable] ok!",
+         "box: [LeftoverUnusable]/@COPY/[CharactersNotHeld]\ufffd",
+         "changed: 0"});
+    row("registering the initial attachment marks and keeps a copy at once, the editor still open",
+        {"load",
+         "real peek",
+         "fill txtAttachInit 8",
+         "said: [AttachmentNumber]8[NotRegistered] yn? -> Yes",
+         "events: editor 8 at 4, entered, changed 1, copy kept",
+         "rows: 01,02,05,08",
+         "copy sample.mtl INI: ATTACHMENT08",
+         "copy sample.mtl ATTACHMENT08: SQUARE/25.,25.",
+         "key Ctrl+Z",
+         "rows: 01,02,05",
+         "initial: 1",
+         "changed: 0"});
+    row("a second program on the file, through a link too: told; once the first has ended, the copy is taken",
+        {"write r.mtl NAME = R\r\n",
+         "link l.mtl r.mtl",
+         "hold r.mtl",
+         "setfile l.mtl",
+         "said: [OpenElsewhere] oki",
+         "fill txtStroke_0 5",
+         "copy r.mtl STROKE(X): none",
+         "release",
+         "fill txtStroke_0 6",
+         "copy l.mtl STROKE(X): 6.",
+         "copy r.mtl STROKE(X): 6."});
+    row("a second program that died with edits: its copy is not written over",
+        {"write r.mtl NAME = R\r\n",
+         "hold r.mtl NAME = R\r\nSTROKE(X) = 9\r\n",
+         "setfile r.mtl",
+         "said: [OpenElsewhere] oki",
+         "release",
+         "fill txtStroke_0 6",
+         "copy r.mtl STROKE(X): 9"});
+    row("undo in the name and the initial attachment stops at the committed value",
+        {"load",
+         "fill txtMachineName ALPHA",
+         "type txtMachineName BETA",
+         "key Ctrl+Z Ctrl+Z",
+         "text txtMachineName: ALPHA",
+         "key Ctrl+Z",
+         "text txtMachineName: \u7acb\u5f62\u30de\u30b7\u30cb\u30f3\u30b0\u30bb\u30f3\u30bf VM5",
+         "changed: 0",
+         "enabled btnUndo: false",
+         "fill txtAttachInit 52",
+         "said: [AttachmentNumber]52[NotRegistered] yn? -> No",
+         "type txtAttachInit 5",
+         "key Ctrl+Z Ctrl+Z",
+         "text txtAttachInit: 52",
+         "key Ctrl+Z",
+         "text txtAttachInit: 1",
+         "changed: 0"});
+    row("the mark: back to the file's value, or -0 for 0, is no change",
+        {"load",
+         "fill txtStroke_0 650",
+         "changed: 1",
+         "fill txtStroke_0 850",
+         "changed: 0",
+         "title: sample.mtl" + caption,
+         "copy sample.mtl STROKE(X): none",
+         "fill txtCngTime 2.5001",
+         "text txtCngTime: 2.5",
+         "changed: 0",
+         "setfile z.mtl NAME = Z\r\n",
+         "fill txtStroke_0 -0",
+         "text txtStroke_0: 0.",
+         "changed: 0",
+         "click btnEnd",
+         "events: end"});
+    const QString longName = QString(82, QChar(0x3042)) + ".mtl", longest = QString(83, QChar(0x3042)) + ".mtl";
+    row("names of 250 and 253 bytes: saved, the longest without a backup beside it",
+        {"load " + longName,
+         "fill txtStroke_0 7",
+         "click btnEntry",
+         "said: [Saved] oki",
+         "file " + longName + " STROKE(X): 7.",
+         "load " + longest,
+         "fill txtStroke_0 8",
+         "click btnEntry",
+         "said: [Saved] oki",
+         "file " + longest + " STROKE(X): 8."});
+    row("a file without a machine line: told when it is loaded",
+        {"setfile e.mtl # only a comment\r\nATTACHMENT01 = SQUARE/1,2\r\n",
+         "said: [NoMachineLine] ok!",
+         "write f.mtl ",
+         "setfile f.mtl",
+         "said: [NoMachineLine] ok!"});
 
     // The attachment list and the initial attachment.
     const Steps none{"changed: 0", "row: 1", "drawn: 1", "rows: 01,02,05"};  // nothing happened to the list
@@ -827,8 +997,8 @@ void TestWindows::scenario_data()
                   "type txtWidth_0 10", "type txtHight_0 5", "key Tab", "click btnClose", "visible frmEditor: true",
                   "click btnClose", "visible frmEditor: false",
                   untouched,
-                  "open 3 7", "echanged: 1", "text txtWidth_0: 0.", "click btnClose",
-                  "said: [SaveChanges] ynci -> Cancel, [SaveChanges] ynci -> No, [SaveChanges] ynci -> No", "open 3 7",
+                  "open 3 7", "echanged: 0", "text txtWidth_0: 0.", "click btnClose",
+                  "said: [SaveChanges] ynci -> Cancel, [SaveChanges] ynci -> No", "open 3 7",
                   "type txtWidth_0 10", "type txtHight_0 5", "type txtAttachNo 99", "click btnClose",
                   "said: [SaveChanges] ynci -> Yes", "visible frmEditor: false",
                   "slots: 3 1/1 4 2 | 7 1/1 10 5 | 12 2/2 10,20 5,5 ABC",

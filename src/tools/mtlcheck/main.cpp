@@ -50,7 +50,8 @@ QString LoadProblem(const LoadResult &result)
     case FileProblem::TooLarge:
         why = QStringLiteral("larger than the limit of %1 bytes").arg(kMaxMtlFileBytes);
         break;
-    default: why = QStringLiteral("no machine line recognised"); break;
+    case FileProblem::NoMachineLine: why = QStringLiteral("no machine line recognised"); break;
+    default: break;
     }
     if (!result.reason.isEmpty())
         why += QStringLiteral(" (") + result.reason + QLatin1Char(')');

@@ -3,11 +3,11 @@
 #include "platform/Dialogs.h"
 #include "platform/MessageTable.h"
 
-// Message n after prefix, with an OK button and the exclamation icon.
+// Message n between prefix and suffix, with an OK button and the exclamation icon.
 inline void Warn(Dialogs &dialogs, const MessageTable &messages, Msg n,
-                 const QString &prefix = QString())
+                 const QString &prefix = QString(), const QString &suffix = QString())
 {
-    dialogs.MsgBox(prefix + messages(n), MsgButtons::Ok, MsgIcon::Exclamation);
+    dialogs.MsgBox(prefix + messages(n) + suffix, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 // What the number prompts show before Msg::NumberTooLarge: the largest number the

@@ -157,6 +157,7 @@ void frmEditor::Load(const Request &request)
     ui->txtAttachNo->setFocus();
     displaying_ = true;
     editIndex_ = -1;
+    dataChanged_ = false;  // what an earlier opening left unentered is gone with it
     ui->txtAttachNo->setText(QStringLiteral("0"));
     for (int i = 0; i < 5; ++i) {
         txtWidth[i]->setText(QStringLiteral("0"));

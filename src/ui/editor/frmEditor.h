@@ -1,7 +1,7 @@
 #pragma once
-// The modal attachment editor. Created once and kept for the whole run: its
-// DataChanged survives from one opening to the next. It edits a working copy
-// of one record of the table it is given and hands the record back on Entry.
+// The modal attachment editor. Created once and kept for the whole run; each
+// opening starts with nothing changed. It edits a working copy of one record
+// of the table it is given and hands the record back on Entry.
 #include "model/AppState.h"
 #include "platform/Dialogs.h"
 

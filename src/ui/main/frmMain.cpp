@@ -81,7 +81,9 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         fieldEvents_.Watch(txtRapidAcceleXYZ[i],
                            [this, i](bool &c) { txtRapidAcceleXYZ_Validate(i, c); });
     }
-    fieldEvents_.Watch(ui->txtMachineName, {}, [this] { txtMachineName_LostFocus(); });
+    fieldEvents_.Watch(
+        ui->txtMachineName, [this](bool &c) { txtMachineName_Validate(c); },
+        [this] { txtMachineName_LostFocus(); });
     fieldEvents_.Watch(
         ui->txtAttachInit, [this](bool &c) { txtAttachInit_Validate(c); },
         [this] { txtAttachInit_LostFocus(); });
@@ -583,7 +585,8 @@ bool frmMain::OfferRecoveryCopy()
     if (found.status == RecoveryStore::Found::None)
         return false;
     const QString &name = document_.Current().Name();
-    if (found.status == RecoveryStore::Found::Usable && document_.CanRecover(found.bytes)) {
+    QString unheld;
+    if (found.status == RecoveryStore::Found::Usable && document_.CanRecover(found.bytes, &unheld)) {
         if (found.bytes == BytesOf(name)) {
             recovery_.Remove();  // nothing was lost
             return false;
@@ -600,7 +603,8 @@ bool frmMain::OfferRecoveryCopy()
         return true;
     }
     // Kept for whoever can make use of it; this program writes no copy over it.
-    TellUnusable(found.path, found.reason);
+    TellUnusable(found.path, unheld.isEmpty() ? found.reason
+                                              : state_.messages(Msg::CharactersNotHeld) + unheld);
     recovery_.Stop();
     return false;
 }
@@ -624,8 +628,10 @@ void frmMain::OfferBackup()
         state_.files.Unlink(QFile::encodeName(backup));  // a finished save's leftover
         return;
     }
-    if (!document_.CanRecover(bytes)) {
-        TellUnusable(backup, QString());
+    QString unheld;
+    if (!document_.CanRecover(bytes, &unheld)) {
+        TellUnusable(backup,
+                     unheld.isEmpty() ? QString() : state_.messages(Msg::CharactersNotHeld) + unheld);
         return;
     }
     const QString text = state_.messages(Msg::InterruptedSaveBackup) + u'\n' +
@@ -645,6 +651,7 @@ void frmMain::ShowFileProblem(FileProblem problem, const QString &reason, const 
     case FileProblem::NotMtlFile: message = Msg::NotAnMtlFile; break;
     case FileProblem::TooLarge: message = Msg::FileTooLarge; break;
     case FileProblem::FolderMissing: message = Msg::FolderMissing; break;
+    case FileProblem::NoMachineLine: message = Msg::NoMachineLine; break;
     case FileProblem::None:
     case FileProblem::NotSaved: break;
     }
@@ -698,17 +705,30 @@ bool frmMain::ConfirmOverwrite()
             return false;
         break;
     }
-    // The first save of a file whose lines it drops shows what it changes.
-    return document_.Findings().empty() || ask(Msg::SaveDropsLines, document_.Difference());
+    // A save that drops lines of the file on disk, as it is now, shows what it
+    // changes: after a load, recovered edits, or another program's change alike.
+    if (document_.OverwriteRisk() == Document::Risk::NotLoaded)
+        return true;  // asked already
+    return document_.DiskFindings().empty() || ask(Msg::SaveDropsLines, document_.Difference());
 }
 
 void frmMain::Save()
 {
-    if (!document_.CanSave() || !ConfirmOverwrite())
+    if (document_.Current().Name().isEmpty())
+        return;
+    if (document_.FolderMissing()) {
+        ShowFileProblem(FileProblem::FolderMissing, QDir::toNativeSeparators(document_.Current().Name()),
+                        QString());
+        return;
+    }
+    if (!ConfirmOverwrite())
         return;
     const SaveResult result = document_.Save();
     if (!result.Saved()) {
-        ShowFileProblem(result.problem, result.reason, result.backupLeft);
+        const QString reason = result.unheld.isEmpty()
+                                   ? result.reason
+                                   : state_.messages(Msg::CharactersNotHeld) + result.unheld;
+        ShowFileProblem(result.problem, reason, result.backupLeft);
         return;
     }
     QString text = state_.messages(Msg::Saved);
@@ -727,8 +747,18 @@ bool frmMain::maybeSave()
 {
     if (!fieldEvents_.Commit())
         return false;
-    if (!document_.Changed() || !document_.CanSave())
-        return true;  // nothing to save, or nowhere: the edits are given up
+    if (!document_.Changed() || document_.Current().Name().isEmpty())
+        return true;  // nothing to save, or no file to save to
+    if (document_.FolderMissing()) {
+        // Nowhere to save: the edits stay in their recovery copy, if they have one.
+        QString text = state_.messages(Msg::FolderGoneEndAnyway);
+        const QString copy = recovery_.CopyPath();
+        if (!copy.isEmpty())
+            text += u'\n' + state_.messages(Msg::EditsKeptIn) + u'\n' +
+                    QDir::toNativeSeparators(copy);
+        return dialogs_.MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No,
+                               kProgramTitle) == MsgAnswer::Yes;
+    }
     const MsgAnswer answer = dialogs_.MsgBox(state_.messages(Msg::SaveChanges),
                                              MsgButtons::YesNoCancel, MsgIcon::Information);
     if (answer == MsgAnswer::Cancel)
@@ -818,13 +848,34 @@ void frmMain::txtRapidAcceleXYZ_Validate(int Index, bool &Cancel)
         Cancel = true;
 }
 
+void frmMain::txtMachineName_Validate(bool &Cancel)
+{
+    // A character the file cannot hold would make every save fail.
+    const QString unheld = CharactersNotHeld(ui->txtMachineName->text().trimmed());
+    if (displaying_ || unheld.isEmpty())
+        return;
+    Warn(dialogs_, state_.messages, Msg::CharactersNotHeld, QString(), unheld);
+    Cancel = true;
+}
+
 void frmMain::txtMachineName_LostFocus()
 {
     if (displaying_)
         return;
     document_.SetMachineName(ui->txtMachineName->text().trimmed(),
                              ui->txtMachineName->accessibleName());
-    ui->txtMachineName->setModified(false);
+    Committed(ui->txtMachineName);
+}
+
+void frmMain::Committed(QLineEdit *box)
+{
+    // The box's own undo starts from the value now in the table: undoing the
+    // typing must never go back past it.
+    const bool wasDisplaying = std::exchange(displaying_, true);
+    const int cursor = box->cursorPosition();
+    box->setText(box->text());
+    box->setCursorPosition(cursor);
+    displaying_ = wasDisplaying;
 }
 
 void frmMain::cmbAtcType_Click()
@@ -863,7 +914,7 @@ void frmMain::txtAttachInit_LostFocus()
         // The number, and an attachment registered for it, are one step.
         document_.BeginStep(box->accessibleName());
         const bool changed = document_.SetIniAttachment(*number, box->accessibleName());
-        box->setModified(false);
+        Committed(box);
         // Numbers below 1 name no attachment; an untouched field asks nothing.
         if (changed && *number >= 1 && FindAttachment(document_.Attachments(), *number) < 0) {
             const MsgAnswer answer = dialogs_.MsgBox(state_.messages(Msg::AttachmentNumber) + text +

@@ -121,7 +121,10 @@ private:
     void txtRapidFeedXYZ_Validate(int Index, bool &Cancel);
     void txtRapidAcceleXYZ_Validate(int Index, bool &Cancel);
     bool CommitNumber(QLineEdit *box, FieldRef field);
+    void txtMachineName_Validate(bool &Cancel);
     void txtMachineName_LostFocus();
+    // After a commit that leaves the box's text as typed.
+    void Committed(QLineEdit *box);
     void cmbAtcType_Click();
     void txtAttachInit_Validate(bool &Cancel);
     void txtAttachInit_LostFocus();
