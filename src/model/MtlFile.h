@@ -17,6 +17,8 @@ enum class MtlFinding {
     ItemsDropped,  // attachment stages or items read but not kept or not written back
     Superseded,    // a later line sets the same field
     ValueRounded,  // saving writes the value rounded: it reads back as another one
+    ValueNotHeld,  // a Single holds no such value: saving writes another number
+    CommentDropped,  // a "#" line other than the two header lines, which saving writes anew
 };
 class MtlFindingSink {
 public:

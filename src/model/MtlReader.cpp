@@ -37,7 +37,16 @@ public:
         lineNumber_ = lineNumber;
         raw_ = raw;
         roundedReported_ = false;
-        if (TrimSpaces(raw).isEmpty() || raw.startsWith(u'#'))
+        if (raw.startsWith(u'#')) {
+            // The writer puts its own two header lines where the file's first
+            // two "#" lines were; any other comment is lost.
+            if (lineNumber != headerLines_ + 1 || headerLines_ >= 2)
+                Report(MtlFinding::CommentDropped);
+            else
+                ++headerLines_;
+            return;
+        }
+        if (TrimSpaces(raw).isEmpty())
             return;
 
         // Keys, values and items are views into the one upper-cased line,
@@ -84,13 +93,18 @@ private:
     }
 
     // Saving keeps three decimals at most; a value whose written text reads
-    // back as another value is changed by saving. Told once per line.
-    float Kept(float value)
+    // back as another value is changed by saving, and so is one whose text
+    // is another number than the file's (a Single holds about seven digits).
+    // Told once per line.
+    float Kept(float value, double read)
     {
-        if (sink_ && !roundedReported_ &&
-            ParseSingle(FormatNumber(value, Pattern::Decimal), NAN) != value) {
+        if (!sink_ || roundedReported_)
+            return value;
+        const double written = ParseNumeric(FormatNumber(value, Pattern::Decimal)).value_or(NAN);
+        const bool rounded = float(written) != value;
+        if (rounded || written != read) {
             roundedReported_ = true;
-            Report(MtlFinding::ValueRounded);
+            Report(rounded ? MtlFinding::ValueRounded : MtlFinding::ValueNotHeld);
         }
         return value;
     }
@@ -116,7 +130,7 @@ private:
             Report(MtlFinding::ValueChanged);
             return 0;
         }
-        return Kept(*single);
+        return Kept(*single, *parsed);
     }
 
     void ReadAxisLine(QStringView keyword, int axis, QStringView value)
@@ -227,7 +241,7 @@ private:
         const auto single = parsed ? ToSingle(*parsed) : std::nullopt;
         if (!single && !rest.isEmpty())
             Report(MtlFinding::NotNumeric);
-        return Kept(single.value_or(0));
+        return single ? Kept(*single, *parsed) : 0;
     }
 
     void ReadAttachment(QStringView keyword, QStringView value)
@@ -312,6 +326,7 @@ private:
     QStringView raw_;
     QString upper_;
     bool roundedReported_ = false;
+    int headerLines_ = 0;  // "#" lines from the first line on
     QHash<QString, std::pair<int, QString>> lastLine_;
 };
 

@@ -39,6 +39,12 @@ check("damaged file" 1 ARGS "${data}/damaged.mtl"
           "damaged.mtl: 2 attachment\\(s\\), 6 finding\\(s\\)\n")
 check("a value saving would round" 1 ARGS "${data}/rounded.mtl" OUT "rounded.mtl: 0 attachment\\(s\\), 1 finding\\(s\\)\n"
       "rounded.mtl:2: changed: saving rounds a value, it reads back different: STROKE\\(X\\) = 0.0005\n")
+# Values a Single cannot hold and "#" lines past the two header lines change untold otherwise.
+check("untold changes" 1 ARGS "${data}/untold.mtl"
+      OUT "untold.mtl:4: dropped: a comment line" "untold.mtl:5: changed: saving writes another number"
+          "untold.mtl:6: changed: saving writes another number" "untold.mtl:7: changed: saving writes another number"
+          "untold.mtl:8: changed: saving writes another number" "untold.mtl:9: dropped: a comment line"
+          "untold.mtl: 1 attachment\\(s\\), 6 finding\\(s\\)\n$")
 check("byte that is not windows-31j" 1 ARGS "${data}/bad-byte.mtl" OUT "bad-byte.mtl: cannot be saved")
 check("no machine line" 2 ARGS "${data}/comments-only.mtl" OUT "comments-only.mtl: cannot be loaded: no machine line")
 foreach(bad "${WORK}/missing.mtl" "${SOURCE}/CMakeLists.txt")
@@ -74,3 +80,21 @@ if(NOT after STREQUAL before)
 endif()
 file(REMOVE "${WORK}/Quillmark.ini")
 check("the user's ini" 1 ARGS "${sample}" OUT "sample.mtl: 2 attachment")
+# A settings file that cannot be read is said, and the default count used.
+foreach(unreadable "byte" "folder")
+  file(REMOVE_RECURSE "${WORK}/config/quillmark/Quillmark.ini")
+  if(unreadable STREQUAL "byte")
+    file(COPY_FILE "${data}/bad-byte.mtl" "${WORK}/config/quillmark/Quillmark.ini")  # a byte no windows-31j
+  else()
+    file(MAKE_DIRECTORY "${WORK}/config/quillmark/Quillmark.ini")
+  endif()
+  check("settings unreadable: ${unreadable}" 0 ARGS "${sample}" OUT "sample.mtl: 3 attachment"
+        ERR "settings file .*Quillmark.ini cannot be read; the default of 10 attachment slots is used")
+endforeach()
+# A report that does not reach its reader fails, as --print does.
+foreach(args "${sample}" "--print;${sample}")
+  execute_process(COMMAND "${WORK}/mtlcheck" ${args} RESULT_VARIABLE rc OUTPUT_FILE /dev/full ERROR_VARIABLE err)
+  if(NOT rc EQUAL 2 OR NOT err MATCHES "cannot write to standard output")
+    message(SEND_ERROR "output to a full disk (${args}): exit ${rc}\n${err}")
+  endif()
+endforeach()

@@ -41,7 +41,7 @@ struct State {  // a table of n slots, and its file calls
 };
 
 const QStringList kFindings{"Unrecognised", "BadNumber", "Overflow", "NotNumeric", "ShapeNotKept", "Changed", "Dropped",
-                            "Superseded", "Rounded"};
+                            "Superseded", "Rounded", "NotHeld", "Comment"};
 struct Recorder : MtlFindingSink {
     QStringList kinds;
     void Found(int, MtlFinding k, const QString &) override { kinds << kFindings[int(k)]; }
@@ -254,7 +254,12 @@ private slots:
             {"TOOL CHANGE TIME = 2.0005", 1, "time=2.0005", "Rounded", "TOOL CHANGE TIME = 2.001"},
             {"STROKE(Y) = 0.0004", 1, "strokeY=0.0004", "Rounded", "STROKE(Y) = 0."},
             {"STROKE(Y) = 0.001", 1, "strokeY=0.001", "", "STROKE(Y) = 0.001"},
-            {"STROKE(Y) = 1e20", 1, "strokeY=1e+20", "", "STROKE(Y) = 100000002004087734272."},
+            {"STROKE(Y) = 1e20", 1, "strokeY=1e+20", "NotHeld", "STROKE(Y) = 100000002004087734272."},
+            // Told too when the text written is another number than the file's: a Single holds about seven digits.
+            {"RAPID(X) = 36000.001", 1, "rapidX=36000", "NotHeld", "RAPID(X) = 36000."},
+            {"STROKE(Y) = 16777217", 1, "strokeY=1.67772e+07", "NotHeld", "STROKE(Y) = 16777216."},
+            {"STROKE(X) = 20000.003", 1, "strokeX=20000", "NotHeld", "STROKE(X) = 20000.004"},
+            {"STROKE(X) = 0.1", 1, "strokeX=0.1", "", "STROKE(X) = 0.1"},
             {"ini = attachment 7", 1, "ini=7", "", "INI = ATTACHMENT07"},
             {"INI = 3", 0, "", "Unrecognised"},
             {"INI = ATTACHMENT2.5", 1, "ini=2", "Rounded", "INI = ATTACHMENT02"},
@@ -265,6 +270,9 @@ private slots:
             {"attach change code = m60", 1, "change=M60", "", "ATTACH CHANGE CODE = M60"},
             {"ATTACH DESIGN CODE = T = 1", 1, "design=T = 1", "", "ATTACH DESIGN CODE = T = 1"},
             {"# NAME = X", 0},
+            // Saving writes its own two header lines where the file's first two "#" lines were; any other is lost.
+            {"# one\n# two\n# three", 0, "", "Comment"},
+            {"NAME = A\n# a note", 1, "name=A", "Comment"},
             {"      ", 0},
             {"  # NAME = X", 0, "", "Unrecognised"},
             {"\tNAME = X", 0, "", "Unrecognised"},
@@ -295,6 +303,7 @@ private slots:
             {a1 + "SQUARE/10.0005,20,30,40.1234", 0, "att=1|1|1|10.0005x20,30x40.1234|", "Rounded",
              sq + "10.001,20.,30.,40.123"},
             {"ATTACHMENT1.5 = SQUARE/10,20", 0, "att=2|1|1|10x20|", "Rounded", "ATTACHMENT02 = SQUARE/10.,20."},
+            {a1 + "SQUARE/16777217,10", 0, "att=1|1|1|1.67772e+07x10|", "NotHeld", sq + "16777216.,10."},
             {"ATTACHMENT0 = SQUARE/1,2", 0, "", "BadNumber"},
             {"ATTACHMENT0.7 = SQUARE/1,2", 0, "", "BadNumber"},
             {"ATTACHMENT = SQUARE/1,2", 0, "", "BadNumber"},

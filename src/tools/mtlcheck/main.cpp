@@ -80,6 +80,12 @@ QString Describe(MtlFinding kind, int attachMaxCount)
     case MtlFinding::Superseded: return QStringLiteral("ignored: a later line sets the same value");
     case MtlFinding::ValueRounded:
         return QStringLiteral("changed: saving rounds a value, it reads back different");
+    case MtlFinding::ValueNotHeld:
+        return QStringLiteral("changed: saving writes another number (a Single holds about seven "
+                              "digits)");
+    case MtlFinding::CommentDropped:
+        return QStringLiteral("dropped: a comment line (saving writes only its own two header "
+                              "lines)");
     }
     return QString();
 }
@@ -139,12 +145,7 @@ int PrintFile(std::int16_t attachMaxCount, const QString &name)
                           .arg(Printable(name)));
         return kFailed;
     }
-    if (std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) !=
-            std::size_t(bytes.size()) ||
-        std::fflush(stdout) != 0) {
-        Print(stderr, QStringLiteral("mtlcheck: cannot write to standard output\n"));
-        return kFailed;
-    }
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
     return kClean;
 }
 
@@ -185,20 +186,33 @@ int main(int argc, char *argv[])
     // editor counts it; read only, the tool never writes the file.
     PosixFileLayer fileLayer;
     AppState state(fileLayer);
-    SetIniPath(state, FindAppFiles(AppPath()).settings);
-    QString count = ReadIniValue(state, Settings::AttachMaxCount);
+    QString count;
     if (parser.isSet(attachMax)) {
         count = parser.value(attachMax);
         if (!ParseNumeric(count))
             return UsageError(parser, QStringLiteral("--attach-max needs a number"));
+    } else {
+        SetIniPath(state, FindAppFiles(AppPath()).settings);
+        count = ReadIniValue(state, Settings::AttachMaxCount);
+        if (!state.settings.IniUsable)
+            Print(stderr, QStringLiteral("mtlcheck: the settings file %1 cannot be read; the default "
+                                         "of %2 attachment slots is used\n")
+                              .arg(Printable(state.settings.IniPath),
+                                   Settings::AttachMaxCount.defaultValue));
     }
 
     const std::int16_t attachMaxCount = AttachCountFrom(count);
-    if (print)
-        return PrintFile(attachMaxCount, files.first());
-
     int result = kClean;
-    for (const QString &name : files)
-        result = std::max(result, CheckFile(attachMaxCount, name));
+    if (print) {
+        result = PrintFile(attachMaxCount, files.first());
+    } else {
+        for (const QString &name : files)
+            result = std::max(result, CheckFile(attachMaxCount, name));
+    }
+    // A report that did not reach its reader is no report.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        Print(stderr, QStringLiteral("mtlcheck: cannot write to standard output\n"));
+        return kFailed;
+    }
     return result;
 }
