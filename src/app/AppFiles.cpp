@@ -23,17 +23,24 @@ AppFiles FindAppFiles(const QString &appPath)
     if (!files.portable)
         files.settings = QDir(config).filePath(kFolder + u'/' + kSettingsName);
 
-    QStringList candidates{
-        appPath + kMessagesName,
-        QDir::cleanPath(appPath + QStringLiteral("../share/") + kFolder + u'/' + kMessagesName)};
-    for (const QString &dir :
-         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
-        candidates << QDir(dir).filePath(kFolder + u'/' + kMessagesName);
-    files.messages = candidates.first();
-    for (const QString &path : candidates) {
-        if (FileExists(path)) {
-            files.messages = path;
-            break;
+    // The user's own file before the installed one, as the base directory
+    // rules order data folders.
+    QStringList data = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    QStringList folders{appPath};
+    if (!data.isEmpty())
+        folders << QDir(data.takeFirst()).filePath(kFolder) + u'/';
+    folders << QDir::cleanPath(appPath + QStringLiteral("../share/") + kFolder) + u'/';
+    for (const QString &dir : data)
+        folders << QDir(dir).filePath(kFolder) + u'/';
+    folders.removeDuplicates();
+    for (const QString &name : {kMessagesName, QStringLiteral("lang/en/") + kMessagesName}) {
+        for (const QString &folder : folders) {
+            const QString path = folder + name;
+            files.messagesLookedAt << path;
+            if (FileExists(path)) {
+                files.messages = path;
+                return files;
+            }
         }
     }
     return files;

@@ -2,16 +2,21 @@
 // Where the editor and mtlcheck find the settings file and the message file.
 #include <QString>
 
+#include <QStringList>
+
 struct AppFiles {
-    QString settings;       // Quillmark.ini
-    QString messages;       // Quillmark.mes; the name beside the program when none is found
-    bool portable = false;  // the settings file is the one beside the program
+    QString settings;            // Quillmark.ini
+    QString messages;            // Quillmark.mes; empty when none was found
+    QStringList messagesLookedAt;  // every place looked at, in order
+    bool portable = false;       // the settings file is the one beside the program
 };
 
 // Settings: Quillmark.ini beside the program when one is there (portable
 // use), else quillmark/Quillmark.ini in the user's configuration folder.
-// Messages: beside the program, then <program>/../share/quillmark/, then the
-// quillmark folder of each data folder (XDG_DATA_HOME, XDG_DATA_DIRS).
+// Messages: beside the program (a portable copy's own), then the user's data
+// folder (XDG_DATA_HOME), then <program>/../share/quillmark/, then the
+// system's data folders (XDG_DATA_DIRS), each a quillmark folder; where none
+// holds Quillmark.mes, the English lang/en/Quillmark.mes of the same folders.
 // Looks only; creates nothing. appPath ends with a separator.
 AppFiles FindAppFiles(const QString &appPath);
 

@@ -1,10 +1,12 @@
 #include "MessageFile.h"
 
+#include "AppFiles.h"
 #include "model/Numbers.h"
 #include "model/Tokens.h"
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -88,7 +90,11 @@ int GetGstrIndex(const QString &line)
 MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
 {
     // Decoded once, through one converter, and cut into views.
-    const QString text = DecodeCp932(bytes);
+    return ParseMessageText(DecodeCp932(bytes), table);
+}
+
+MessageFileResult ParseMessageText(const QString &text, MessageTable &table)
+{
     const QList<QStringView> lines = SplitLines(text);
     MessageTable loaded;
     qsizetype i = 0;
@@ -127,62 +133,96 @@ MessageFileResult ParseMessageFile(const QByteArray &bytes, MessageTable &table)
     return MessageFileResult::Ok;
 }
 
-bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
+namespace {
+
+// The numbers the windows read: each must have a text. 18 and 19 may be left
+// out (their buttons keep their own captions); 33, 44 to 46, 48 and 49 are
+// not used at all.
+bool Needed(int n)
 {
-    if (!FileExists(path)) {
-        ShowBuiltIn(dialogs, kMessageFileMissing);
+    return n != 18 && n != 19 && n != 33 && !(n >= 44 && n <= 46) && n != 48 && n != 49;
+}
+// The numbers every message file has held: a file without one is wrong. The
+// newer ones are given the English text without a word.
+constexpr int kOldest = int(Msg::SaveFailed);
+
+// "2, 5-61" for the numbers in order.
+QString Ranges(const QList<int> &numbers)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < numbers.size();) {
+        qsizetype j = i;
+        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1)
+            ++j;
+        parts << (i == j ? QString::number(numbers[i])
+                         : QStringLiteral("%1-%2").arg(numbers[i]).arg(numbers[j]));
+        i = j + 1;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+// Why a file that has no usable MAX_INDEX line cannot serve.
+QString WhyUnusable(MessageFileResult result, const QString &readError)
+{
+    if (!readError.isEmpty())
+        return readError;
+    return result == MessageFileResult::NoMaxIndex
+               ? QStringLiteral("It has no line \"MAX_INDEX = n\".")
+               : QStringLiteral("A number in it is out of range (MAX_INDEX or GSTR below 0 or "
+                                "above 32767).");
+}
+
+}  // namespace
+
+bool LoadMessageTable(AppState &state, Dialogs &dialogs, const AppFiles &files)
+{
+    const QString &path = files.messages;
+    if (path.isEmpty()) {
+        ShowBuiltIn(dialogs, kMessageFileMissing + QStringLiteral("\nLooked for:\n") +
+                                 files.messagesLookedAt.join(u'\n'));
         return false;
     }
     // Far above any real message file.
     constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
     QByteArray bytes;
+    QString readError;
     MessageTable table;
-    if (ReadFileBytes(path, kMaxBytes, bytes) != ReadResult::Ok ||
-        ParseMessageFile(bytes, table) != MessageFileResult::Ok) {
-        ShowBuiltIn(dialogs, kMessageFileBad);
+    MessageFileResult result = MessageFileResult::Failed;
+    const ReadResult read = ReadFileBytes(path, kMaxBytes, bytes, &readError);
+    if (read == ReadResult::TooLarge)
+        readError = QStringLiteral("It is larger than %1 bytes.").arg(kMaxBytes);
+    else if (read != ReadResult::Ok && readError.isEmpty())
+        readError = QStringLiteral("It cannot be read.");
+    // Saved by an editor that writes UTF-8: read as it was meant.
+    const bool utf8 = read == ReadResult::Ok && bytes.isValidUtf8() &&
+                      std::any_of(bytes.begin(), bytes.end(), [](char b) { return b & 0x80; });
+    if (read == ReadResult::Ok)
+        result = ParseMessageText(utf8 ? QString::fromUtf8(bytes) : DecodeCp932(bytes), table);
+    if (result != MessageFileResult::Ok) {
+        ShowBuiltIn(dialogs, kMessageFileBad + u'\n' + path + u'\n' + WhyUnusable(result, readError));
         return false;
     }
-    // A message file made for an older version lacks the newer numbers; a
-    // question must never come up without its text.
-    static const std::pair<Msg, const char *> kNewer[] = {
-        {Msg::ChangedOnDisk,
-         "The file has been changed by another program since it was loaded. Overwrite it?"},
-        {Msg::OverwriteUnloadable,
-         "This file could not be loaded. Overwrite it with an empty machine table?"},
-        {Msg::BackupLeft, "The file has been saved, but its backup could not be removed:"},
-        {Msg::SettingsUnreadable, "The settings file cannot be read. Default settings are used and "
-                                  "the file is left unchanged."},
-        {Msg::SettingsNotWritten, "The settings file could not be written."},
-        {Msg::FileTooLarge, "The file is too large to load (limit 16 MiB)."},
-        {Msg::MtlFileType, "MTL file"},
-        {Msg::LinesNotKept,
-         "Some lines of this file are not kept as they stand: saving drops or changes them. "
-         "Lines (number: text): "},
-        {Msg::SaveDropsLines,
-         "Saving drops or changes lines of this file (see the details). Save anyway?"},
-        {Msg::Undo, "Undo"},
-        {Msg::Redo, "Redo"},
-        {Msg::OpenElsewhere, "This file is open in another Quillmark window."},
-        {Msg::RecoverEdits,
-         "Unsaved edits of this file were kept when Quillmark last ended without saving them. "
-         "Recover them?"},
-        {Msg::LeftoverUnusable, "This copy cannot be used and is left as it is:"},
-        {Msg::InterruptedSaveBackup,
-         "A save of this file was interrupted. Its backup holds other content than the file. "
-         "Open the backup's content as unsaved edits?"},
-        {Msg::OutlineName, "Attachment outline"},
-        {Msg::OutlineDescription, "%1 stages, widest %2, total height %3"},
-        {Msg::CharactersNotHeld, "The file cannot hold these characters: "},
-        {Msg::FolderGoneEndAnyway,
-         "The folder of this file is gone: the edits cannot be saved there. End anyway?"},
-        {Msg::EditsKeptIn,
-         "The edits are kept in a recovery copy, offered when the file is opened again:"},
-        {Msg::NoMachineLine,
-         "This file holds no machine line (only comments, attachment lines or lines the program "
-         "does not know), so nothing was loaded."},
-    };
-    for (const auto &[number, text] : kNewer)
-        table.SetMissing(number, QString::fromLatin1(text));
+    MessageTable english;
+    ParseMessageFile(BuiltinEnglishMessages(), english);
+    QList<int> lacking;
+    for (int n = 0; n <= english.MaxIndex(); ++n) {
+        if (!Needed(n) || !table.Text(n).isEmpty())
+            continue;
+        if (n <= kOldest)
+            lacking << n;
+        table.SetMissing(Msg(n), english.Text(n));
+    }
+    QStringList why;
+    if (utf8)
+        why << QStringLiteral("It is saved as UTF-8, not windows-31j; its texts are read as UTF-8.");
+    if (!lacking.isEmpty())
+        why << QStringLiteral("It holds no text for %1 (MAX_INDEX = %2); English texts are shown "
+                              "for them.")
+                   .arg(Ranges(lacking))
+                   .arg(table.MaxIndex());
+    if (!why.isEmpty())
+        dialogs.MsgBox(kMessageFileIncomplete + u'\n' + path + u'\n' + why.join(u'\n'),
+                       MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok, kProgramTitle);
     state.messages = table;
     return true;
 }

@@ -49,7 +49,7 @@ bool InitApplication(AppState &state, Dialogs &dialogs, const QString &appPath)
     state.settings.OpenEditorOnEnd = !ReadIniValue(state, Settings::Check).isEmpty();
     state.settings.TextEditorPath = GetIniValue(state, Settings::TextEditor);
     state.AttachMaxCount = AttachCountFrom(GetIniValue(state, Settings::AttachMaxCount));
-    return LoadMessageTable(state, dialogs, files.messages);
+    return LoadMessageTable(state, dialogs, files);
 }
 
 QString CommandLineMtlFile(const QString &commandLine)

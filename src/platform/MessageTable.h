@@ -84,6 +84,7 @@ enum class Msg : int {
     FolderGoneEndAnyway = 80,
     EditsKeptIn = 81,  // followed by the recovery copy's path
     NoMachineLine = 82,
+    StageOneIncomplete = 83,  // after stage 1's caption
 };
 
 // The numbered captions and messages. A number outside the table reads as

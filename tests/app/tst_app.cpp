@@ -20,7 +20,15 @@
 namespace {
 
 using Entries = QMap<int, QString>;
-const QByteArray kNone = "<missing>", kMessages = "MAX_INDEX = 61\r\nGSTR(0) = \"Q\"\r\n";
+// A message file's first lines, then a text for each number 0 to 61 but the optional 18 and 19.
+QByteArray Complete(const QByteArray &head)
+{
+    QByteArray mes = head;
+    for (int n = 0; n <= 61; ++n)
+        if (n != 18 && n != 19) mes += "GSTR(" + QByteArray::number(n) + ") = \"t" + QByteArray::number(n) + "\"\r\n";
+    return mes;
+}
+const QByteArray kNone = "<missing>", kMessages = Complete("MAX_INDEX = 61\r\n");
 
 // Its load reads and defaults its two keys, as the main window's does, and notes the settings file as it is then.
 struct FakeWindow : MainWindowPort {
@@ -158,7 +166,7 @@ private slots:
         QVERIFY(!DecodeCp932(bytes).contains(u'\uFFFD') && EncodeCp932(DecodeCp932(bytes), again) && again == bytes);
         MessageTable table;
         QCOMPARE(ParseMessageFile(bytes, table), MessageFileResult::Ok);
-        const int last = int(Msg::NoMachineLine);
+        const int last = int(Msg::StageOneIncomplete);
         QVERIFY(table.MaxIndex() == last && table.Language() == c.language);
         const QList<Msg> optional{Msg::AddButton, Msg::DeleteButton};  // the Japanese file leaves them out
         const QList<int> unused{33, 44, 45, 46, 48, 49};               // numbers with no use at all
@@ -217,7 +225,7 @@ private slots:
         QVERIFY(s.settings.OpenEditorOnEnd == c.openEditor && f.dialogs.boxes.isEmpty());
         QCOMPARE(s.AttachMaxCount, c.slotCount);
         QCOMPARE(s.settings.TextEditorPath, after.contains("TextEditor=vi") ? "vi" : kDefaultTextEditor);
-        QCOMPARE(s.messages(Msg::TitleProduct), "Q");
+        QCOMPARE(s.messages(Msg::TitleProduct), "t0");
         const bool portable = c.before != kNone;  // one settings file: beside the program when there, else the user's
         QVERIFY(ReadBytes(portable ? f.ini : f.userIni) == after && ReadBytes(portable ? f.userIni : f.ini) == kNone);
     }
@@ -230,8 +238,9 @@ private slots:
         const QString data1 = "data1" + home.mid(5), data2 = "data2" + home.mid(5);
         QTest::newRow("portable") << FilesCase{{ini, userIni, mes, share, home}, ini, mes};
         QTest::newRow("installed") << FilesCase{{share, data1}, userIni, share};
-        QTest::newRow("none: the name beside") << FilesCase{{}, userIni, mes};
-        QTest::newRow("user's data folder first") << FilesCase{{home, data1}, userIni, home};
+        QTest::newRow("none") << FilesCase{{}, userIni, ""};
+        QTest::newRow("the user's own before the installed one") << FilesCase{{share, home, data1}, userIni, home};
+        QTest::newRow("the installed English one, where no other is") << FilesCase{{"share/quillmark/lang/en/Quillmark.mes", "data1/quillmark/lang/en/Quillmark.mes"}, userIni, "share/quillmark/lang/en/Quillmark.mes"};
         QTest::newRow("data folders in order") << FilesCase{{data2, data1}, userIni, data1};
         QTest::newRow("folders of those names") << FilesCase{{ini + "/", mes + "/", data2}, userIni, data2};
     }
@@ -246,7 +255,7 @@ private slots:
         const QStringList before = root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         const AppFiles files = FindAppFiles(f.bin);
         QCOMPARE(QDir::cleanPath(files.settings), root.filePath(c.settings));
-        QCOMPARE(QDir::cleanPath(files.messages), root.filePath(c.messages));
+        QCOMPARE(QDir::cleanPath(files.messages), c.messages.isEmpty() ? "" : root.filePath(c.messages));
         QCOMPARE(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);  // made nothing
     }
 
@@ -257,7 +266,20 @@ private slots:
         QTest::addColumn<MainCase>("c");
         const QString ja = "はい(&Y)", en = "&Yes";
         const MainCase rows[] = {
-            {"no file", kMessages, "", ja}, {"no valid MAX_INDEX", "GSTR(1) = \"one\"\r\n", "", kMessageFileBad}, {"in quotes", kMessages, "\"/data/a.mtl\"", ja}, {"longer extension", kMessages, "/data/a.mtlx", ja}, {"any case, blanks inside, trimmed", kMessages, "  /my data/b c.MtL \t", "file:/my data/b c.MtL"}, {"message file missing", kNone, "/data/a.mtl", kMessageFileMissing}, {"LANGUAGE before MAX_INDEX, quoted", "language = \"en\"\r\nMAX_INDEX = 61\r\n", "", en}, {"the later LANGUAGE line", "LANGUAGE = en\r\nMAX_INDEX = 61\r\nLANGUAGE = ja # x\r\n", "", ja}, {"MAX_INDEX out of range", "MAX_INDEX = 99999\r\n", "", kMessageFileBad}};
+            {"no file", kMessages, "", ja},
+            {"no valid MAX_INDEX", "GSTR(1) = \"one\"\r\n", "", kMessageFileBad + "\n@bin/Quillmark.mes\nIt has no line"},
+            {"in quotes", kMessages, "\"/data/a.mtl\"", ja},
+            {"longer extension", kMessages, "/data/a.mtlx", ja},
+            {"any case, blanks inside, trimmed", kMessages, "  /my data/b c.MtL \t", "file:/my data/b c.MtL"},
+            {"message file missing", kNone, "/data/a.mtl", kMessageFileMissing + "\nLooked for:\n@bin/Quillmark.mes\n@data0/"},
+            {"LANGUAGE before MAX_INDEX, quoted", Complete("language = \"en\"\r\nMAX_INDEX = 61\r\n"), "", en},
+            {"the later LANGUAGE line", Complete("LANGUAGE = en\r\nMAX_INDEX = 61\r\nLANGUAGE = ja # x\r\n"), "", ja},
+            {"MAX_INDEX out of range", "MAX_INDEX = 99999\r\n", "", kMessageFileBad + "\n@bin/Quillmark.mes\nA number"},
+            // Told, and the program's English texts stand in for the missing ones.
+            {"texts missing", "MAX_INDEX = 5\r\nGSTR(0) = \"Q\"\r\nGSTR() = \"no number\"\r\n", "",
+             kMessageFileIncomplete + "\n@bin/Quillmark.mes\nIt holds no text for 1-17, 20-32, 34-43, 47, 50-61 (MAX_INDEX = 5)"},
+            {"saved as UTF-8", Complete("MAX_INDEX = 61\r\n") + "GSTR(3) = \"\xe4\xbf\x9d\xe5\xad\x98\"\r\n", "",
+             kMessageFileIncomplete + "\n@bin/Quillmark.mes\nIt is saved as UTF-8"}};
         for (const MainCase &c : rows) QTest::newRow(c.name) << c;
     }
     void main()
@@ -265,21 +287,27 @@ private slots:
         QFETCH(MainCase, c);
         Folder f("[Config]\r\nCheck=1\r\n", c.messages);
         const bool started = f.Main(c.commandLine), file = c.shown.startsWith("file:");
+        const bool told = c.shown.startsWith(kMessageFileIncomplete);
         const AppSettings &set = f.state.settings;
-        QCOMPARE(started, c.shown != kMessageFileMissing && c.shown != kMessageFileBad);
+        QCOMPARE(started, !c.shown.startsWith(kMessageFileMissing) && !c.shown.startsWith(kMessageFileBad));
         // Every default in one write, after the window's load: the file was as it had been until then.
         const QByteArray config = "[Config]\r\nCheck=1\r\nTextEditor=" + kDefaultTextEditor.toLatin1() + "\r\n";
         QCOMPARE(ReadBytes(f.ini), config + (started ? "Init Dir=/d/\r\nInit File=\r\n" : "") + "[Comfig]\r\nATTACH MAX COUNT=10\r\n");
         QVERIFY(!started || f.settingsAtLoad == "[Config]\r\nCheck=1\r\n");
         QVERIFY(set.AppPath == f.bin && set.IniPath == f.ini);
-        QCOMPARE(f.dialogs.texts(), started ? QStringList() : QStringList{c.shown});
+        QCOMPARE(f.dialogs.boxes.size(), qsizetype(started && !told ? 0 : 1));
         const FakeDialogs::Box box = f.dialogs.boxes.value(0);
+        QVERIFY2((started && !told) || box.text.startsWith(QString(c.shown).replace("@", f.dir.path() + "/")), qPrintable(box.text));
         QVERIFY(started || (box.title == "Quillmark" && box.icon == MsgIcon::Critical && box.buttons == MsgButtons::Ok && f.log.isEmpty() && !f.state.messages.Loaded() && set.CommandLine.isEmpty()));
         if (!started) return;
         QCOMPARE(f.log, QStringList({"slots:10", "show"}) + (file ? QStringList{c.shown} : QStringList()));
         QVERIFY(set.OpenEditorOnEnd != file && set.CommandLine == c.commandLine.trimmed());
-        QVERIFY(!f.state.messages(Msg::ChangedOnDisk).isEmpty() && !f.state.messages(Msg::OutlineDescription).isEmpty());  // numbers newer than the file
-        QVERIFY(file || QCoreApplication::translate("QPlatformTheme", "&Yes") == c.shown);
+        // Numbers newer than the file, and any the file lacks, read the English text; 18 and 19 stay empty.
+        QVERIFY(f.state.messages(Msg::ChangedOnDisk) == "The file has been changed by another program since it was loaded. Overwrite it?");
+        QVERIFY(f.state.messages(Msg::AddButton).isEmpty() && !f.state.messages(Msg::SaveFailed).isEmpty());
+        if (told)  // read as UTF-8; or the English text for a number the file lacks
+            QCOMPARE(f.state.messages(Msg::FileButton), QString(c.name) == "saved as UTF-8" ? QString::fromUtf8("保存") : "MTL File");
+        QVERIFY(file || told || QCoreApplication::translate("QPlatformTheme", "&Yes") == c.shown);
     }
 };
 
