@@ -686,6 +686,13 @@ void TestWindows::scenario_data()
          "file f.mtl SPINDLE MAX: 12000", "changed: 1", "click btnEntry", "file f.mtl STROKE(X): 500.123",
          "fill txtStroke_1 8", "click btnEntry", "said: [SaveDropsLines] yn?/No -> Yes, [Saved] oki, [Saved] oki"});
 
+    row("values a Single cannot hold and comment lines: named on loading, asked at the first save",
+        {"setfile u.mtl " + head + "# my note\r\nRAPID(X) = 36000.001\r\nSTROKE(Y) = 16777217\r\n",
+         "box: [LinesNotKept]3/4: # my note/5: RAPID(X) = 36000.001/6: STROKE(Y) = 16777217",
+         "click btnEntry",
+         "said: [LinesNotKept]3 ok!, [SaveDropsLines] yn?/No",
+         "diff: -# my note/-RAPID(X) = 36000.001/-STROKE(Y) = 16777217/+STROKE(Y) = 16777216./+RAPID(X) = 36000."});
+
     // What a crash or an interrupted save leaves behind is kept, offered, and cleared away.
     row("recovery copy: private, kept while unsaved (another program on another file aside); gone when undone, saved, "
         "given up, or at a normal end",
@@ -898,6 +905,7 @@ void TestWindows::scenario_data()
     row("absurd outlines: clipped, or at the centre",
         {"setfile x.mtl NAME = X\r\nATTACHMENT01 = SQUARE/1,1e30,1,"
          "-1e30,1,1\r\nATTACHMENT02 = SQUARE/3e38,3e38,3e38,3e38\r\n",
+         "said: [LinesNotKept]2 ok!",
          "pick 0", "drawn box: 16,0 105x117", "pick 1", "drawn box: 68,116 1x1"});  // 68: the middle pixel of 137
     row("initial: half to even, negative, blanks; refused",
         {"load", "fill txtAttachInit 1.5", "initial: 2", "changed: 1", "text txtAttachInit: 1.5",
@@ -988,6 +996,8 @@ void TestWindows::scenario_data()
                   "type txtHight_0 0", "click btnEntry",
                   untouched,
                   "type txtWidth_0 0", "type txtHight_0 5", "click btnEntry",
+                  "said: [StageBefore]1[StageAfter][StageOneIncomplete] ok!, "
+                  "[StageBefore]1[StageAfter][StageOneIncomplete] ok!",
                   untouched,
                   "echanged: 1", "changed: 0", "type txtWidth_0 10", "click btnEntry", "index: 1",
                   "slots: 3 1/1 4 2 | 7 1/1 10,20 5,3 | 12 2/2 10,20 5,5 ABC", "echanged: 0", "changed: 1",
@@ -1003,10 +1013,37 @@ void TestWindows::scenario_data()
                   "said: [SaveChanges] ynci -> Yes", "visible frmEditor: false",
                   "slots: 3 1/1 4 2 | 7 1/1 10 5 | 12 2/2 10,20 5,5 ABC",
                   "echanged: 0"});
-    row("editor: looking only, the close box, Escape and Return ask nothing",
-        e + Steps{"open 3 7", "focus txtWidth_0", "key Tab", "click btnClose", "visible frmEditor: false", "open 3 7",
-                  "type txtWidth_0 10", "focus txtAttachNo", "key Esc", "focus txtHight_0", "key Return Esc",
-                  "visible frmEditor: true", "close", "visible frmEditor: false", "echanged: 1", untouched});
+    row("editor: Escape is Close, asking about what was typed; Return in the number box is Show; the close box asks "
+        "nothing",
+        e + Steps{"open 3 7",
+                  "focus txtWidth_0",
+                  "key Tab Esc",
+                  "visible frmEditor: false",
+                  "open 3 7",
+                  "type txtWidth_0 10",
+                  "focus txtAttachNo",
+                  "key Esc",
+                  "said: [SaveChanges] ynci -> Cancel",
+                  "visible frmEditor: true",
+                  "type txtAttachNo 12",
+                  "key Return",
+                  "index: 1",
+                  "text txtWidth_1: 20.",
+                  "close",
+                  "visible frmEditor: false",
+                  untouched});
+    row("editor: Close, Yes with stage 1 incomplete: told, and the typing stays; a width beyond a Single shows what is "
+        "held",
+        e + Steps{"open 3 7",
+                  "type txtWidth_0 1000000000000000000000000000000",
+                  "key Tab",
+                  "text txtWidth_0: 1000000015047466219876688855040.",
+                  "click btnClose",
+                  "said: [SaveChanges] ynci -> Yes, [StageBefore]1[StageAfter][StageOneIncomplete] ok!",
+                  "visible frmEditor: true",
+                  "type txtHight_0 5",
+                  "click btnEntry",
+                  "slots: 3 1/1 4 2 | 7 1/1 1e+30 5 | 12 2/2 10,20 5,5 ABC"});
     row("editor: full table: the last slot loads, only known numbers show",
         Steps{"ini [Comfig]\r\nATTACH MAX COUNT=2"} + e +
             Steps{"open 2 12", "index: 1", "text txtWidth_0: 10.", "show 99", "said: [TableFull] ok!", "index: 1",

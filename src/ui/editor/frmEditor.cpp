@@ -78,6 +78,7 @@ frmEditor::frmEditor(AppState &state, Dialogs &dialogs, QWidget *parent)
 
     fieldEvents_ = new FieldEvents(this);
     ui->txtAttachNo->setAttribute(Qt::WA_InputMethodEnabled, false);
+    ui->txtAttachNo->installEventFilter(this);
     connect(ui->txtAttachNo, &QLineEdit::textChanged, this, [this] { txtAttachNo_Change(); });
     for (int i = 0; i < 5; ++i) {
         for (QLineEdit *box : {txtWidth[i], txtHight[i]}) {
@@ -251,6 +252,13 @@ bool frmEditor::KeyAsciiCheck(const QLineEdit &txtb, int KeyAscii) const
 
 bool frmEditor::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && watched == ui->txtAttachNo) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            btnShow_Click();  // the number box's Return is Show
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         auto *box = qobject_cast<QLineEdit *>(watched);
         const bool stageBox =
@@ -269,9 +277,11 @@ bool frmEditor::eventFilter(QObject *watched, QEvent *event)
 
 void frmEditor::keyPressEvent(QKeyEvent *event)
 {
-    // Escape does not close this window; only Close and the close box do.
+    // Escape is the Close button, asking about typed values as it does.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        if (fieldEvents_->Commit())
+            btnClose_Click();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -299,20 +309,24 @@ void frmEditor::txtStage_Change(QLineEdit *box, std::array<float, 5> &stage, int
 void frmEditor::txtStage_LostFocus(QLineEdit *box)
 {
     const std::optional<double> value = ParseNumeric(box->text().trimmed());
-    if (!value || !ToSingle(*value))
+    const std::optional<float> single = value ? ToSingle(*value) : std::nullopt;
+    if (!single)
         return;
+    // The Single the record holds, not the typed digits it cannot hold.
     displaying_ = true;
-    box->setText(FormatNumber(*value, Pattern::Decimal));
+    box->setText(FormatNumber(*single, Pattern::Decimal));
     displaying_ = false;
 }
 
-void frmEditor::btnEntry_Click()
+bool frmEditor::Enter()
 {
     AttachmentRecord &w = edit_;
-    if (!(w.Width[0] > 0.0f) || !(w.Height[0] > 0.0f))
-        return;
+    if (!(w.Width[0] > 0.0f) || !(w.Height[0] > 0.0f)) {
+        Warn(dialogs_, state_.messages, Msg::StageOneIncomplete, Label2[0]->text());
+        return false;
+    }
     if (editIndex_ < 0 || editIndex_ >= SlotCount())
-        return;  // no slot chosen: nothing to write to
+        return true;  // no slot chosen: nothing to write to
     if (w.ShapeNumber < 1)
         w.ShapeNumber = 1;
     if (w.ShapeType < 1)
@@ -322,6 +336,12 @@ void frmEditor::btnEntry_Click()
     const int landed = request_.entry ? request_.entry(editIndex_, w) : -1;
     if (landed >= 0)
         editIndex_ = landed;
+    return true;
+}
+
+void frmEditor::btnEntry_Click()
+{
+    Enter();
 }
 
 void frmEditor::btnClose_Click()
@@ -332,8 +352,9 @@ void frmEditor::btnClose_Click()
                             MsgIcon::Information, MsgAnswer::Yes, kProgramTitle);
         if (answer == MsgAnswer::Cancel)
             return;
-        if (answer == MsgAnswer::Yes)
-            btnEntry_Click();
+        // A Yes whose record cannot be written has said why: the typing stays.
+        if (answer == MsgAnswer::Yes && !Enter())
+            return;
     }
     CloseWindow();
 }

@@ -72,6 +72,8 @@ private:
     void txtAttachNo_Change();
     void txtStage_Change(QLineEdit *box, std::array<float, 5> &stage, int Index);
     void txtStage_LostFocus(QLineEdit *box);
+    // Entry: false, after saying why, when stage 1 is incomplete.
+    bool Enter();
     void CloseWindow();
 
     int SlotCount() const;
