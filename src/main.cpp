@@ -13,8 +13,11 @@
 #include <QIcon>
 #include <QStringList>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -29,9 +32,30 @@ std::optional<int> ReadCommandLine(int argc, char *argv[], QString &commandLine)
     parser.setApplicationDescription(QStringLiteral("Edits an MTL machine definition file."));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The MTL file to open."),
                                  QStringLiteral("[FILE.mtl]"));
-    const std::optional<int> exitStatus = ParseCommandLine(parser, core.arguments());
+    // The file's name as the system gives its bytes, whatever they are.
+    const std::optional<int> exitStatus = ParseCommandLine(parser, ArgumentsOf(argc, argv));
     commandLine = parser.positionalArguments().join(QLatin1Char(' '));
     return exitStatus;
+}
+
+// Held back while the application connects to the display: on success they
+// are said as usual; without a display, one line says why and the program
+// ends with status 2 instead of aborting.
+QList<std::pair<QtMsgType, QString>> g_heldMessages;
+
+void HoldMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        g_heldMessages.append({type, text});
+        return;
+    }
+    const QString display = qEnvironmentVariable("DISPLAY");
+    const QString why = display.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                            ? QStringLiteral("no display is set (DISPLAY)")
+                            : QStringLiteral("the display %1 cannot be reached").arg(display);
+    Q_UNUSED(context);
+    std::fprintf(stderr, "quillmark: cannot open its window: %s\n", qPrintable(why));
+    std::_Exit(2);
 }
 
 }  // namespace
@@ -45,7 +69,11 @@ int main(int argc, char *argv[])
     if (const std::optional<int> exitStatus = ReadCommandLine(argc, argv, commandLine))
         return *exitStatus;
 
+    const QtMessageHandler usualHandler = qInstallMessageHandler(HoldMessage);
     QApplication app(argc, argv);
+    qInstallMessageHandler(usualHandler);
+    for (const auto &[type, text] : std::exchange(g_heldMessages, {}))
+        qt_message_output(type, QMessageLogContext(), text);
     InstallAccessibleFactory();
     // Both windows and the task bar show it; the installed theme's icon wins.
     QApplication::setWindowIcon(QIcon::fromTheme(

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <utility>
 
@@ -63,6 +64,8 @@ std::optional<QString> LanguageLine(const QString &line)
 
 void ShowBuiltIn(Dialogs &dialogs, const QString &text)
 {
+    // Also for whoever started the program from a terminal: it ends after this.
+    std::fprintf(stderr, "quillmark: %s\n", qPrintable(QString(text).replace(u'\n', QStringLiteral("\n  "))));
     dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, kProgramTitle);
 }
 

@@ -2,12 +2,11 @@
 
 #include "MtlFile.h"
 
-#include <QFileInfo>
+#include "platform/FileSystem.h"
 
 bool CurrentFile::SameOnDisk() const
 {
-    const QFileInfo info(name_);
     if (state_ == State::Missing)
-        return !info.exists() && !info.isSymLink();
+        return !StatPath(name_, false).exists;
     return SameContent(name_, hash_);
 }

@@ -6,7 +6,6 @@
 #include "platform/TextFile.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cstddef>
@@ -226,7 +225,7 @@ void Document::Follow()
 bool Document::FolderMissing() const
 {
     const QString &name = current_.Name();
-    return !name.isEmpty() && !QFileInfo(name).absoluteDir().exists();
+    return !name.isEmpty() && !StatPath(FolderOf(name)).isDir;
 }
 
 Document::Risk Document::OverwriteRisk() const

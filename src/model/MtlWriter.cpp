@@ -2,10 +2,10 @@
 
 #include "Numbers.h"
 #include "Tokens.h"
+#include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
 #include "platform/TextFile.h"
 
-#include <QFileInfo>
 #include <QHashFunctions>
 
 #include <cstddef>
@@ -226,7 +226,7 @@ bool SameContent(const QString &path, const QByteArray &fingerprint)
     std::memcpy(&size, fingerprint.constData(), sizeof size);
     // Read one byte past the size, so that a file that grew is told apart.
     QByteArray bytes;
-    return size <= quint64(kMaxMtlFileBytes) && QFileInfo(path).size() == qint64(size) &&
+    return size <= quint64(kMaxMtlFileBytes) && StatPath(path).size == qint64(size) &&
            ReadFileBytes(path, qint64(size) + 1, bytes) == ReadResult::Ok &&
            ContentHash(bytes) == fingerprint;
 }
@@ -251,7 +251,7 @@ SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const Machine
         result.hash = ContentHash(bytes);
         // A save killed before its rename left its temporary file; the
         // temporaries sit beside the link's target.
-        const QString target = QFileInfo(fileName).canonicalFilePath();
+        const QString target = CanonicalPath(fileName);
         RemoveStaleTemporaries(files, target.isEmpty() ? fileName : target);
         break;
     }

@@ -1,6 +1,7 @@
 #include "Recovery.h"
 
 #include "MtlFile.h"
+#include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
 #include "platform/TextFile.h"
 
@@ -21,12 +22,11 @@ constexpr qint64 kHeaderBytes = 64 * 1024;
 // A file's path with every link resolved, also for a file not there yet.
 QString Canonical(const QString &name)
 {
-    const QFileInfo info(name);
-    if (info.exists())
-        return info.canonicalFilePath();
-    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return QDir::cleanPath(dir.isEmpty() ? info.absoluteFilePath()
-                                         : dir + u'/' + info.fileName());
+    const QString file = CanonicalPath(name);
+    if (!file.isEmpty())
+        return file;
+    const QString dir = CanonicalPath(FolderOf(name));
+    return dir.isEmpty() ? AbsolutePath(name) : QDir::cleanPath(dir + u'/' + NameOf(name));
 }
 }  // namespace
 
@@ -44,7 +44,7 @@ QString RecoveryStore::PathFor(const QString &name) const
 {
     // One copy per file, whatever its name holds: a hash of the whole path.
     const QByteArray key =
-        QCryptographicHash::hash(Canonical(name).toUtf8(), QCryptographicHash::Sha256)
+        QCryptographicHash::hash(EncodeName(Canonical(name)), QCryptographicHash::Sha256)
             .toHex()
             .left(32);
     return QDir(folder_).filePath(QString::fromLatin1(key) + QStringLiteral(".recover"));
@@ -63,7 +63,7 @@ void RecoveryStore::Release()
 
 int RecoveryStore::Lock(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path + QStringLiteral(".lock")).constData(),
+    const int fd = ::open(EncodeName(path + QStringLiteral(".lock")).constData(),
                           O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         claim_ = Claim::Off;
@@ -113,7 +113,7 @@ RecoveryStore::Claim RecoveryStore::ClaimAgain()
     const int fd = Lock(path);
     if (fd < 0)
         return claim_;
-    if (QFileInfo::exists(path)) {
+    if (StatPath(path, false).exists) {
         // The other program died with edits: they are offered at the next
         // opening, not written over.
         ::close(fd);
@@ -130,13 +130,13 @@ RecoveryStore::Claim RecoveryStore::ClaimAgain()
 
 QString RecoveryStore::CopyPath() const
 {
-    return claim_ == Claim::Mine && QFileInfo::exists(path_) ? path_ : QString();
+    return claim_ == Claim::Mine && StatPath(path_, false).exists ? path_ : QString();
 }
 
 RecoveryStore::Found RecoveryStore::Find() const
 {
     Found found;
-    if (claim_ != Claim::Mine || !QFileInfo::exists(path_))
+    if (claim_ != Claim::Mine || !StatPath(path_, false).exists)
         return found;
     found.path = path_;
     found.status = Found::Unusable;
@@ -156,7 +156,7 @@ RecoveryStore::Found RecoveryStore::Find() const
         header << data.mid(at, end - at);
         at = end + 1;
     }
-    found.fileName = QString::fromUtf8(header[1]);
+    found.fileName = DecodeName(header[1]);
     found.time = QDateTime::fromString(QString::fromLatin1(header[2]), Qt::ISODate);
     if (header[0] != kMagic || !header[3].isEmpty() || !found.time.isValid() ||
         data.size() - at > kMaxMtlFileBytes)
@@ -170,7 +170,7 @@ bool RecoveryStore::Write(const QByteArray &bytes)
 {
     if (claim_ != Claim::Mine)
         return false;
-    QByteArray data = kMagic + '\n' + name_.toUtf8() + '\n' +
+    QByteArray data = kMagic + '\n' + EncodeName(name_) + '\n' +
                       QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n\n";
     data += bytes;
     // A power cut may take the newest copy; a kill never does. No fsync, so
@@ -181,7 +181,7 @@ bool RecoveryStore::Write(const QByteArray &bytes)
 void RecoveryStore::Remove()
 {
     if (claim_ == Claim::Mine)
-        files_.Unlink(QFile::encodeName(path_));
+        files_.Unlink(EncodeName(path_));
 }
 
 QString RecoveryFolder(bool portable, const QString &settingsFile)

@@ -1,15 +1,15 @@
 #include "SafeReplace.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
-#include <QRegularExpression>
+#include "FileSystem.h"
 
+#include <QRandomGenerator>
+
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <unistd.h>
 
 namespace {
@@ -59,14 +59,15 @@ public:
 
     ReplaceOutcome Run(const QString &name, bool withBackup)
     {
-        target_ = QFile::encodeName(name);
+        target_ = EncodeName(name);
         if (target_.isEmpty())
             return Fail(ENOENT);
         bool wasLink = false;
         if (const int err = ResolveLinks(wasLink))
             return Fail(err);
         dir_ = DirOf(target_);
-        if (!QFileInfo(QFile::decodeName(dir_)).isDir()) {
+        struct stat dirStat { };
+        if (::stat(dir_.constData(), &dirStat) != 0 || !S_ISDIR(dirStat.st_mode)) {
             out_.status = ReplaceOutcome::FolderMissing;
             return out_;
         }
@@ -108,7 +109,7 @@ private:
         return out_;
     }
 
-    void LeaveBackup() { out_.backupLeft = QFile::decodeName(backup_); }
+    void LeaveBackup() { out_.backupLeft = DecodeName(backup_); }
 
     int ResolveLinks(bool &wasLink)
     {
@@ -312,21 +313,25 @@ ReplaceOutcome ReplaceFile(FileLayer &fs, const QString &name, const QByteArray 
 
 void RemoveStaleTemporaries(FileLayer &fs, const QString &name)
 {
-    const QFileInfo info(name);
     // The names WriteTemporary gives: the prefix and up to seven base-36 digits.
-    const QByteArray prefix = TemporaryPrefix(QFile::encodeName(info.fileName()));
-    static const QRegularExpression digits(QStringLiteral("^[0-9a-z]{1,7}$"));
-    const QDir dir = info.absoluteDir();
+    const QByteArray target = EncodeName(name);
+    const QByteArray dir = DirOf(target), prefix = TemporaryPrefix(BaseOf(target));
+    DIR *entries = ::opendir(dir.constData());
+    if (!entries)
+        return;
     const time_t minuteAgo = ::time(nullptr) - 60;
-    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const QByteArray bytes = QFile::encodeName(entry);
-        if (!bytes.startsWith(prefix) ||
-            !digits.match(QString::fromLatin1(bytes.mid(prefix.size()))).hasMatch())
+    while (const dirent *entry = ::readdir(entries)) {
+        const QByteArrayView entryName(entry->d_name);
+        const QByteArrayView digits = entryName.sliced(qMin(prefix.size(), entryName.size()));
+        if (!entryName.startsWith(prefix) || digits.isEmpty() || digits.size() > kRandomDigits ||
+            !std::all_of(digits.begin(), digits.end(),
+                         [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); }))
             continue;
-        const QByteArray path = QFile::encodeName(dir.filePath(entry));
+        const QByteArray path = dir + '/' + entryName.toByteArray();
         struct stat st { };
         if (fs.Lstat(path, st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
             st.st_mtime < minuteAgo)
             fs.Unlink(path);
     }
+    ::closedir(entries);
 }

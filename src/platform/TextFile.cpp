@@ -1,13 +1,17 @@
 #include "TextFile.h"
 
+#include "FileSystem.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -212,15 +216,20 @@ ReadResult ReadFileBytes(const QString &path, qint64 maxBytes, QByteArray &bytes
     };
     if (path.isEmpty() || path.contains(QChar(0)))
         return fail(ReadResult::Missing, QString());
-    const QFileInfo info(path);
-    if (!info.exists())
+    const PathInfo info = StatPath(path);
+    if (!info.exists)
         return fail(ReadResult::Missing, QString());
     // A pipe or a device would block or never end.
-    if (!info.isFile())
+    if (!info.isFile)
         return fail(ReadResult::Unreadable, QString());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(EncodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return fail(ReadResult::Unreadable, QString::fromLocal8Bit(std::strerror(errno)));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return fail(ReadResult::Unreadable, file.errorString());
+    }
     // Sized from the open file, and read one byte past the limit, so a file
     // that grows meanwhile is refused as well.
     if (file.size() > maxBytes)

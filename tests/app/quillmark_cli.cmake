@@ -11,3 +11,5 @@ endfunction()
 expect(--version 0 out "^quillmark ${VERSION}\n$")
 expect(--help 0 out "Usage: .*FILE\\.mtl")
 expect(--frobnicate 2 err "Unknown option 'frobnicate'.*Usage: ")
+# Without a display the editor says why in one line and ends with 2, never aborts.
+expect(a.mtl 2 err "^quillmark: cannot open its window: no display is set \\(DISPLAY\\)\n$")

@@ -98,3 +98,15 @@ foreach(args "${sample}" "--print;${sample}")
     message(SEND_ERROR "output to a full disk (${args}): exit ${rc}\n${err}")
   endif()
 endforeach()
+# File names as the bytes the system gives: a Shift-JIS name from a Windows archive, and one with the byte 0xFF. The
+# report names them byte for byte; --print reads them.
+foreach(octal [[\223\372\226\173]] [[\377]])
+  execute_process(COMMAND sh -c [[
+      name="$2/$(printf "$3").mtl"
+      cp "$1" "$name" && [ "$("$2/mtlcheck" "$name")" = "$name: 3 attachment(s), 0 finding(s)" ] &&
+        "$2/mtlcheck" --print "$name" | cmp -s - "$1"
+    ]] sh "${sample}" "${WORK}" "${octal}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(SEND_ERROR "a name of the bytes ${octal}: exit ${rc}\n${out}${err}")
+  endif()
+endforeach()

@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 
 #include <functional>
+#include <random>
 #include <tuple>
 #include <utility>
 
@@ -131,6 +132,28 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, folder);
         QCOMPARE(GetFileDir(path), folder);
+    }
+
+    // A file name's bytes come back as they went in, whatever they are; text that is UTF-8 reads as that text.
+    void names_data()
+    {
+        Columns<QByteArray, QString>("bytes", "shown");
+        QTest::newRow("UTF-8") << QByteArray("/d/\xe6\xa9\x9f.mtl") << QString::fromUtf8("/d/機.mtl");
+        QTest::newRow("Shift-JIS") << QByteArray("\x93\xfa\x96\x7b.mtl") << QString("\ufffd\ufffd\ufffd{.mtl");
+        QTest::newRow("0xFF, a cut sequence, an encoded surrogate") << QByteArray("\xff\xe6\x9c|\xed\xa0\x80") << QString("\ufffd\ufffd\ufffd|\ufffd\ufffd\ufffd");
+    }
+    void names()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        QCOMPARE(EncodeName(DecodeName(bytes)), bytes);
+        QCOMPARE(DisplayName(DecodeName(bytes)), shown);
+        std::mt19937 random(7);  // and any bytes at all
+        for (int i = 0; i < 2000; ++i) {
+            QByteArray any(int(random() % 12), '\0');
+            for (char &b : any) b = char(random() % 256);
+            QCOMPARE(EncodeName(DecodeName(any)), any);
+        }
     }
 
     void nameFilters_data()

@@ -23,9 +23,10 @@ namespace {
 
 enum Exit { kClean = 0, kChanged = 1, kFailed = 2 };
 
+// File names go out as the bytes they came in as.
 void Print(std::FILE *to, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = EncodeName(text);
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), to);
 }
 
@@ -172,7 +173,8 @@ int main(int argc, char *argv[])
     parser.addOption(printOption);
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("The MTL files."),
                                  QStringLiteral("FILE..."));
-    if (const std::optional<int> exitStatus = ParseCommandLine(parser, app.arguments()))
+    // File names as the system gives their bytes, whatever they are.
+    if (const std::optional<int> exitStatus = ParseCommandLine(parser, ArgumentsOf(argc, argv)))
         return *exitStatus;
 
     const bool print = parser.isSet(printOption);

@@ -22,7 +22,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
-#include <QProcess>
 #include <QShortcut>
 
 #include <cfloat>
@@ -180,7 +179,7 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         editor_->OpenModal(request);
     };
     startEditor = [](const QString &program, const QStringList &arguments) {
-        return QProcess::startDetached(program, arguments);
+        return StartDetached(program, arguments);
     };
     endProgram = [] { QCoreApplication::quit(); };
     SetUpWindow(*this, state_.messages);
@@ -316,7 +315,7 @@ void frmMain::UpdateTitle()
     setWindowFilePath(name);
     setWindowTitle(name.isEmpty()
                        ? caption_ + QStringLiteral("[*]")
-                       : QFileInfo(name).fileName() + QStringLiteral("[*] - ") + caption_);
+                       : DisplayName(NameOf(name)) + QStringLiteral("[*] - ") + caption_);
 }
 
 void frmMain::Form_Unload()
@@ -552,7 +551,7 @@ QByteArray BytesOf(const QString &path)
 
 QString NameAndTime(const QString &path, const QDateTime &time)
 {
-    return QDir::toNativeSeparators(path) + QStringLiteral("  (") +
+    return QDir::toNativeSeparators(DisplayName(path)) + QStringLiteral("  (") +
            QLocale().toString(time.toLocalTime(), QLocale::ShortFormat) + u')';
 }
 }  // namespace
@@ -613,10 +612,11 @@ void frmMain::OfferBackup()
 {
     const QString name = document_.Current().Name();
     // The backup lies beside the file a link names.
-    const QString target = QFileInfo(name).exists() ? QFileInfo(name).canonicalFilePath() : name;
+    const QString canonical = CanonicalPath(name);
+    const QString target = canonical.isEmpty() ? name : canonical;
     const QString backup = target + QStringLiteral("bak");
-    const QFileInfo info(backup);
-    if (name.isEmpty() || !info.isFile() || info.isSymLink())
+    const PathInfo info = StatPath(backup, false);
+    if (name.isEmpty() || !info.isFile)
         return;
     QByteArray bytes;
     QString reason;
@@ -625,7 +625,7 @@ void frmMain::OfferBackup()
         return;
     }
     if (bytes == BytesOf(target)) {
-        state_.files.Unlink(QFile::encodeName(backup));  // a finished save's leftover
+        state_.files.Unlink(EncodeName(backup));  // a finished save's leftover
         return;
     }
     QString unheld;
@@ -635,8 +635,8 @@ void frmMain::OfferBackup()
         return;
     }
     const QString text = state_.messages(Msg::InterruptedSaveBackup) + u'\n' +
-                         NameAndTime(target, QFileInfo(target).lastModified()) + u'\n' +
-                         NameAndTime(backup, info.lastModified());
+                         NameAndTime(target, StatPath(target).modified) + u'\n' +
+                         NameAndTime(backup, info.modified);
     if (dialogs_.MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No, kProgramTitle) !=
         MsgAnswer::Yes)
         return;  // the next save removes it
