@@ -7,6 +7,16 @@
 
 #include <sys/stat.h>
 
+namespace {
+
+// A name the file system can be asked about at all.
+bool Nameable(const QString &path)
+{
+    return !path.isEmpty() && !path.contains(QChar(0));
+}
+
+}  // namespace
+
 FileWatch::FileWatch(QObject *parent) : QObject(parent)
 {
     // Events come in bursts (a save by rename is several); one look after the burst serves them
@@ -74,8 +84,7 @@ FileWatch::FileStat FileWatch::StatOf(const QString &path)
 {
     FileStat result;
     struct stat st { };
-    if (path.isEmpty() || path.contains(QChar(0)) ||
-        ::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (!Nameable(path) || ::stat(QFile::encodeName(path).constData(), &st) != 0)
         return result;
     result.exists = true;
     result.device = quint64(st.st_dev);
@@ -98,7 +107,7 @@ void FileWatch::Rewatch(const FileStat &now)
 
     // The folder of the name, and of a link's target, where the renames happen.
     QStringList folders;
-    if (!path_.isEmpty()) {
+    if (Nameable(path_)) {
         const QFileInfo info(path_);
         folders << QFileInfo(info.absolutePath()).canonicalFilePath();
         // A link whose target is gone still names the folder where it comes back.
