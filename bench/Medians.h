@@ -20,3 +20,14 @@ public:
         ConsoleReporter::ReportRuns(runs);
     }
 };
+
+// Runs the benchmarks that the command line selects; false when it holds an
+// argument that is not known.
+inline bool RunBenchmarks(int &argc, char *argv[], Keeper &keeper)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return false;
+    benchmark::RunSpecifiedBenchmarks(&keeper);
+    return true;
+}

@@ -107,11 +107,9 @@ BENCHMARK(BM_Compare)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggr
 
 int main(int argc, char *argv[])
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     Keeper keeper;
-    benchmark::RunSpecifiedBenchmarks(&keeper);
+    if (!RunBenchmarks(argc, argv, keeper))
+        return 1;
     const double floor = keeper.ns["BM_ReadFloor"], both = keeper.ns["BM_ReadBothAndCompare"];
     if (floor > 0 && both > 0)
         std::printf("\nmedians: read both and compare %.2f ms (the comparison alone %.2f ms); read "

@@ -213,11 +213,9 @@ int main(int argc, char *argv[])
     // A fixed threshold: every large buffer gets pages of its own and gives
     // them back when freed, so resident memory follows what a load holds.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     Keeper keeper;
-    benchmark::RunSpecifiedBenchmarks(&keeper);
+    if (!RunBenchmarks(argc, argv, keeper))
+        return 1;
     const double floor = keeper.ns["BM_ReadFloor"], program = keeper.ns["BM_ReadSortFormatEncode"];
     if (floor > 0 && program > 0)
         std::printf("\nmedians: read, sort, format, encode %.2f ms; read floor %.2f ms; ratio %.2f (goal at most 2)\n",
