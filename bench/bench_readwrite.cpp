@@ -4,6 +4,8 @@
 // then the peak memory that loading adds, for that file and for one near the
 // 16 MiB limit, the program's beside the floor's.
 //   bench_readwrite --write-file=PATH   only writes the 32767-line file
+#include "BigFile.h"
+#include "Medians.h"
 #include "ReadFloor.h"
 #include "model/MtlFile.h"
 #include "model/SlotOrder.h"
@@ -26,47 +28,6 @@
 #include <string>
 
 namespace {
-
-constexpr int kSlots = 32767;
-
-// As a saved file holds them, in shuffled order so that loading sorts: two
-// stages each, every eighth line with a name (half of them Japanese), and a
-// few lines typed by hand in lower case.
-QByteArray BigFileBytes()
-{
-    QString text = QStringLiteral(
-        "#******************   MACHINE TABLE FOR MORVEX2000   ******************\r\n"
-        "NAME = BENCH VM5           \r\nSTROKE(X) = 850.\r\nSTROKE(Y) = 500.\r\n"
-        "TOOL CHANGE TIME = 2.5\r\nATC TYPE = WAIT\r\nRAPID(X) = 36000.\r\n"
-        "MAXIMUM FEEDRATE = 10000.\r\nINI = ATTACHMENT01\r\n");
-    std::vector<int> numbers(kSlots);
-    for (int i = 0; i < kSlots; ++i)
-        numbers[std::size_t(i)] = i + 1;
-    std::shuffle(numbers.begin(), numbers.end(), std::mt19937(42));
-    for (int i = 0; i < kSlots; ++i) {
-        QString line = QStringLiteral("ATTACHMENT%1 = SQUARE/%2.,%3,%4.,%5")
-                           .arg(numbers[std::size_t(i)], 2, 10, QLatin1Char('0'))
-                           .arg(100 + i % 97)
-                           .arg(QString::number(20 + i % 31) + QStringLiteral(".5"))
-                           .arg(200 + i % 89)
-                           .arg(QString::number(40 + i % 23) + QStringLiteral(".25"));
-        if (i % 8 == 0)
-            line += i % 16 ? QStringLiteral(",STANDARD HEAD       ")
-                           : QStringLiteral(",立形ヘッド               ");
-        if (i % 64 == 1)
-            line = line.toLower();
-        text += line + QStringLiteral("\r\n");
-    }
-    QByteArray bytes;
-    EncodeCp932(text, bytes);
-    return bytes;
-}
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QTemporaryDir &Dir()
 {
@@ -223,21 +184,6 @@ double PeakMiB(Load load)
     return before < 0 || peak < before ? -1 : double(peak - before) / 1024;
 }
 
-// Keeps the median real time of each benchmark that is repeated, in
-// nanoseconds: a busy machine disturbs it less than a mean.
-class Keeper : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ns;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs)
-            if (!run.error_occurred && run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                ns[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e9;
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 void PrintMemory(const char *what, const QString &path)
 {
     const double fileMiB = double(QFile(path).size()) / (1024 * 1024);
@@ -267,11 +213,9 @@ int main(int argc, char *argv[])
     // A fixed threshold: every large buffer gets pages of its own and gives
     // them back when freed, so resident memory follows what a load holds.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     Keeper keeper;
-    benchmark::RunSpecifiedBenchmarks(&keeper);
+    if (!RunBenchmarks(argc, argv, keeper))
+        return 1;
     const double floor = keeper.ns["BM_ReadFloor"], program = keeper.ns["BM_ReadSortFormatEncode"];
     if (floor > 0 && program > 0)
         std::printf("\nmedians: read, sort, format, encode %.2f ms; read floor %.2f ms; ratio %.2f (goal at most 2)\n",

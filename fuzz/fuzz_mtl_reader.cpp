@@ -2,16 +2,20 @@
 // Besides crashes it checks that the writer's output is a fixed point: read
 // back and written again it gives the same text; and that reading straight
 // from the bytes and writing straight to bytes agree with the line-by-line
-// text.
+// text. And that a table compared with itself differs in nothing, and with a
+// copy changed in one value, chosen by the input, in exactly that value.
+#include "model/Compare.h"
 #include "model/MtlFile.h"
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "platform/TextFile.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -54,6 +58,118 @@ QString Normalise(const QStringList &lines, int slotCount, bool *recognised = nu
     return MtlFileText(table, attachments);
 }
 
+using Kind = TableDifference::Kind;
+using Part = TableDifference::Part;
+
+// Far enough from v that the text of three decimals changes.
+float Away(float v)
+{
+    return std::fabs(v) < 1e6f ? v + 1 : v / 2;
+}
+
+void ChangeValue(MachineTable &t, FieldRef field, std::uint8_t amount)
+{
+    if (float *single = SingleOf(t, field)) {
+        *single = !(*single > 0) ? 1.f + amount : amount % 2 ? 0.f : Away(*single);
+        return;
+    }
+    switch (field.field) {
+    case Field::MachineName:
+        t.MachineName = QString(t.MachineName.str().startsWith("FUZZ") ? "ZZUF" : "FUZZ");
+        break;
+    case Field::AtcType: t.AtcType = std::int16_t((t.AtcType + 2) % 4 - 1); break;
+    case Field::IniAttachment: t.IniAttachment = t.IniAttachment > 0 ? 0 : 1 + amount; break;
+    default: {
+        QString &code =
+            field.field == Field::AttachChangeCode ? t.AttachChangeCode : t.AttachDesignCode;
+        code = code.isEmpty() ? QStringLiteral("FUZZ") : QString();
+    }
+    }
+}
+
+// One property of a written record; the last stage's width only grows, so no
+// stage comes or goes with it.
+void ChangeAttachment(AttachmentRecord &r, std::uint8_t pick, TableDifference &expected)
+{
+    const int stages = WrittenStages(r);
+    float &lastWidth = r.Width[std::size_t(stages - 1)];
+    expected.kind = Kind::Attachment;
+    if (pick % 5 == 0) {
+        r.ShapeType = std::int16_t(3 - r.ShapeType);
+        expected.part = Part::Shape;
+    } else if (pick % 5 == 1) {
+        r.ShapeNumber = std::int16_t(r.ShapeNumber == 32767 ? 1 : r.ShapeNumber + 1);
+        expected.part = Part::ShapeNumber;
+    } else if (pick % 5 == 2) {
+        expected.stage = pick / 5 % stages;
+        r.Height[std::size_t(expected.stage)] = Away(r.Height[std::size_t(expected.stage)]);
+        expected.part = Part::Height;
+    } else if (pick % 5 == 3 && lastWidth < 1e6f) {
+        lastWidth += 1;
+        expected.stage = stages - 1;
+        expected.part = Part::Width;
+    } else {
+        r.AttachName = WritesName(r) ? QString() : QStringLiteral("FUZZ");
+        expected.part = Part::Name;
+    }
+}
+
+bool Same(const TableDifference &x, const TableDifference &y)
+{
+    return x.kind == y.kind && x.field == y.field && x.number == y.number &&
+           x.occurrence == y.occurrence && x.slotA == y.slotA && x.slotB == y.slotB &&
+           x.part == y.part && x.stage == y.stage;
+}
+
+// The sorted table against itself, its slots as read, and a copy changed once.
+void CheckComparison(const MachineTable &table, const AttachmentSlots &sorted,
+                     const AttachmentSlots &asRead, std::uint8_t pick, std::uint8_t amount)
+{
+    if (!CompareTables(table, sorted, table, sorted).empty() ||
+        !CompareTables(table, asRead, table, sorted).empty()) {
+        std::fprintf(stderr, "a table differs from itself\n");
+        std::abort();
+    }
+    std::vector<int> written;  // in number order, the slots being sorted
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        if (WrittenStages(sorted[i]) > 0)
+            written.push_back(int(i));
+    MachineTable changed = table;
+    AttachmentSlots changedSlots = sorted;
+    TableDifference expected{};
+    if (pick % 2 == 0 || written.empty()) {
+        expected.field = kWriterOrder[std::size_t(pick / 2) % kWriterOrder.size()];
+        ChangeValue(changed, expected.field, amount);
+    } else {
+        std::size_t at = amount % written.size();
+        const std::int32_t number = sorted[std::size_t(written[at])].Number;
+        const bool remove = pick / 2 % 6 == 5;
+        // Only the last of its number can go without the pairs after it shifting.
+        while (remove && at + 1 < written.size() &&
+               sorted[std::size_t(written[at + 1])].Number == number)
+            ++at;
+        expected.number = number;
+        expected.slotA = written[at];
+        for (std::size_t k = at; k > 0 && sorted[std::size_t(written[k - 1])].Number == number; --k)
+            ++expected.occurrence;
+        AttachmentRecord &r = changedSlots[std::size_t(written[at])];
+        if (remove) {
+            r.Number = 0;
+            expected.kind = Kind::OnlyInA;
+        } else {
+            expected.slotB = expected.slotA;
+            ChangeAttachment(r, pick / 12, expected);
+        }
+    }
+    const std::vector<TableDifference> found = CompareTables(table, sorted, changed, changedSlots);
+    if (found.size() != 1 || !Same(found[0], expected) || found[0].a == found[0].b) {
+        std::fprintf(stderr, "one change, %zu differences:\n", found.size());
+        for (const TableDifference &d : found)
+            std::fprintf(stderr, "%s\n", qPrintable(DifferenceLine(d)));
+        std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -78,6 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     MachineTable table;
     AttachmentSlots attachments;
     const bool read = ParseMtlBytes(bytes, slotCount, table, attachments);
+    const AttachmentSlots asRead = attachments;
     SortAttachments(attachments);
     QByteArray saved;
     if (read != recognised || MtlFileText(table, attachments) != first ||
@@ -95,6 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                      qPrintable(third));
         std::abort();
     }
-    (void)recognised;
+    // The last byte and the middle one choose the change and its amount.
+    CheckComparison(table, attachments, asRead, data[size - 1], data[size / 2]);
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The MTL machine definition file: reader and writer.
+#include "Fields.h"
 #include "MachineTable.h"
 #include "platform/FileLayer.h"
 
@@ -79,6 +80,13 @@ bool HasMtlExtension(const QString &fileName);
 
 // The line of slot index, or empty text when the slot is not to be listed or written.
 QString FormatAttachLine(const AttachmentSlots &attachments, int index);
+// What the writer writes of a value or a record, so that a comparison sees the
+// same: the text after "KEY = ", empty when the value gets no line (the name
+// always gets one); the number of stages written, 0 when the record gets no
+// line; whether the record's name is written.
+QString WrittenValue(const MachineTable &table, FieldRef field);
+int WrittenStages(const AttachmentRecord &record);
+bool WritesName(const AttachmentRecord &record);
 // The whole file text, lines joined with CR LF, the last one included.
 QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments);
 // The same text as the bytes a save writes, in windows-31j, made straight

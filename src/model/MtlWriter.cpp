@@ -40,11 +40,8 @@ void PutNumber(Out &out, double value, NumberPattern pattern)
 template <typename Out>
 bool PutAttachLine(Out &out, const AttachmentRecord &r)
 {
-    // A free slot may still hold the rest of a deleted record until the next
-    // sort; it is never listed or written.
-    if (r.Number < 1 || r.ShapeNumber < 1)
-        return false;
-    if (r.ShapeType != 1 && r.ShapeType != 2)
+    const int stages = WrittenStages(r);
+    if (stages == 0)
         return false;
 
     constexpr std::string_view kKey = "ATTACHMENT", kEquals = " = ";
@@ -60,27 +57,19 @@ bool PutAttachLine(Out &out, const AttachmentRecord &r)
         to = WriteNumber(to, r.ShapeNumber, Pattern::Digits);
     *to++ = '/';
 
-    float previous = 0;
-    for (std::size_t k = 0; k < kStages; ++k) {
-        if (r.Width[k] < previous) {
-            if (k == 0)
-                return false;
-            break;
-        }
+    for (std::size_t k = 0; k < std::size_t(stages); ++k) {
         to = WriteNumber(to, r.Width[k], Pattern::Decimal);
         *to++ = ',';
         to = WriteNumber(to, r.Height[k], Pattern::Decimal);
         *to++ = ',';
-        previous = r.Width[k];
     }
 
-    const QString &name = r.AttachName.str();
-    const bool named = std::any_of(name.begin(), name.end(), [](QChar c) { return c != u' '; });
+    const bool named = WritesName(r);
     if (!named)
         --to;  // the "," of the last stage
     out.AppendAscii(QByteArrayView(line, to - line));
     if (named)
-        out.Append(name);
+        out.Append(r.AttachName.str());
     return true;
 }
 
@@ -89,10 +78,6 @@ void PutFile(Out &out, const MachineTable &table, const AttachmentSlots &attachm
 {
     const QByteArrayView stars = "******************************";
     auto end = [&out] { out.AppendAscii("\r\n"); };
-    auto key = [&out](QByteArrayView keyword) {
-        out.AppendAscii(keyword);
-        out.AppendAscii(" = ");
-    };
     out.AppendAscii("#");
     out.AppendAscii(stars.first(18));
     out.AppendAscii("   MACHINE TABLE FOR MORVEX2000   ");
@@ -106,53 +91,13 @@ void PutFile(Out &out, const MachineTable &table, const AttachmentSlots &attachm
     out.Append(kVersionText);
     out.AppendAscii(stars.first(7));
     end();
-    key("NAME");
-    out.Append(table.MachineName.str());
-    end();
-
-    auto axisLines = [&](QByteArrayView keyword, const AxisValues &values) {
-        for (std::size_t axis = 0; axis < values.size(); ++axis) {
-            if (values[axis] > 0) {
-                out.AppendAscii(keyword);
-                out.AppendAscii("(");
-                out.Append(AxisNames[axis]);
-                out.AppendAscii(")");
-                key("");
-                PutNumber(out, values[axis], Pattern::Decimal);
-                end();
-            }
-        }
-    };
-    auto numberLine = [&](QByteArrayView keyword, double value, NumberPattern pattern) {
-        key(keyword);
-        PutNumber(out, value, pattern);
-        end();
-    };
-    auto textLine = [&](QByteArrayView keyword, const QString &text) {
-        key(keyword);
-        out.Append(text);
-        end();
-    };
-
-    axisLines("STROKE", table.Stroke);
-    if (table.ToolChangeTime > 0)
-        numberLine("TOOL CHANGE TIME", table.ToolChangeTime, Pattern::DecimalNoLead);
-    if (table.AtcType >= 0 && table.AtcType <= 2)
-        textLine("ATC TYPE", AtcTypeNames[std::size_t(table.AtcType)]);
-    axisLines("RAPID", table.RapidFeed);
-    axisLines("RAPID ACCELERATION", table.RapidAccel);
-    if (table.MaxFeedAll > 0)
-        numberLine("MAXIMUM FEEDRATE", table.MaxFeedAll, Pattern::Decimal);
-    axisLines("MAXIMUM FEEDRATE", table.MaxFeed);
-    axisLines("MAXIMUM ACCELERATION", table.MaxAccel);
-    if (!table.AttachChangeCode.isEmpty())
-        textLine("ATTACH CHANGE CODE", table.AttachChangeCode);
-    if (!table.AttachDesignCode.isEmpty())
-        textLine("ATTACH DESIGN CODE", table.AttachDesignCode);
-    if (table.IniAttachment > 0) {
-        key("INI");
-        out.AppendAscii("ATTACHMENT");
-        PutNumber(out, table.IniAttachment, Pattern::TwoDigits);
+    for (const FieldRef field : kWriterOrder) {
+        const QString value = WrittenValue(table, field);
+        if (value.isEmpty())
+            continue;
+        out.Append(FieldKey(field));
+        out.AppendAscii(" = ");
+        out.Append(value);
         end();
     }
     for (const AttachmentRecord &r : attachments)
@@ -168,6 +113,51 @@ qsizetype ExpectedSize(const AttachmentSlots &attachments)
 }
 
 }  // namespace
+
+QString WrittenValue(const MachineTable &table, FieldRef field)
+{
+    if (const float *single = SingleOf(table, field)) {
+        if (!(*single > 0))
+            return QString();
+        return FormatNumber(*single, field.field == Field::ToolChangeTime ? Pattern::DecimalNoLead
+                                                                          : Pattern::Decimal);
+    }
+    switch (field.field) {
+    case Field::MachineName: return table.MachineName.str();
+    case Field::AtcType:
+        if (table.AtcType < 0 || table.AtcType > 2)
+            return QString();
+        return AtcTypeNames[std::size_t(table.AtcType)];
+    case Field::IniAttachment:
+        if (table.IniAttachment <= 0)
+            return QString();
+        return QStringLiteral("ATTACHMENT") + FormatNumber(table.IniAttachment, Pattern::TwoDigits);
+    case Field::AttachChangeCode: return table.AttachChangeCode;
+    case Field::AttachDesignCode: return table.AttachDesignCode;
+    default: return QString();
+    }
+}
+
+int WrittenStages(const AttachmentRecord &r)
+{
+    // A free slot may still hold the rest of a deleted record until the next
+    // sort; it is never listed or written.
+    if (r.Number < 1 || r.ShapeNumber < 1 || (r.ShapeType != 1 && r.ShapeType != 2))
+        return 0;
+    // The stages stop at the first width smaller than the one before; a
+    // negative first width leaves no line at all.
+    float previous = 0;
+    int k = 0;
+    for (; k < int(r.Width.size()) && !(r.Width[std::size_t(k)] < previous); ++k)
+        previous = r.Width[std::size_t(k)];
+    return k;
+}
+
+bool WritesName(const AttachmentRecord &r)
+{
+    const QString &name = r.AttachName.str();
+    return std::any_of(name.begin(), name.end(), [](QChar c) { return c != u' '; });
+}
 
 QString FormatAttachLine(const AttachmentSlots &attachments, int index)
 {
