@@ -1,5 +1,6 @@
 #include "MessageFile.h"
 
+#include "model/Hints.h"
 #include "model/Numbers.h"
 #include "model/Tokens.h"
 #include "platform/FileSystem.h"
@@ -173,9 +174,14 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const QString &path)
          "Open the backup's content as unsaved edits?"},
         {Msg::OutlineName, "Attachment outline"},
         {Msg::OutlineDescription, "%1 stages, widest %2, total height %3"},
+        {Msg::HintCount, "Hints: %1"},
+        {Msg::NoHints, "No hints"},
     };
     for (const auto &[number, text] : kNewer)
         table.SetMissing(number, QString::fromLatin1(text));
+    for (int rule = 0; rule < kHintRuleCount; ++rule)
+        table.SetMissing(HintMessage(HintRule(rule)),
+                         QString::fromLatin1(HintEnglish(HintRule(rule))));
     state.messages = table;
     return true;
 }

@@ -80,6 +80,19 @@ enum class Msg : int {
     InterruptedSaveBackup = 76,
     OutlineName = 77,
     OutlineDescription = 78,  // %1 stages, %2 the widest width, %3 the total height
+    // The plausibility hints, one per rule, and the count of them in the
+    // window's strip (%1 the number; NoHints at zero).
+    HintRapidBelowFeed = 84,
+    HintFeedAboveOverall = 85,
+    HintRapidAccelBelowAccel = 86,
+    HintAxisNotSet = 87,
+    HintAxisOutlier = 88,
+    HintHeadTallerThanZ = 89,
+    HintInitialNotListed = 90,
+    HintSameNameOtherOutline = 91,
+    HintSameNumber = 92,
+    HintCount = 93,
+    NoHints = 94,
 };
 
 // The numbered captions and messages. A number outside the table reads as
