@@ -2,12 +2,11 @@
 
 #include "Numbers.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <numeric>
 #include <utility>
 
@@ -257,42 +256,80 @@ void TallerThanZ(Hints &hints, const MachineTable &t, const std::vector<Row> &ro
     }
 }
 
-bool Blank(const QString &name)
+// A hash of a name, 0 for a blank one (which takes part in no group). It
+// runs on every row after every commit, so it takes four characters a step,
+// each step's multiplication independent of the one before.
+std::uint64_t NameHash(QStringView name)
 {
-    return std::all_of(name.begin(), name.end(), [](QChar c) { return c == u' '; });
+    constexpr std::uint64_t kBlanks = 0x0020002000200020ULL, kMix = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t hash = std::uint64_t(name.size()), notBlank = 0, lane = kMix;
+    auto add = [&](std::uint64_t word, std::uint64_t blanks) {
+        notBlank |= word ^ blanks;
+        hash += (word ^ (word >> 31)) * lane;
+        lane += 0x632BE59BD9B4E01AULL;  // stays odd
+    };
+    qsizetype i = 0;
+    for (std::uint64_t word; i + 4 <= name.size(); i += 4) {
+        std::memcpy(&word, name.data() + i, sizeof word);
+        add(word, kBlanks);
+    }
+    for (; i < name.size(); ++i)
+        add(name[i].unicode(), u' ');
+    hash = (hash ^ (hash >> 32)) * kMix;
+    return notBlank ? (hash ^ (hash >> 29)) | 1 : 0;
+}
+
+struct NameGroup {
+    std::size_t first;    // its first row
+    std::size_t differs;  // the first row whose outline is not the first's, or kNone
+};
+constexpr std::size_t kNone = std::size_t(-1);
+constexpr std::size_t kAhead = 16;
+
+// Groups the rows by name, in an open-addressed table of group numbers.
+std::vector<NameGroup> GroupByName(const std::vector<Row> &rows, std::vector<std::size_t> &groupOf)
+{
+    std::vector<NameGroup> groups;
+    std::vector<std::uint64_t> hashes(rows.size());
+    const std::size_t mask = std::bit_ceil(2 * rows.size() + 1) - 1;
+    std::vector<std::uint32_t> table(mask + 1);  // group + 1, 0 for none
+    groupOf.assign(rows.size(), kNone);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        // The names lie all over the heap: ask for the ones ahead early.
+        if (i + kAhead < rows.size())
+            __builtin_prefetch(rows[i + kAhead].record->AttachName.str().constData());
+        const QString &name = rows[i].record->AttachName.str();
+        hashes[i] = NameHash(name);
+        if (hashes[i] == 0)
+            continue;
+        std::size_t at = hashes[i] & mask;
+        for (; table[at] != 0; at = (at + 1) & mask) {
+            const std::size_t first = groups[table[at] - 1].first;
+            if (hashes[first] == hashes[i] && rows[first].record->AttachName.str() == name)
+                break;
+        }
+        if (table[at] == 0) {
+            groups.push_back({i, kNone});
+            table[at] = std::uint32_t(groups.size());
+        }
+        NameGroup &group = groups[table[at] - 1];
+        if (group.differs == kNone && !SameOutline(rows[i], rows[group.first]))
+            group.differs = i;
+        groupOf[i] = table[at] - 1;
+    }
+    return groups;
 }
 
 void SameNameOtherOutline(Hints &hints, const std::vector<Row> &rows)
 {
     if (!hints.On(HintRule::SameNameOtherOutline))
         return;
-    struct Group {
-        std::size_t first;
-        std::size_t differs;  // the first row whose outline is not the first's, or none
-    };
-    constexpr std::size_t kNone = std::size_t(-1);
-    std::vector<Group> groups;
-    std::vector<std::size_t> groupOf(rows.size(), kNone);
-    QHash<QStringView, std::size_t> byName;
-    byName.reserve(qsizetype(rows.size()));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const QString &name = rows[i].record->AttachName.str();
-        if (Blank(name))
-            continue;
-        std::size_t &entry = byName[QStringView(name)];  // 0 for a name not seen before
-        if (entry == 0) {
-            groups.push_back({i, kNone});
-            entry = groups.size();
-        }
-        Group &group = groups[entry - 1];
-        if (group.differs == kNone && !SameOutline(rows[i], rows[group.first]))
-            group.differs = i;
-        groupOf[i] = entry - 1;
-    }
+    std::vector<std::size_t> groupOf;
+    const std::vector<NameGroup> groups = GroupByName(rows, groupOf);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (groupOf[i] == kNone || groups[groupOf[i]].differs == kNone)
             continue;
-        const Group &group = groups[groupOf[i]];
+        const NameGroup &group = groups[groupOf[i]];
         const Row &other =
             rows[SameOutline(rows[i], rows[group.first]) ? group.differs : group.first];
         hints.OfRow(HintRule::SameNameOtherOutline, rows[i],
