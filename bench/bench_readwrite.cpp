@@ -4,6 +4,7 @@
 // then the peak memory that loading adds, for that file and for one near the
 // 16 MiB limit, the program's beside the floor's.
 //   bench_readwrite --write-file=PATH   only writes the 32767-line file
+#include "BenchTable.h"
 #include "ReadFloor.h"
 #include "model/MtlFile.h"
 #include "model/SlotOrder.h"
@@ -39,10 +40,7 @@ QByteArray BigFileBytes()
         "NAME = BENCH VM5           \r\nSTROKE(X) = 850.\r\nSTROKE(Y) = 500.\r\n"
         "TOOL CHANGE TIME = 2.5\r\nATC TYPE = WAIT\r\nRAPID(X) = 36000.\r\n"
         "MAXIMUM FEEDRATE = 10000.\r\nINI = ATTACHMENT01\r\n");
-    std::vector<int> numbers(kSlots);
-    for (int i = 0; i < kSlots; ++i)
-        numbers[std::size_t(i)] = i + 1;
-    std::shuffle(numbers.begin(), numbers.end(), std::mt19937(42));
+    const std::vector<int> numbers = ShuffledNumbers(kSlots);
     for (int i = 0; i < kSlots; ++i) {
         QString line = QStringLiteral("ATTACHMENT%1 = SQUARE/%2.,%3,%4.,%5")
                            .arg(numbers[std::size_t(i)], 2, 10, QLatin1Char('0'))
