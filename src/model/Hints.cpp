@@ -77,6 +77,7 @@ struct Row {
     int stages;  // as the writer writes them
 };
 
+// The writer's own test of whether a slot has a line, without making the line.
 bool Written(const AttachmentRecord &r)
 {
     return r.Number >= 1 && r.ShapeNumber >= 1 && (r.ShapeType == 1 || r.ShapeType == 2) &&
