@@ -1,14 +1,13 @@
 #pragma once
 // The big machine file of the benchmarks: 32767 attachment lines.
+#include "BenchTable.h"
 #include "platform/TextFile.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 
-#include <algorithm>
 #include <cstddef>
-#include <random>
 #include <vector>
 
 inline constexpr int kSlots = 32767;
@@ -23,10 +22,7 @@ inline QByteArray BigFileBytes()
         "NAME = BENCH VM5           \r\nSTROKE(X) = 850.\r\nSTROKE(Y) = 500.\r\n"
         "TOOL CHANGE TIME = 2.5\r\nATC TYPE = WAIT\r\nRAPID(X) = 36000.\r\n"
         "MAXIMUM FEEDRATE = 10000.\r\nINI = ATTACHMENT01\r\n");
-    std::vector<int> numbers(kSlots);
-    for (int i = 0; i < kSlots; ++i)
-        numbers[std::size_t(i)] = i + 1;
-    std::shuffle(numbers.begin(), numbers.end(), std::mt19937(42));
+    const std::vector<int> numbers = ShuffledNumbers(kSlots);
     for (int i = 0; i < kSlots; ++i) {
         QString line = QStringLiteral("ATTACHMENT%1 = SQUARE/%2.,%3,%4.,%5")
                            .arg(numbers[std::size_t(i)], 2, 10, QLatin1Char('0'))

@@ -3,6 +3,7 @@
 // directly: near-linear work gives the same time per line for both sizes.
 // Also one attachment line of many items (per-item time again, which stays
 // flat when cutting tokens is linear) and the peak memory of loading a big file.
+#include "BenchTable.h"
 #include "model/MtlFile.h"
 #include "model/SlotOrder.h"
 #include "platform/TextFile.h"
@@ -14,10 +15,8 @@
 
 #include <malloc.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -27,32 +26,7 @@ struct Table {
     PosixFileLayer files;
     MachineTable table;
     AttachmentSlots attachments;
-    explicit Table(int count) : attachments(std::size_t(count))
-    {
-        MachineTable &t = table;
-        t.MachineName = QStringLiteral("BENCH VM5");
-        t.Stroke = {850, 500, 510};
-        t.ToolChangeTime = 2.5f;
-        t.AtcType = 1;
-        t.RapidFeed = {36000, 36000, 30000};
-        t.MaxFeed = {10000, 10000, 8000};
-        t.MaxAccel = {0.3f, 0.3f, 0.25f};
-        t.IniAttachment = 1;
-        // Numbers in shuffled order, so that loading really sorts.
-        std::vector<int> numbers(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i)
-            numbers[std::size_t(i)] = i + 1;
-        std::shuffle(numbers.begin(), numbers.end(), std::mt19937(42));
-        for (int i = 0; i < count; ++i) {
-            AttachmentRecord &r = attachments[std::size_t(i)];
-            r.Number = numbers[std::size_t(i)];
-            r.ShapeType = 1;
-            r.ShapeNumber = 1;
-            r.Width = {120, 160, 200, 0, 0};
-            r.Height = {40.5f, 60.25f, 90.125f, 0, 0};
-            r.AttachName = QStringLiteral("STANDARD HEAD");
-        }
-    }
+    explicit Table(int count) { FillBenchTable(table, attachments, count); }
     int Lines() const
     {
         return int(MtlFileText(table, attachments).count(QLatin1Char('\n')));

@@ -1,5 +1,6 @@
 // Filling the main window from a table whose 32767 attachments are all listed,
 // and loading such a file (read, sort, show) through the file name field.
+#include "../BenchTable.h"
 #include "app/Startup.h"
 #include "model/MtlFile.h"
 #include "FakeDialogs.h"
@@ -52,10 +53,7 @@ struct Fixture {
         // Every slot complete, numbers shuffled so that loading really sorts.
         MachineTable table;
         AttachmentSlots attachments(kSlots);
-        std::vector<int> numbers(kSlots);
-        for (int i = 0; i < kSlots; ++i)
-            numbers[std::size_t(i)] = i + 1;
-        std::shuffle(numbers.begin(), numbers.end(), std::mt19937(7));
+        const std::vector<int> numbers = ShuffledNumbers(kSlots, 7);
         for (int i = 0; i < kSlots; ++i) {
             AttachmentRecord &r = attachments[std::size_t(i)];
             r.Number = numbers[std::size_t(i)];

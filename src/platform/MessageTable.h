@@ -85,6 +85,19 @@ enum class Msg : int {
     EditsKeptIn = 81,  // followed by the recovery copy's path
     NoMachineLine = 82,
     StageOneIncomplete = 83,  // after stage 1's caption
+    // The plausibility hints, one per rule, and the count of them in the
+    // window's strip (%1 the number; NoHints at zero).
+    HintRapidBelowFeed = 84,
+    HintFeedAboveOverall = 85,
+    HintRapidAccelBelowAccel = 86,
+    HintAxisNotSet = 87,
+    HintAxisOutlier = 88,
+    HintHeadTallerThanZ = 89,
+    HintInitialNotListed = 90,
+    HintSameNameOtherOutline = 91,
+    HintSameNumber = 92,
+    HintCount = 93,
+    NoHints = 94,
 };
 
 // The numbered captions and messages. A number outside the table reads as
