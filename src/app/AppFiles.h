@@ -5,10 +5,10 @@
 #include <QStringList>
 
 struct AppFiles {
-    QString settings;            // Quillmark.ini
-    QString messages;            // Quillmark.mes; empty when none was found
+    QString settings;              // Quillmark.ini
+    QString messages;              // Quillmark.mes; empty when none was found
     QStringList messagesLookedAt;  // every place looked at, in order
-    bool portable = false;       // the settings file is the one beside the program
+    bool portable = false;         // the settings file is the one beside the program
 };
 
 // Settings: Quillmark.ini beside the program when one is there (portable

@@ -65,7 +65,8 @@ std::optional<QString> LanguageLine(const QString &line)
 void ShowBuiltIn(Dialogs &dialogs, const QString &text)
 {
     // Also for whoever started the program from a terminal: it ends after this.
-    std::fprintf(stderr, "quillmark: %s\n", qPrintable(QString(text).replace(u'\n', QStringLiteral("\n  "))));
+    std::fprintf(stderr, "quillmark: %s\n",
+                 qPrintable(QString(text).replace(u'\n', QStringLiteral("\n  "))));
     dialogs.MsgBox(text, MsgButtons::Ok, MsgIcon::Critical, MsgAnswer::Ok, kProgramTitle);
 }
 
@@ -202,7 +203,8 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const AppFiles &files)
     if (read == ReadResult::Ok)
         result = ParseMessageText(utf8 ? QString::fromUtf8(bytes) : DecodeCp932(bytes), table);
     if (result != MessageFileResult::Ok) {
-        ShowBuiltIn(dialogs, kMessageFileBad + u'\n' + path + u'\n' + WhyUnusable(result, readError));
+        ShowBuiltIn(dialogs,
+                    kMessageFileBad + u'\n' + path + u'\n' + WhyUnusable(result, readError));
         return false;
     }
     MessageTable english;
@@ -217,7 +219,8 @@ bool LoadMessageTable(AppState &state, Dialogs &dialogs, const AppFiles &files)
     }
     QStringList why;
     if (utf8)
-        why << QStringLiteral("It is saved as UTF-8, not windows-31j; its texts are read as UTF-8.");
+        why << QStringLiteral(
+            "It is saved as UTF-8, not windows-31j; its texts are read as UTF-8.");
     if (!lacking.isEmpty())
         why << QStringLiteral("It holds no text for %1 (MAX_INDEX = %2); English texts are shown "
                               "for them.")

@@ -10,3 +10,8 @@ bool CurrentFile::SameOnDisk() const
         return !StatPath(name_, false).exists;
     return SameContent(name_, hash_);
 }
+
+bool CurrentFile::Exists() const
+{
+    return FileExists(name_);
+}

@@ -25,6 +25,8 @@ public:
     // Whether the disk still holds what was loaded or last saved, or for a
     // missing file, still nothing: false when another program has been at it.
     bool SameOnDisk() const;
+    // A normal file of the name is there.
+    bool Exists() const;
 
 private:
     void Set(const QString &name, State state, const QByteArray &hash)

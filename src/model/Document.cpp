@@ -169,27 +169,100 @@ bool ParseLeftover(const QByteArray &bytes, int slotCount, MachineTable &table,
 }
 }  // namespace
 
-bool Document::Recover(const QByteArray &bytes)
+void Document::Adopt(MachineTable table, AttachmentSlots attachments)
 {
-    MachineTable table;
-    AttachmentSlots attachments;
-    if (!ParseLeftover(bytes, attachMaxCount_, table, attachments, nullptr))
-        return false;
-    table_ = table;
+    table_ = std::move(table);
     slots_ = std::move(attachments);
     findings_.clear();
     history_.clear();
     history_.resetClean();  // unsaved from the start; the copy is kept again
     Follow();
     emit Reset();
-    return true;
 }
 
-bool Document::CanRecover(const QByteArray &bytes, QString *unheld) const
+Leftovers::Item Document::Judge(const QString &path, bool read, const QByteArray &bytes,
+                                const QString &reason, Leftover kind)
 {
-    MachineTable table;
-    AttachmentSlots attachments;
-    return ParseLeftover(bytes, attachMaxCount_, table, attachments, unheld);
+    Leftovers::Item item;
+    item.path = path;
+    item.reason = reason;
+    Parsed parsed;
+    if (!read ||
+        !ParseLeftover(bytes, attachMaxCount_, parsed.table, parsed.attachments, &item.unheld)) {
+        item.state = Leftovers::State::Unusable;
+        return item;
+    }
+    QByteArray onDisk;
+    ReadFileBytes(leftovers_.file, kMaxMtlFileBytes, onDisk);
+    item.state = bytes == onDisk ? Leftovers::State::Equal : Leftovers::State::Differs;
+    if (item.state == Leftovers::State::Differs)
+        offered_[int(kind)] = std::move(parsed);
+    return item;
+}
+
+const Leftovers &Document::FindLeftovers()
+{
+    leftovers_ = Leftovers();
+    for (std::optional<Parsed> &offered : offered_)
+        offered.reset();
+    const QString &name = current_.Name();
+    if (name.isEmpty())
+        return leftovers_;
+    if (recovery_ && recovery_->Claimed() == RecoveryStore::Claim::Elsewhere) {
+        leftovers_.heldElsewhere =
+            true;  // that program keeps the copy: offering it would fork the edits
+        return leftovers_;
+    }
+    // The backup lies beside the file a link names.
+    const QString canonical = CanonicalPath(name);
+    leftovers_.file = canonical.isEmpty() ? name : canonical;
+    leftovers_.fileTime = StatPath(leftovers_.file).modified;
+    const RecoveryStore::Found found = recovery_ ? recovery_->Find() : RecoveryStore::Found();
+    if (found.status != RecoveryStore::Found::None) {
+        leftovers_.copy = Judge(found.path, found.status == RecoveryStore::Found::Usable,
+                                found.bytes, found.reason, Leftover::Copy);
+        leftovers_.copy.time = found.time;
+        if (leftovers_.copy.state == Leftovers::State::Equal)
+            recovery_->Remove();  // nothing was lost
+        else if (leftovers_.copy.state == Leftovers::State::Unusable)
+            recovery_->Stop();  // kept for whoever can use it: no copy is written over it
+    }
+    const QString backup = leftovers_.file + QStringLiteral("bak");
+    const PathInfo info = StatPath(backup, false);
+    if (info.isFile) {
+        QByteArray bytes;
+        QString reason;
+        const bool read = ReadFileBytes(backup, kMaxMtlFileBytes, bytes, &reason) == ReadResult::Ok;
+        leftovers_.backup = Judge(backup, read, bytes, reason, Leftover::Backup);
+        leftovers_.backup.time = info.modified;
+        if (leftovers_.backup.state == Leftovers::State::Equal)
+            files_.Unlink(EncodeName(backup));  // a finished save's leftover
+    }
+    return leftovers_;
+}
+
+void Document::AnswerLeftover(Leftover kind, bool take)
+{
+    std::optional<Parsed> offered = std::exchange(offered_[int(kind)], std::nullopt);
+    if (take && offered)
+        Adopt(std::move(offered->table), std::move(offered->attachments));
+    else if (!take && kind == Leftover::Copy && recovery_)
+        recovery_->Remove();
+}
+
+QString Document::RecoveryCopy() const
+{
+    return recovery_ ? recovery_->CopyPath() : QString();
+}
+
+void Document::Close()
+{
+    // Edits that were neither saved nor given up (their folder is gone, say)
+    // keep their copy for the next start.
+    if (!Changed())
+        DiscardRecovery();
+    if (recovery_)
+        recovery_->ClaimFile(QString());
 }
 
 void Document::DiscardRecovery()

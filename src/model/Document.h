@@ -4,6 +4,7 @@
 // ask it for each change and follow its signals; it never shows anything.
 #include "CurrentFile.h"
 #include "Fields.h"
+#include "Leftovers.h"
 #include "MachineTable.h"
 #include "MtlFile.h"
 #include "Recovery.h"
@@ -12,6 +13,7 @@
 #include <QUndoStack>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class EditCommand;
@@ -85,17 +87,21 @@ public:
     // Recovery: with a store, every load claims its file there, and while
     // the table has unsaved changes the store keeps what a save would write.
     void SetRecovery(RecoveryStore *store);
-    RecoveryStore *Recovery() const { return recovery_; }
-    // Makes bytes of an MTL file the table, as unsaved edits of the current
-    // file: nothing is written, and the history starts there. False (and
-    // nothing changed) when CanRecover refuses them.
-    bool Recover(const QByteArray &bytes);
-    // Whether bytes hold a machine table that a save can write back: false
-    // when they hold none, or a text with characters the file cannot hold
-    // (then given in unheld).
-    bool CanRecover(const QByteArray &bytes, QString *unheld = nullptr) const;
+    // After a load: what an earlier run left for the file, each read and
+    // judged once. One that holds the file's own content is removed at once;
+    // no copy is written over an unusable one.
+    const Leftovers &FindLeftovers();
+    // The answer to an offer. Taken, the leftover becomes the table as unsaved
+    // edits of the file: nothing is written, and the history starts there.
+    // Declined, a recovery copy is removed; a backup stays for the next save.
+    void AnswerLeftover(Leftover kind, bool take);
     // The edits are given up: their recovery copy goes.
     void DiscardRecovery();
+    // Where the edits' recovery copy is, when there is one.
+    QString RecoveryCopy() const;
+    // The file is closed: its recovery copy stays only for edits that could
+    // not be saved, and the file is given up for other programs.
+    void Close();
 
 signals:
     // The table was replaced by a load.
@@ -119,6 +125,10 @@ private:
     // The table as it now stands is compared with the saved one, and its
     // recovery copy kept or removed.
     void Follow();
+    // Reads and judges one leftover, keeping its table for an answer of Yes.
+    Leftovers::Item Judge(const QString &path, bool read, const QByteArray &bytes,
+                          const QString &reason, Leftover kind);
+    void Adopt(MachineTable table, AttachmentSlots attachments);
     // Takes the table as it now stands for what was loaded or saved.
     void SetBaseline();
 
@@ -135,5 +145,11 @@ private:
     RecoveryStore *recovery_ = nullptr;
     bool loading_ = false;  // a copy left from before is still to be offered
     bool changed_ = false;
-    QByteArray baseline_;  // fingerprint of what a save of the saved table writes
+    Leftovers leftovers_;
+    struct Parsed {
+        MachineTable table;
+        AttachmentSlots attachments;
+    };
+    std::optional<Parsed> offered_[2];  // by Leftover: the table an answer of Yes takes
+    QByteArray baseline_;               // fingerprint of what a save of the saved table writes
 };

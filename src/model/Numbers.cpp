@@ -28,52 +28,41 @@ bool IsAsciiDigit(QChar c)
 
 }  // namespace
 
-std::optional<double> ParseNumeric(QStringView text)
-{
-    qsizetype begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
+namespace {
 
-    // Check the form by hand: from_chars alone would also take "inf" and
-    // "nan", and QString::toDouble grouping or locale forms.
-    qsizetype i = begin;
+// Where the parts of a decimal number lie in a text, once its form is checked.
+struct DecimalForm {
     bool negative = false;
+    qsizetype intBegin = 0, intEnd = 0;    // the digits before the point
+    qsizetype fracBegin = 0, fracEnd = 0;  // the digits after it
+    qsizetype end = 0;                     // of the whole, exponent included
+    bool hasExponent = false;
+    long long exponent = 0;  // capped far beyond any double
+};
+
+// The sign, digits, point and exponent of text[begin, end), checked by hand:
+// from_chars alone would also take "inf" and "nan", and QString::toDouble
+// grouping or locale forms.
+std::optional<DecimalForm> ScanDecimal(QStringView text, qsizetype begin, qsizetype end)
+{
+    DecimalForm f;
+    qsizetype i = begin;
     if (i < end && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
+        f.negative = text[i] == u'-';
         ++i;
     }
-    const qsizetype intBegin = i;
+    f.intBegin = i;
     while (i < end && IsAsciiDigit(text[i]))
         ++i;
-    const qsizetype intEnd = i;
-    qsizetype fracBegin = i, fracEnd = i;
+    f.intEnd = f.fracBegin = f.fracEnd = i;
     if (i < end && text[i] == u'.') {
-        fracBegin = fracEnd = ++i;
-        while (fracEnd < end && IsAsciiDigit(text[fracEnd]))
-            ++fracEnd;
-        i = fracEnd;
+        f.fracBegin = f.fracEnd = ++i;
+        while (f.fracEnd < end && IsAsciiDigit(text[f.fracEnd]))
+            ++f.fracEnd;
+        i = f.fracEnd;
     }
-    if (intBegin == intEnd && fracBegin == fracEnd)
+    if (f.intBegin == f.intEnd && f.fracBegin == f.fracEnd)
         return std::nullopt;
-    // Decimal exponent of the first significant digit, to tell an underflow
-    // (read as zero) from an overflow (refused) when from_chars gives up.
-    auto firstNonZero = [&text](qsizetype from, qsizetype to) {
-        while (from < to && text[from] == u'0')
-            ++from;
-        return from;
-    };
-    bool seenSignificant = true;
-    long long leadExponent = 0;
-    if (const qsizetype j = firstNonZero(intBegin, intEnd); j < intEnd) {
-        leadExponent = intEnd - j;
-    } else if (const qsizetype k = firstNonZero(fracBegin, fracEnd); k < fracEnd) {
-        leadExponent = -(k - fracBegin);
-    } else {
-        seenSignificant = false;
-    }
-    long long exponent = 0;
     if (i < end && (text[i] == u'e' || text[i] == u'E')) {
         ++i;
         bool expNegative = false;
@@ -83,64 +72,104 @@ std::optional<double> ParseNumeric(QStringView text)
         }
         const qsizetype digitsBegin = i;
         while (i < end && IsAsciiDigit(text[i])) {
-            if (exponent < 1000000000LL)
-                exponent = exponent * 10 + (text[i].unicode() - '0');
+            if (f.exponent < 1000000000LL)
+                f.exponent = f.exponent * 10 + (text[i].unicode() - '0');
             ++i;
         }
         if (i == digitsBegin)
             return std::nullopt;
-        if (expNegative)
-            exponent = -exponent;
+        f.hasExponent = true;
+        f.exponent = expNegative ? -f.exponent : f.exponent;
     }
     if (i != end)
         return std::nullopt;
-    if (!seenSignificant)
-        return negative ? -0.0 : 0.0;
+    f.end = end;
+    return f;
+}
 
-    // Few digits and no exponent: digits and power of ten are both exact as
-    // doubles, so one division rounds correctly, as from_chars would.
+// The decimal exponent of the first significant digit, to tell an underflow
+// (read as zero) from an overflow (refused) when from_chars gives up; nothing
+// when every digit is zero.
+std::optional<long long> LeadExponent(QStringView text, const DecimalForm &f)
+{
+    auto firstNonZero = [&text](qsizetype from, qsizetype to) {
+        while (from < to && text[from] == u'0')
+            ++from;
+        return from;
+    };
+    if (const qsizetype j = firstNonZero(f.intBegin, f.intEnd); j < f.intEnd)
+        return f.intEnd - j;
+    if (const qsizetype k = firstNonZero(f.fracBegin, f.fracEnd); k < f.fracEnd)
+        return -(k - f.fracBegin);
+    return std::nullopt;
+}
+
+// Few digits and no exponent: digits and power of ten are both exact as
+// doubles, so one division rounds correctly, as from_chars would.
+std::optional<double> FewDigits(QStringView text, const DecimalForm &f)
+{
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    if (i == fracEnd && (intEnd - intBegin) + (fracEnd - fracBegin) < 16) {
-        std::uint64_t digits = 0;
-        for (qsizetype k = intBegin; k < intEnd; ++k)
-            digits = digits * 10 + (text[k].unicode() - '0');
-        for (qsizetype k = fracBegin; k < fracEnd; ++k)
-            digits = digits * 10 + (text[k].unicode() - '0');
-        const double whole = double(digits);
-        const double value =
-            fracEnd == fracBegin ? whole : whole / kPowersOfTen[fracEnd - fracBegin];
-        return negative ? -value : value;
-    }
+    if (f.hasExponent || (f.intEnd - f.intBegin) + (f.fracEnd - f.fracBegin) >= 16)
+        return std::nullopt;
+    std::uint64_t digits = 0;
+    for (qsizetype k = f.intBegin; k < f.intEnd; ++k)
+        digits = digits * 10 + (text[k].unicode() - '0');
+    for (qsizetype k = f.fracBegin; k < f.fracEnd; ++k)
+        digits = digits * 10 + (text[k].unicode() - '0');
+    const double whole = double(digits);
+    return f.fracEnd == f.fracBegin ? whole : whole / kPowersOfTen[f.fracEnd - f.fracBegin];
+}
 
-    // The checked text without its sign, a lone fraction given a 0 before its
-    // point; on the stack unless it is unusually long.
+// Any other: the checked text without its sign (a lone fraction given a 0
+// before its point) through from_chars, on the stack unless it is unusually
+// long.
+std::optional<double> ManyDigits(QStringView text, const DecimalForm &f, long long leadExponent)
+{
     char small[64];
     std::string large;
-    const qsizetype length = end - intBegin + 1;
+    const qsizetype length = f.end - f.intBegin + 1;
     char *first = small;
     if (length > qsizetype(sizeof small)) {
         large.resize(std::size_t(length));
         first = large.data();
     }
     char *last = first;
-    if (intBegin == intEnd)
+    if (f.intBegin == f.intEnd)
         *last++ = '0';
-    const bool bareTrailingPoint = fracBegin > intEnd && fracBegin == fracEnd;
-    for (qsizetype k = intBegin; k < end; ++k)
-        if (k != intEnd || !bareTrailingPoint)
+    const bool bareTrailingPoint = f.fracBegin > f.intEnd && f.fracBegin == f.fracEnd;
+    for (qsizetype k = f.intBegin; k < f.end; ++k)
+        if (k != f.intEnd || !bareTrailingPoint)
             *last++ = char(text[k].unicode());
 
     double value = 0;
     auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec == std::errc::result_out_of_range) {
-        if (leadExponent + exponent <= 0)
-            return negative ? -0.0 : 0.0;  // too small for a double: zero
-        return std::nullopt;
-    }
+    if (ec == std::errc::result_out_of_range)
+        return leadExponent + f.exponent <= 0 ? std::optional<double>(0.0) : std::nullopt;
     if (ec != std::errc() || ptr != last || !std::isfinite(value))
         return std::nullopt;
-    return negative ? -value : value;
+    return value;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumeric(QStringView text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    const std::optional<DecimalForm> form = ScanDecimal(text, begin, end);
+    if (!form)
+        return std::nullopt;
+    const std::optional<long long> lead = LeadExponent(text, *form);
+    std::optional<double> value = !lead ? std::optional<double>(0.0) : FewDigits(text, *form);
+    if (!value)
+        value = ManyDigits(text, *form, *lead);
+    if (!value)
+        return std::nullopt;
+    return form->negative ? -*value : *value;
 }
 
 bool IsNumeric(QStringView text)
@@ -188,91 +217,107 @@ QString FormatNumber(double value, NumberPattern pattern)
     return QString::fromLatin1(text, WriteNumber(text, value, pattern) - text);
 }
 
-char *WriteNumber(char *out, double value, NumberPattern pattern)
-{
-    if (std::isnan(value))
-        value = 0;
-    if (std::isinf(value))
-        value = value < 0 ? -double(FLT_MAX) : double(FLT_MAX);
+namespace {
 
-    const bool negative = std::signbit(value);
-    const double magnitude = std::fabs(value);
-    // The digits without the point, one place left free in front for a
-    // carry; fracLength of them are decimals.
-    char digits[kMaxNumberChars - 8];
-    char *const first = digits + 1;
-    char *last;
+// The decimal digits of a magnitude, without the point, one place left free
+// in front of them for a carry; fracLength of them are decimals.
+struct Digits {
+    char buffer[kMaxNumberChars - 8];
+    char *first = buffer + 1;
+    char *last = first;
     qsizetype fracLength = 0;
+};
+
+void MakeDigits(double magnitude, Digits &d)
+{
+    char *const end = std::end(d.buffer);
     // A Single below 2^15 whose thousandfold is whole (the halves, quarters
     // and eighths of everyday sizes) has at most three decimals, and its
     // spacing is below 0.002, so no shorter text reads back as it: its exact
     // decimals are the shortest text, and rounding leaves them alone.
     const double thousandfold = double(float(magnitude)) * 1000;
     if (magnitude == std::trunc(magnitude) && magnitude < 0x1p53) {
-        last = std::to_chars(first, std::end(digits), static_cast<long long>(magnitude)).ptr;
-    } else if (magnitude < 0x1p15 && thousandfold == std::trunc(thousandfold)) {
-        const auto whole = static_cast<long long>(thousandfold);
-        last = std::to_chars(first, std::end(digits), whole / 1000).ptr;
-        for (long long unit = 100; unit > 0; unit /= 10)
-            *last++ = char('0' + whole / unit % 10);
-        fracLength = 3;
-    } else {
-        // Not integral (or beyond 2^53, where double is integral anyway but
-        // cannot go through long long): the shortest text that reads back as
-        // the same Single, in plain digits.
-        const auto single = ToSingle(magnitude);
-        const float f = single ? *single : FLT_MAX;
-        last =
-            magnitude >= 0x1p53
-                ? std::to_chars(first, std::end(digits), magnitude, std::chars_format::fixed, 0).ptr
-                : std::to_chars(first, std::end(digits), f, std::chars_format::fixed).ptr;
-        if (char *point = std::find(first, last, '.'); point != last) {
-            for (char *k = point; k + 1 < last; ++k)
-                *k = k[1];
-            --last;
-            fracLength = last - point;
-        }
+        d.last = std::to_chars(d.first, end, static_cast<long long>(magnitude)).ptr;
+        return;
     }
+    if (magnitude < 0x1p15 && thousandfold == std::trunc(thousandfold)) {
+        const auto whole = static_cast<long long>(thousandfold);
+        d.last = std::to_chars(d.first, end, whole / 1000).ptr;
+        for (long long unit = 100; unit > 0; unit /= 10)
+            *d.last++ = char('0' + whole / unit % 10);
+        d.fracLength = 3;
+        return;
+    }
+    // Not integral (or beyond 2^53, where double is integral anyway but
+    // cannot go through long long): the shortest text that reads back as the
+    // same Single, in plain digits.
+    const auto single = ToSingle(magnitude);
+    const float f = single ? *single : FLT_MAX;
+    d.last = magnitude >= 0x1p53
+                 ? std::to_chars(d.first, end, magnitude, std::chars_format::fixed, 0).ptr
+                 : std::to_chars(d.first, end, f, std::chars_format::fixed).ptr;
+    if (char *point = std::find(d.first, d.last, '.'); point != d.last) {
+        for (char *k = point; k + 1 < d.last; ++k)
+            *k = k[1];
+        --d.last;
+        d.fracLength = d.last - point;
+    }
+}
 
-    // Rounded half up on the digits themselves (as the text reads, not as the
-    // binary value lies), carrying into the integer part.
-    char *begin = first;
-    if (fracLength > pattern.maxDecimals) {
-        const bool roundUp = last[pattern.maxDecimals - fracLength] >= '5';
-        last -= fracLength - pattern.maxDecimals;
-        fracLength = pattern.maxDecimals;
+// Rounded half up on the digits themselves (as the text reads, not as the
+// binary value lies), carrying into the integer part; trailing zeros of the
+// fraction and leading zeros of the integer part go.
+void RoundDigits(Digits &d, int maxDecimals)
+{
+    if (d.fracLength > maxDecimals) {
+        const bool roundUp = d.last[maxDecimals - d.fracLength] >= '5';
+        d.last -= d.fracLength - maxDecimals;
+        d.fracLength = maxDecimals;
         if (roundUp) {
-            char *k = last;
-            while (k > begin && k[-1] == '9')
+            char *k = d.last;
+            while (k > d.first && k[-1] == '9')
                 *--k = '0';
-            if (k > begin)
+            if (k > d.first)
                 ++k[-1];
             else
-                *--begin = '1';
+                *--d.first = '1';
         }
     }
-    while (fracLength > 0 && last[-1] == '0') {
-        --last;
-        --fracLength;
+    while (d.fracLength > 0 && d.last[-1] == '0') {
+        --d.last;
+        --d.fracLength;
     }
-    // Leading zeros of the integer part go; the pattern puts back what it asks for.
-    char *const intEnd = last - fracLength;
-    while (begin < intEnd && *begin == '0')
-        ++begin;
-    const qsizetype intLength = intEnd - begin;
-    const bool allZero = begin == last;
+    char *const intEnd = d.last - d.fracLength;
+    while (d.first < intEnd && *d.first == '0')
+        ++d.first;
+}
 
+}  // namespace
+
+char *WriteNumber(char *out, double value, NumberPattern pattern)
+{
+    if (std::isnan(value))
+        value = 0;
+    if (std::isinf(value))
+        value = value < 0 ? -double(FLT_MAX) : double(FLT_MAX);
+    Digits d;
+    MakeDigits(std::fabs(value), d);
+    RoundDigits(d, pattern.maxDecimals);
+
+    // The pattern puts back the leading zeros it asks for.
+    const char *const intEnd = d.last - d.fracLength;
+    const qsizetype intLength = intEnd - d.first;
     char *to = out;
-    if (negative && !allZero)
+    if (std::signbit(value) && d.first != d.last)
         *to++ = '-';
     for (qsizetype k = intLength; k < pattern.minIntegerDigits; ++k)
         *to++ = '0';
     // Digit by digit: a library copy costs more than these few characters.
-    for (const char *k = begin; k < intEnd; ++k)
+    for (const char *k = d.first; k < intEnd; ++k)
         *to++ = *k;
-    if (pattern.alwaysPoint || fracLength > 0) {
+    if (pattern.alwaysPoint || d.fracLength > 0) {
         *to++ = '.';
-        for (const char *k = intEnd; k < last; ++k)
+        for (const char *k = intEnd; k < d.last; ++k)
             *to++ = *k;
     }
     if (to == out)

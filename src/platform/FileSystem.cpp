@@ -26,7 +26,11 @@ bool IsEscape(QChar c)
 qsizetype Utf8Sequence(const unsigned char *p, qsizetype left)
 {
     const unsigned char b = p[0];
-    qsizetype n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+    qsizetype n = b < 0x80             ? 1
+                  : (b & 0xE0) == 0xC0 ? 2
+                  : (b & 0xF0) == 0xE0 ? 3
+                  : (b & 0xF8) == 0xF0 ? 4
+                                       : 0;
     if (n == 0 || n > left)
         return 0;
     for (qsizetype k = 1; k < n; ++k)

@@ -38,7 +38,8 @@ QByteArray TemporaryPrefix(const QByteArray &base)
 {
     qsizetype keep = qMin(base.size(), kNameMax - 2 - kRandomDigits);
     // A UTF-8 continuation byte belongs to the character before it.
-    while (keep > 0 && keep < base.size() && (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80)
+    while (keep > 0 && keep < base.size() &&
+           (static_cast<unsigned char>(base[keep]) & 0xC0) == 0x80)
         --keep;
     return '.' + base.left(keep) + '.';
 }

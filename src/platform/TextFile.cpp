@@ -121,13 +121,14 @@ QString CharactersNotHeld(QStringView text)
         const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QStringView character = text.sliced(i, n);
         i += n;
-        const bool held = character[0] != u'\r' && character[0] != u'\n' &&
-                          (character[0].unicode() < 0x80 || [character] {
-                              // An encoder keeps its error once it has one.
-                              QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
-                              const QByteArray encoded = encoder.encode(character);
-                              return !encoder.hasError();
-                          }());
+        const bool held =
+            character[0] != u'\r' && character[0] != u'\n' &&
+            (character[0].unicode() < 0x80 || [character] {
+                // An encoder keeps its error once it has one.
+                QStringEncoder encoder("windows-31j", QStringEncoder::Flag::Stateless);
+                const QByteArray encoded = encoder.encode(character);
+                return !encoder.hasError();
+            }());
         if (!held && !unheld.contains(character))
             unheld += character;
     }

@@ -1,15 +1,11 @@
 // The main window and the attachment editor driven as a user drives them (temporary program folder, scripted
-// dialogs), and their outline drawing. A scenario is a list of steps, one to a line, run in order: an action, or a
-// check of what is seen (before the colon) against what should be (after it). "@" is the program folder; message n
-// reads as its name in brackets ("[NotANumber]"). A row stops at its first wrong step and names it; message boxes,
-// beeps and events that no check took up by the end fail it too. Every step, one example each:
-
+// dialogs), and their outline drawing, as scenarios (Scenario.h, which also lists the steps on files and dialogs).
+// The window's own steps, one example each:
 //   ini [Comfig]\r\nATTACH MAX COUNT=3   first step only: the settings file's bytes, "%81" for any byte
 //   english                          the shipped English message file instead of the names
 // Actions:
 //   load s.mtl                       a copy of the example file, loaded (no name: sample.mtl)
 //   setfile f.mtl NAME = F\r\n       the file name set, as the file box does, to a file of these bytes if given
-//   write f.mtl NAME = F\r\n         a file of these bytes
 //   type txtStroke_0 12a             the box cleared and typed into; "fill txtStroke_0 12": and Tab after
 //   set txtWidth_0 25                the box's text set, no keys
 //   focus txtMachineName, key Tab Ctrl+Z, click btnEntry, close (the active window's close box)
@@ -22,23 +18,14 @@
 //   real peek                        the same, telling after Entry: "entered, changed 1, copy kept" (an event)
 //   open 2 12, show 12.5             an editor of the test's own on the window: slot 2, number 12; a number shown
 //   setini Init Dir=/elsewhere/      a settings value written
-//   disk fails, disk works           every file operation fails from then on; none does
-//   old .sample.mtl.k3x9             a file last written two minutes ago
-//   hold r.mtl, release              another running program's hold on a file (and its copy, if given); it ended
-//   move sub gone, link l.mtl r.mtl  a file or folder renamed; a symbolic link l.mtl to r.mtl
-//   leftover r.mtl NAME = R\r\n      the recovery copy a dead program left for a file, "%80" for any byte
-//   spoil r.mtl garbage              a file's recovery copy made of a text; "BIG": over the size limit
 // Checks:
-//   said: [SaveChanges] ynci -> No, [Saved] oki   message boxes since the last "said": text to its first line break,
-//       buttons (ok yn ync), icon (x ? ! i), a default not Ok or Yes ("yn?/No"), the answer to give ("-> No", else
-//       the default); "box: [LinesNotKept]3/4: ...": the last one's text (a recovery copy's name: "COPY"); "diff: -A = 1/+A = 2": its details' lines
-//   events: editor 3 at 3, end       since the last "events": editor runs, text editor starts, ends, refused drops
+//   events: editor 3 at 3, end       editor runs, text editor starts, ends, refused drops
 //   inputs: [AddNumberPrompt]|[AttachmentNumber]|   every number prompt: prompt|title|default text
 //   request: [OpenDialogTitle] ... .mtl a.mtl @   the file dialog: title filter extension name folder
 //   title: s.mtl* - [TitleProduct]  Ver1.05 ...   the main window's title
 //   fields: 850.,500.,...,1,WAIT     the 17 number boxes, machine name, initial attachment, ATC type
 //   text txtStroke_0: 9.             a widget's property: also enabled, visible, toolTip, accessibleDescription
-//   focus: txtCngTime, initial: 7, index: 1 (the editor's slot), beeps: 1 (since the last "beeps")
+//   focus: txtCngTime, initial: 7, index: 1 (the editor's slot)
 //   changed: 1, echanged: 1          the main window's unsaved mark, the editor's
 //   rows: 01,02,05, row: -1          the attachment list's numbers, its selected row
 //   line 2: ATTACHMENT03 = SQUARE/25.,25.   a list row's text ("none")
@@ -50,16 +37,9 @@
 //   redrawn: 1, painted: #e0e0e0     the outline drawn since the last "redrawn"; its background on screen
 //   sharp: one pixel, margin: clear  outline lines one device pixel wide; texts 5 pixels or more from box edges
 //   ime: txtMachineName, japanese:   the line edits with an input method; the widgets that show Japanese
-//   file s.mtl STROKE(X): 9.         the value on a key's line of a file ("-": no such line)
-//   copy r.mtl STROKE(X): 9.         the same in its recovery copy ("none": no copy; " shared": not private; no
-//                                    such line: the text, or "big")
-//   exists r.mtlbak: 0, same sample.mtl: 1   a file there; holding the example's bytes ("%93": a byte of a name)
-//   mtls: 2                          the number of .mtl files in the program folder
 //   ini Init Dir: @, settings: as given      a settings value; the settings file untouched
 
-#include "FakeDialogs.h"
-#include "FaultyFiles.h"
-#include "TestFiles.h"
+#include "Scenario.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "model/Recovery.h"
@@ -69,7 +49,6 @@
 #include "ui/main/frmMain.h"
 
 #include <QtTest>
-#include <dirent.h>
 #include <QtWidgets>
 
 #include <algorithm>
@@ -81,21 +60,10 @@
 #include <utility>
 
 namespace {
-const QString kSample = QStringLiteral(QM_SOURCE_DIR "/examples/sample.mtl");
-const QStringList kAnswers{"Ok", "Yes", "No", "Cancel"};
 const QStringList kBoxes = QString("txtStroke_0 txtStroke_1 txtStroke_2 txtCngTime txtMaxFeedAll txtMaxFeedXYZ_0 "
                                    "txtMaxFeedXYZ_1 txtMaxFeedXYZ_2 txtMaxAcceleXYZ_0 txtMaxAcceleXYZ_1 txtMaxAcceleXYZ_2 txtRapidFeedXYZ_0 "
                                    "txtRapidFeedXYZ_1 txtRapidFeedXYZ_2 txtRapidAcceleXYZ_0 txtRapidAcceleXYZ_1 txtRapidAcceleXYZ_2")
                                .split(' ');
-
-template <class Items, class Text> QString Join(const Items &items, Text text, const char *separator = ",")
-{
-    QStringList all;  // a null text leaves its item out
-    for (const auto &item : items)
-        if (const QString t = text(item); !t.isNull())
-            all << t;
-    return all.join(separator);
-}
 
 QString Record(const AttachmentRecord &r)  // "number type/shape widths heights name", stages to the last not 0
 {
@@ -103,14 +71,6 @@ QString Record(const AttachmentRecord &r)  // "number type/shape widths heights 
         return Join(s, [](float v) { return QString::number(v); }).remove(QRegularExpression("(,0)*$"));
     };
     return QString("%1 %2/%3 %4 %5 %6").arg(QString::number(r.Number), QString::number(r.ShapeType), QString::number(r.ShapeNumber), stages(r.Width), stages(r.Height), r.AttachName.str()).trimmed();
-}
-
-QString ValueOf(const QByteArray &bytes, const QString &key, const QString &none = {})  // on the key's line
-{
-    for (const QByteArray &line : bytes.split('\n'))
-        if (line.startsWith(key.toLatin1() + " = "))
-            return QString::fromLatin1(line.mid(key.size() + 3).chopped(1));
-    return none;
 }
 
 double Luminance(const QColor &c)  // relative, plus the 0.05 of a contrast ratio
@@ -130,18 +90,12 @@ struct Recorder : Canvas {  // lines as text, so that a comparison shows the fir
 
 bool Activate(QWidget *w) { return w->show(), QApplication::setActiveWindow(w), QTest::qWaitForWindowActive(w); }
 
-struct Harness {
-    QTemporaryDir dir;
-    FakeDialogs fake;
-    FaultyFiles files;
-    AppState state{files};
+struct Harness : FileScenario {
     QByteArray ini;
     std::unique_ptr<frmMain> win;
     frmEditor *editor = nullptr;  // an editor of our own on the main window
     std::function<void(const frmEditor::Request &)> realEditor, editorScript;
-    QStringList events;
-    std::unique_ptr<RecoveryStore> other;                                  // another program's hold on a file
-    qsizetype linesSeen = 0, saidSeen = 0, eventsSeen = 0, beepsSeen = 0;  // what the last check of each saw
+    qsizetype linesSeen = 0;  // outline lines the last "redrawn" saw
 
     Harness(const QByteArray &ini, const QByteArray &mes) : ini(ini)
     {
@@ -162,11 +116,7 @@ struct Harness {
         win->ShowWindow();
         win.reset(Activate(win.get()) ? win.release() : nullptr);
     }
-    QString path(const QString &name) const  // "%93" for a byte of the name that is no UTF-8
-    {
-        const QString n = name.contains('%') ? DecodeName(QByteArray::fromPercentEncoding(name.toUtf8())) : name;
-        return n.startsWith('/') ? n : dir.path() + '/' + n;
-    }
+    bool ready() const override { return win != nullptr; }
     QWidget *root() const { return QApplication::activeModalWidget() ? QApplication::activeModalWidget() : win.get(); }
     QWidget *widget(const QString &n) const
     {
@@ -176,8 +126,10 @@ struct Harness {
     QListWidget *list() const { return win->findChild<QListWidget *>("lstAttach"); }
     QPoint rowAt(const QString &row) const { return list()->visualItemRect(list()->item(row.toInt())).center(); }
 
-    bool act(const QString &verb, const QString &arg)
+    bool act(const QString &verb, const QString &arg) override
     {
+        if (const std::optional<bool> done = fileAct(verb, arg))
+            return *done;
         if (verb == "fill" || verb == "show")
             return verb == "fill" ? act("type", arg) && act("key", "Tab")
                                   : act("type", "txtAttachNo " + arg) && act("click", "btnShow");
@@ -193,7 +145,6 @@ struct Harness {
                  win->SetFileName(copy);
              }},
             {"setfile", [&] { (rest.isEmpty() || act("write", arg)), win->SetFileName(file); }},
-            {"write", [&] { QDir().mkpath(QFileInfo(path(name)).path()), WriteBytes(path(name), rest.toUtf8()); }},
             {"type", [&] { box->setFocus(Qt::TabFocusReason), box->clear(), QTest::keyClicks(box, rest); }},
             {"set", [&] { box->setFocus(Qt::TabFocusReason), box->setText(rest); }},
             {"focus", [&] { widget(arg)->setFocus(Qt::TabFocusReason); }},
@@ -228,27 +179,6 @@ struct Harness {
                      realEditor(r);
                  };
              }},
-            {"leftover", [&] {
-                 RecoveryStore s(files, dir.path());
-                 s.ClaimFile(path(name)), s.Write(QByteArray::fromPercentEncoding(rest.toUtf8()));
-             }},
-            {"release", [&] { other.reset(); }},
-            {"move", [&] { ok = QDir().rename(path(name), path(rest)); }},
-            {"link", [&] { ok = QFile::link(path(rest), path(name)); }},
-            {"spoil", [&] {
-                 const QString copy = RecoveryStore(files, dir.path()).PathFor(path(name));
-                 WriteBytes(copy, rest.toUtf8()), rest == "BIG" && QFile::resize(copy, 17 << 20);
-             }},
-            {"hold", [&] {
-                 other = std::make_unique<RecoveryStore>(files, dir.path()), other->ClaimFile(path(name));
-                 rest.isEmpty() || other->Write(QByteArray::fromPercentEncoding(rest.toUtf8()));
-             }},
-            {"old", [&] {
-                 QFile f(path(arg));
-                 ok = f.open(QIODevice::WriteOnly) && f.setFileTime(QDateTime::currentDateTime().addSecs(-120),
-                                                                    QFileDevice::FileModificationTime);
-             }},
-            {"disk", [&] { files.Arm(1, arg == "fails" ? FaultyFiles::Mode::FromThenOn : FaultyFiles::Mode::None); }},
             {"setini", [&] { WriteIniValue(state, "Config", arg.section('=', 0, 0), arg.section('=', 1)); }},
             {"open", [&] {
                  editor = editor ? editor : new frmEditor(state, fake, win.get());
@@ -261,24 +191,14 @@ struct Harness {
         return ok;
     }
 
-    QString observe(const QString &name, const QString &arg)
+    QString observe(const QString &name, const QString &arg) override
     {
+        if (const std::optional<QString> seen = fileObserve(name, arg))
+            return *seen;
         auto yes = [](bool b) { return QString::number(int(b)); };
         auto number = [](double v) { return QString::number(v); };
         auto *view = root()->findChild<PictureBox *>(root() == win.get() ? "pictView" : "pctbView");
         const std::map<QString, std::function<QString()>> checks{
-            {"said", [&] {
-                 QStringList all;
-                 for (qsizetype i = std::exchange(saidSeen, fake.boxes.size()); i < fake.boxes.size(); ++i) {
-                     const FakeDialogs::Box &b = fake.boxes[i];
-                     const MsgAnswer usual = b.buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
-                     all << QString(b.text).replace("\r\n", "/").section('\n', 0, 0) + ' ' +
-                                QStringList{"ok", "yn", "ync"}[int(b.buttons)] + "x?!i"[int(b.icon)] +
-                                (b.defaultButton == usual ? "" : "/" + kAnswers[int(b.defaultButton)]) +
-                                (fake.answers.contains(i) ? " -> " + kAnswers[int(fake.answers[i])] : "");
-                 }
-                 return all.join(", ");
-             }},
             {"fields", [&] {
                  return Join(kBoxes + QStringList{"txtMachineName", "txtAttachInit", "cmbAtcType"}, [&](auto &b) {
                      return widget(b)->property(b[0] == 'c' ? "currentText" : "text").toString() + "";  // none left out
@@ -296,7 +216,6 @@ struct Harness {
                  all.removeDuplicates();
                  return all.size() == 1 ? all[0] : "mixed";
              }},
-            {"file", [&] { return ValueOf(ReadBytes(path(arg.section(' ', 0, 0))), arg.section(' ', 1), "-"); }},
             {"japanese", [&] {
                  return Join(win->findChildren<QWidget *>() + QList<QWidget *>{win.get()}, [&](QWidget *c) {
                      const QString text = c->property(c == win.get() ? "windowTitle" : "text").toString();
@@ -355,35 +274,6 @@ struct Harness {
                  return QString("clear");
              }},
             {"redrawn", [&] { return yes(std::exchange(linesSeen, view->LinesDrawn()) < view->LinesDrawn()); }},
-            {"events", [&] { return events.mid(std::exchange(eventsSeen, events.size())).join(", "); }},
-            {"box", [&] {  // a recovery copy's name reads "COPY"
-                 const QString text = fake.boxes.isEmpty() ? "" : fake.boxes.last().text;
-                 return QString(text).replace('\n', '/').replace(QRegularExpression("[0-9a-f]{32}\\.recover"), "COPY");
-             }},
-            {"diff", [&] {
-                 const QStringList lines = fake.boxes.isEmpty() ? QStringList() : fake.boxes.last().details.split('\n');
-                 return lines.filter(QRegularExpression("^[-+](?![-+]{2} )")).join('/');
-             }},
-            {"copy", [&] {
-                 const QString copy = RecoveryStore(files, dir.path()).PathFor(path(arg.section(' ', 0, 0)));
-                 const QByteArray bytes = ReadBytes(copy);
-                 const QString value = ValueOf(bytes, arg.section(' ', 1));
-                 const qsizetype body = bytes.indexOf("\n\n");  // after the header, if it has one
-                 return bytes == "<missing>" ? "none"
-                        : !value.isNull()    ? value + ((QFile::permissions(copy) & 0x0077) == 0 ? "" : " shared")
-                                             : QString(bytes.size() > 1000 ? "big" : body < 0 ? bytes
-                                                                                              : bytes.mid(body + 2))
-                                                .trimmed();
-             }},
-            {"exists", [&] { return yes(StatPath(path(arg), false).exists); }},
-            {"mtls", [&] {  // by the system's own listing: Qt's leaves out names that are no UTF-8
-                 int n = 0;
-                 DIR *d = ::opendir(QFile::encodeName(dir.path()).constData());
-                 while (const dirent *e = d ? ::readdir(d) : nullptr) n += QByteArray(e->d_name).endsWith(".mtl");
-                 return d && ::closedir(d) == 0 ? number(n) : "no folder";
-             }},
-            {"same", [&] { return yes(ReadBytes(path(arg)) == ReadBytes(kSample)); }},
-            {"beeps", [&] { return number(fake.beeps - std::exchange(beepsSeen, fake.beeps)); }},
             {"changed", [&] { return yes(win->DataChanged()); }},
             {"echanged", [&] { return yes(editor->DataChanged()); }},
             {"focus", [&] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : ""; }},
@@ -411,49 +301,6 @@ struct Harness {
     }
 };
 
-// Message n reads "[Name]", its name in the enumeration; a number without a name reads "[n]".
-QByteArray NamedMessages()
-{
-    const QString header = QString::fromUtf8(ReadBytes(QM_SOURCE_DIR "/src/platform/MessageTable.h"));
-    QMap<int, QString> names{{0, "0"}};
-    for (const auto &m : QRegularExpression("(\\w+) = (\\d+),").globalMatch(header.section("enum class Msg", 1)))
-        names[m.captured(2).toInt()] = m.captured(1);
-    QByteArray mes = "MAX_INDEX = " + QByteArray::number(names.lastKey()) + "\r\n";
-    for (int i = 0; i <= names.lastKey(); ++i)
-        mes += QString("GSTR(%1) = \"[%2]\"\r\n").arg(i).arg(names.value(i, QString::number(i))).toUtf8();
-    return mes;
-}
-
-// Runs the steps in a program folder of their own; fails at the first wrong step, naming it.
-void Run(QStringList steps)
-{
-    static const QByteArray named = NamedMessages();
-    QVERIFY2(named.contains("[NotANumber]"), "no message names found in MessageTable.h");
-    const bool ini = steps[0].startsWith("ini ");
-    Harness h(ini ? QByteArray::fromPercentEncoding(steps[0].mid(4).toUtf8()) : QByteArray(),
-              steps.contains("english") ? ReadBytes(QM_SOURCE_DIR "/resources/lang/en/Quillmark.mes") : named);
-    QVERIFY(h.win);
-    // Every message box the row expects, in turn, for the answer its check gives it.
-    const QStringList boxes = steps.filter(QRegularExpression("^said: .")).join(", ").remove("said: ").split(", ");
-    for (qsizetype i = 0; i < boxes.size(); ++i)
-        if (const qsizetype answer = kAnswers.indexOf(boxes[i].section(" -> ", 1)); answer >= 0)
-            h.fake.answers[i] = MsgAnswer(answer);
-    const qsizetype given = steps.size();
-    steps << "said: "
-          << "beeps: 0"
-          << "events: ";  // nothing left unchecked
-    for (qsizetype i = ini; i < steps.size(); ++i) {
-        const QString step = QString(steps[i]).replace('@', h.path("")), what = step.section(':', 0, 0);
-        const QString where = (i < given ? QString("step %1 of %2: ").arg(i + 1).arg(given) : "after the last step: ") +
-                              QString(steps[i]).replace("\r\n", "\\r\\n");
-        const bool action = what == step;
-        const bool done = action && (step == "english" || h.act(what.section(' ', 0, 0), step.section(' ', 1)));
-        const QString seen = action ? (done ? "" : "not done") : h.observe(what.section(' ', 0, 0), what.section(' ', 1));
-        const QString expected = action ? "" : step.section(':', 1).remove(QRegularExpression("^ "));
-        if (seen != expected)
-            QFAIL(qPrintable(where + "\n   seen:     " + seen + "\n   expected: " + expected));
-    }
-}
 }  // namespace
 
 class TestWindows : public QObject {
@@ -502,7 +349,7 @@ private slots:
     void scenario()
     {
         QFETCH(QStringList, steps);
-        Run(steps);
+        Run<Harness>(steps);
     }
 
     // A key in a stage box of attachment 12 (widths 1 1 10 10 10, heights 1 1 1 1 10) holding a text, the cursor at
@@ -535,7 +382,7 @@ private slots:
         QFETCH(QString, after);
         QFETCH(QString, stored);
         QFETCH(int, beeps);
-        Run({"setfile k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/1,1,1,1,10,1,10,1,10,10\r\n", "open 1 12",
+        Run<Harness>({"setfile k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/1,1,1,1,10,1,10,1,10,10\r\n", "open 1 12",
              "set " + box + ' ' + before, "key " + keys, "text " + box + ": " + after, "stored " + box + ": " + stored,
              "beeps: " + QString::number(beeps)});
     }
@@ -609,43 +456,6 @@ void TestWindows::scenario_data()
     }
     row("no file name: the edits are given up at the end", {"fill txtMaxFeedXYZ_0 9000", "click btnEntry", "changed: 1",
                                                             "click btnEnd", "events: end", "visible frmMain: false"});
-    row("the folder moved away: Save says so; End asks, naming the copy that keeps the edits",
-        {"load sub/f.mtl",
-         "fill txtMaxFeedXYZ_0 9000",
-         "move sub gone",
-         "click btnEntry",
-         "key Ctrl+S",
-         "said: [FolderMissing] ok!, [FolderMissing] ok!",
-         "box: [FolderMissing]/@sub/f.mtl",
-         "changed: 1",
-         "click btnEnd",
-         "said: [FolderGoneEndAnyway] yn?/No",
-         "box: [FolderGoneEndAnyway]/[EditsKeptIn]/@COPY",
-         "visible frmMain: true",
-         "click btnEnd",
-         "said: [FolderGoneEndAnyway] yn?/No -> Yes",
-         "events: end",
-         "copy sub/f.mtl MAXIMUM FEEDRATE(X): 9000."});
-    row("a folder where the file was: the save says why it failed",
-        {"write folder.mtl/x ",
-         "setfile folder.mtl",
-         "fill txtStroke_0 9",
-         "click btnEntry",
-         "said: [ChangedOnDisk] yn?/No -> Yes, [SaveFailed] ok!",
-         "box: [SaveFailed]/" + QString::fromLocal8Bit(std::strerror(EISDIR))});
-    row("a new name: Yes saves the emptied table", {"load", "setfile new.mtl", "fill txtStroke_0 9", "click btnEnd",
-                                                    "said: [SaveChanges] ynci -> Yes, [Saved] oki", "events: end",
-                                                    "file new.mtl STROKE(X): 9.", "file new.mtl STROKE(Y): -"});
-    row("not loadable: the default keeps it, Yes overwrites, next save asks nothing",
-        {"setfile m.mtl # comment\r\n", "said: [NoMachineLine] ok!", "fill txtStroke_0 9", "click btnEntry",
-         "said: [OverwriteUnloadable] yn?/No",
-         "file m.mtl STROKE(X): -", "changed: 1", "text txtStroke_0: 9.", "click btnEntry", "fill txtStroke_0 8",
-         "click btnEntry", "said: [OverwriteUnloadable] yn?/No -> Yes, [Saved] oki, [Saved] oki",
-         "file m.mtl STROKE(X): 8."});
-    row("changed on disk: No keeps it and the edits, Yes overwrites",
-        {"load m.mtl", "write m.mtl NAME = OTHER\r\n", "fill txtStroke_0 9", "click btnEntry",
-         "said: [ChangedOnDisk] yn?/No -> No", "file m.mtl STROKE(X): -", "file m.mtl NAME: OTHER", "changed: 1",
-         "click btnEntry", "said: [ChangedOnDisk] yn?/No -> Yes, [Saved] oki", "file m.mtl STROKE(X): 9."});
     row("unusable settings",
         {"ini [Config]\r\nTextEditor=vi%81%FF", "said: [SettingsUnreadable] ok!", "close", "settings: as given"});
 
@@ -685,84 +495,7 @@ void TestWindows::scenario_data()
          "changed: 1", "click btnUndo", "changed: 0", "fill txtCngTime abc", "said: [NotANumber] ok!",
          "focus: txtCngTime", "enabled btnUndo: false",
          "enabled btnRedo: true"});
-    const QString head =
-        QString::fromLatin1(ReadBytes(kSample)).section("\r\n", 0, 1) + "\r\nNAME = F" + QString(19, ' ') + "\r\n";
-    row("lines the save drops: told on loading; the first save asks, No keeps the file; the next asks nothing",
-        {"setfile f.mtl " + head +
-             "SPINDLE MAX = 12000\r\nOPERATOR NOTE - BELOW 80 PERCENT\r\n"
-             "STROKE(X) = 500.12345\r\n",
-         "box: [LinesNotKept]3/4: SPINDLE MAX = 12000/5: OPERATOR NOTE - BELOW 80 PERCENT/6: STROKE(X) = 500.12345",
-         "fill txtStroke_1 7", "click btnEntry", "said: [LinesNotKept]3 ok!, [SaveDropsLines] yn?/No -> No",
-         "diff: -SPINDLE MAX = 12000/-OPERATOR NOTE - BELOW 80 PERCENT/-STROKE(X) = 500.12345/+STROKE(X) = 500.123/"
-         "+STROKE(Y) = 7.",
-         "file f.mtl SPINDLE MAX: 12000", "changed: 1", "click btnEntry", "file f.mtl STROKE(X): 500.123",
-         "fill txtStroke_1 8", "click btnEntry", "said: [SaveDropsLines] yn?/No -> Yes, [Saved] oki, [Saved] oki"});
-
-    row("values a Single cannot hold and comment lines: named on loading, asked at the first save",
-        {"setfile u.mtl " + head + "# my note\r\nRAPID(X) = 36000.001\r\nSTROKE(Y) = 16777217\r\n",
-         "box: [LinesNotKept]3/4: # my note/5: RAPID(X) = 36000.001/6: STROKE(Y) = 16777217",
-         "click btnEntry",
-         "said: [LinesNotKept]3 ok!, [SaveDropsLines] yn?/No",
-         "diff: -# my note/-RAPID(X) = 36000.001/-STROKE(Y) = 16777217/+STROKE(Y) = 16777216./+RAPID(X) = 36000."});
-
-    // What a crash or an interrupted save leaves behind is kept, offered, and cleared away.
-    row("recovery copy: private, kept while unsaved (another program on another file aside); gone when undone, saved, "
-        "given up, or at a normal end",
-        {"hold other.mtl", "load", "copy sample.mtl STROKE(X): none", "fill txtStroke_0 9",
-         "copy sample.mtl STROKE(X): 9.", "key Ctrl+Z", "copy sample.mtl STROKE(X): none", "key Ctrl+Y",
-         "click btnEntry", "copy sample.mtl STROKE(X): none", "fill txtStroke_0 8", "click btnEnd",
-         "said: [Saved] oki, [SaveChanges] ynci -> No", "copy sample.mtl STROKE(X): none", "events: end"});
-    const QString disk = "write r.mtl NAME = R\r\nSTROKE(X) = 1\r\n";     // the file
-    const QString copy = "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\n";  // a dead program's copy, other bytes
-    row("a dead program's copy: Yes shows the edits unsaved and writes nothing; No removes it",
-        {disk, copy, "setfile r.mtl", "said: [RecoverEdits] yn? -> Yes", "text txtStroke_0: 9.", "changed: 1",
-         "file r.mtl STROKE(X): 1", "copy r.mtl STROKE(X): 9.", "enabled btnUndo: false", "setfile o.mtl", copy,
-         "setfile r.mtl", "said: [RecoverEdits] yn? -> No", "text txtStroke_0: 1.", "changed: 0",
-         "copy r.mtl STROKE(X): none"});
-    row("a dead program's copy of a file now gone, and one equal to the file",
-        {copy, "setfile r.mtl", "said: [RecoverEdits] yn? -> Yes", "text txtStroke_0: 9.", "setfile o.mtl",
-         "write r.mtl NAME = R\r\nSTROKE(X) = 9\r\n", copy, "setfile r.mtl", "said: ", "changed: 0",
-         "copy r.mtl STROKE(X): none"});
-    row("a running program's copy: told, neither offered nor overwritten",
-        {disk, copy, "hold r.mtl", "setfile r.mtl", "said: [OpenElsewhere] oki", "text txtStroke_0: 1.",
-         "fill txtStroke_0 5", "copy r.mtl STROKE(X): 9"});
-    row("copies that cannot be used: told, left in place, not overwritten",
-        {disk, "spoil r.mtl garbage", "setfile r.mtl", "said: [LeftoverUnusable] ok!", "fill txtStroke_0 5",
-         "copy r.mtl STROKE(X): garbage", "write s.mtl NAME = R\r\nSTROKE(X) = 1\r\n", "spoil s.mtl BIG",
-         "setfile s.mtl", "leftover t.mtl # nothing\r\n", "setfile t.mtl",
-         "said: [LeftoverUnusable] ok!, [LeftoverUnusable] ok!", "copy s.mtl STROKE(X): big",
-         "copy t.mtl STROKE(X): # nothing"});
-    row("an interrupted save's backup: a different one offered, Yes loads it unsaved; an equal one removed",
-        {disk, "write r.mtlbak NAME = R\r\nSTROKE(X) = 7\r\n", "setfile r.mtl",
-         "said: [InterruptedSaveBackup] yn?/No -> Yes", "text txtStroke_0: 7.", "changed: 1", "file r.mtl STROKE(X): 1",
-         "exists r.mtlbak: 1", "write q.mtl NAME = R\r\nSTROKE(X) = 1\r\n",
-         "write q.mtlbak NAME = R\r\nSTROKE(X) = 1\r\n", "setfile q.mtl", "exists q.mtlbak: 0"});
-    row("a killed save's temporary files go with the next save; young and foreign ones stay",
-        {"load", "old .sample.mtl.k3x9", "old .sample.mtl.K3X9", "write .sample.mtl.zz9 young", "click btnEntry",
-         "said: [Saved] oki", "exists .sample.mtl.k3x9: 0", "exists .sample.mtl.K3X9: 1", "exists .sample.mtl.zz9: 1"});
-
-    // Where two safety features meet.
-    auto notes = [](const QString &name) { return "write " + name + " NAME = R\r\nSPINDLE MAX = 12000\r\n; note\r\n"; };
-    row("recovered edits, an accepted backup and a file changed meanwhile: the save asks what it drops from the disk",
-        {notes("r.mtl"),
-         "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\n",
-         "setfile r.mtl",
-         "said: [LinesNotKept]2 ok!, [RecoverEdits] yn? -> Yes",
-         "click btnEntry",
-         "said: [SaveDropsLines] yn?/No -> No",
-         "file r.mtl SPINDLE MAX: 12000",
-         notes("q.mtl"),
-         "write q.mtlbak NAME = R\r\nSTROKE(X) = 7\r\n",
-         "setfile q.mtl",
-         "said: [LinesNotKept]2 ok!, [InterruptedSaveBackup] yn?/No -> Yes",
-         "key Ctrl+S",
-         "said: [SaveDropsLines] yn?/No",
-         "load s.mtl",
-         "write s.mtl NAME = S\r\n; note\r\n",
-         "fill txtStroke_0 5",
-         "key Ctrl+S",
-         "said: [ChangedOnDisk] yn?/No -> Yes, [SaveDropsLines] yn?/No -> Yes, [Saved] oki",
-         "file s.mtl STROKE(X): 5."});
+    // Where two safety features meet in the window.
     row("a character the file cannot hold: refused in the field, so the copy keeps every later edit",
         {"load",
          "fill txtStroke_1 7",
@@ -776,13 +509,6 @@ void TestWindows::scenario_data()
          "copy sample.mtl STROKE(X): 999.",
          "copy sample.mtl STROKE(Y): 7.",
          "copy sample.mtl NAME: VM5" + QString(17, ' ')});
-    row("a recovery copy holding a byte the file cannot hold: told, not taken",
-        {"write r.mtl NAME = R\r\n",
-         "leftover r.mtl NAME = R%80\r\n",
-         "setfile r.mtl",
-         "said: [LeftoverUnusable] ok!",
-         "box: [LeftoverUnusable]/@COPY/[CharactersNotHeld]\ufffd",
-         "changed: 0"});
     row("registering the initial attachment marks and keeps a copy at once, the editor still open",
         {"load",
          "real peek",
@@ -796,26 +522,6 @@ void TestWindows::scenario_data()
          "rows: 01,02,05",
          "initial: 1",
          "changed: 0"});
-    row("a second program on the file, through a link too: told; once the first has ended, the copy is taken",
-        {"write r.mtl NAME = R\r\n",
-         "link l.mtl r.mtl",
-         "hold r.mtl",
-         "setfile l.mtl",
-         "said: [OpenElsewhere] oki",
-         "fill txtStroke_0 5",
-         "copy r.mtl STROKE(X): none",
-         "release",
-         "fill txtStroke_0 6",
-         "copy l.mtl STROKE(X): 6.",
-         "copy r.mtl STROKE(X): 6."});
-    row("a second program that died with edits: its copy is not written over",
-        {"write r.mtl NAME = R\r\n",
-         "hold r.mtl NAME = R\r\nSTROKE(X) = 9\r\n",
-         "setfile r.mtl",
-         "said: [OpenElsewhere] oki",
-         "release",
-         "fill txtStroke_0 6",
-         "copy r.mtl STROKE(X): 9"});
     row("undo in the name and the initial attachment stops at the committed value",
         {"load",
          "fill txtMachineName ALPHA",
@@ -851,34 +557,6 @@ void TestWindows::scenario_data()
          "changed: 0",
          "click btnEnd",
          "events: end"});
-    const QString longName = QString(82, QChar(0x3042)) + ".mtl", longest = QString(83, QChar(0x3042)) + ".mtl";
-    row("names of 250 and 253 bytes: saved, the longest without a backup beside it",
-        {"load " + longName,
-         "fill txtStroke_0 7",
-         "click btnEntry",
-         "said: [Saved] oki",
-         "file " + longName + " STROKE(X): 7.",
-         "load " + longest,
-         "fill txtStroke_0 8",
-         "click btnEntry",
-         "said: [Saved] oki",
-         "file " + longest + " STROKE(X): 8."});
-    row("a file without a machine line: told when it is loaded",
-        {"setfile e.mtl # only a comment\r\nATTACHMENT01 = SQUARE/1,2\r\n",
-         "said: [NoMachineLine] ok!",
-         "write f.mtl ",
-         "setfile f.mtl",
-         "said: [NoMachineLine] ok!"});
-
-    row("a name that is no UTF-8 (Shift-JIS, 0xFF): loaded and saved under its own bytes",
-        {"load %93%FA%96%7B%FF.mtl",
-         "fill txtStroke_0 7",
-         "click btnEntry",
-         "said: [Saved] oki",
-         "file %93%FA%96%7B%FF.mtl STROKE(X): 7.",
-         "mtls: 1",
-         "title: \ufffd\ufffd\ufffd{\ufffd.mtl" + caption});
-
     // The attachment list and the initial attachment.
     const Steps none{"changed: 0", "row: 1", "drawn: 1", "rows: 01,02,05"};  // nothing happened to the list
     // After an editor run that changed the table, or one that did not.

@@ -197,10 +197,11 @@ int main(int argc, char *argv[])
         SetIniPath(state, FindAppFiles(AppPath()).settings);
         count = ReadIniValue(state, Settings::AttachMaxCount);
         if (!state.settings.IniUsable)
-            Print(stderr, QStringLiteral("mtlcheck: the settings file %1 cannot be read; the default "
-                                         "of %2 attachment slots is used\n")
-                              .arg(Printable(state.settings.IniPath),
-                                   Settings::AttachMaxCount.defaultValue));
+            Print(
+                stderr,
+                QStringLiteral("mtlcheck: the settings file %1 cannot be read; the default "
+                               "of %2 attachment slots is used\n")
+                    .arg(Printable(state.settings.IniPath), Settings::AttachMaxCount.defaultValue));
     }
 
     const std::int16_t attachMaxCount = AttachCountFrom(count);

@@ -2,6 +2,7 @@
 
 #include "ui/editor/PictureBox.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QComboBox>
@@ -110,5 +111,19 @@ void SetUpWindow(QWidget &window, const MessageTable &messages)
         if (window.windowType() == Qt::Window)
             flags |= Qt::WindowMinimizeButtonHint;
         window.setWindowFlags(flags & ~Qt::WindowMaximizeButtonHint);
+    }
+}
+
+void SetCaptions(QWidget &window, const MessageTable &messages)
+{
+    for (QWidget *widget : window.findChildren<QWidget *>()) {
+        const QVariant number = widget->property("message");
+        if (!number.isValid())
+            continue;
+        const QString text = messages(Msg(number.toInt()));
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            button->setText(text);
+        else if (auto *label = qobject_cast<QLabel *>(widget))
+            label->setText(text);
     }
 }

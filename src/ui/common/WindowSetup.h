@@ -12,6 +12,10 @@ class QWidget;
 // character. A window of fixed size offers no maximize button.
 void SetUpWindow(QWidget &window, const MessageTable &messages);
 
+// The text of every label and button whose "message" property (set in the
+// window's form) names a number of the message table.
+void SetCaptions(QWidget &window, const MessageTable &messages);
+
 // A plain top-level widget is exposed as a window (a frame), not as a filler,
 // and an outline picture as an image. Install once the QApplication exists,
 // before any window: Qt keeps the first interface it made for a widget.

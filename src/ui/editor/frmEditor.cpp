@@ -136,14 +136,9 @@ void frmEditor::Load(const Request &request)
     const QString gap(4, QLatin1Char(' '));
     setWindowTitle(m(Msg::EditorTitleProduct) + gap + m(Msg::EditorTitle) + gap +
                    m(Msg::EditorTitleHint));
-    ui->Label1->setText(m(Msg::AttachmentNumber));
+    SetCaptions(*this, m);
     for (int i = 0; i < 5; ++i)
         Label2[i]->setText(m(Msg::StageBefore) + QString::number(i + 1) + m(Msg::StageAfter));
-    ui->Label4->setText(m(Msg::WidthHeading));
-    ui->Label5->setText(m(Msg::HeightHeading));
-    ui->btnClose->setText(m(Msg::CloseButton));
-    ui->btnEntry->setText(m(Msg::EntryButton));
-    ui->btnShow->setText(m(Msg::ShowButton));
     // Screen readers name each box by its captions.
     ui->txtAttachNo->setAccessibleName(m(Msg::AttachmentNumber));
     for (int i = 0; i < 5; ++i) {

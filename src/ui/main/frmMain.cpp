@@ -12,16 +12,14 @@
 #include "ui/common/WindowSetup.h"
 #include "ui/editor/OutlineDraw.h"
 #include "ui/editor/frmEditor.h"
+#include "ui/main/HistoryKeys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
-#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
-#include <QLocale>
 #include <QShortcut>
 
 #include <cfloat>
@@ -34,52 +32,76 @@
 frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), state_(state), dialogs_(dialogs), ui(new Ui::frmMain), fieldEvents_(this),
       recovery_(state.files, RecoveryFolder(state.settings.Portable, state.settings.IniPath)),
-      document_(state.files, state.AttachMaxCount)
+      document_(state.files, state.AttachMaxCount),
+      questions_(document_, dialogs, state.messages, state.settings)
 {
     document_.SetRecovery(&recovery_);
     ui->setupUi(this);
     setFixedSize(size());
+    GatherControls();
+    SetUpFields();
+    SetUpButtonsAndKeys();
+    history_ = new HistoryKeys(*this, document_.History(), fieldEvents_, ui->btnUndo, ui->btnRedo,
+                               state_.messages);
+    SetUpSeams();
+    SetUpWindow(*this, state_.messages);
+}
 
+frmMain::~frmMain()
+{
+    // The document outlives the controls here, and its history still signals
+    // while it is taken apart.
+    document_.disconnect(this);
+    document_.History().disconnect(this);
+    document_.History().disconnect(history_);
+    delete ui;
+}
+
+void frmMain::GatherControls()
+{
     txtStroke = {ui->txtStroke_0, ui->txtStroke_1, ui->txtStroke_2};
     txtMaxFeedXYZ = {ui->txtMaxFeedXYZ_0, ui->txtMaxFeedXYZ_1, ui->txtMaxFeedXYZ_2};
     txtMaxAcceleXYZ = {ui->txtMaxAcceleXYZ_0, ui->txtMaxAcceleXYZ_1, ui->txtMaxAcceleXYZ_2};
     txtRapidFeedXYZ = {ui->txtRapidFeedXYZ_0, ui->txtRapidFeedXYZ_1, ui->txtRapidFeedXYZ_2};
     txtRapidAcceleXYZ = {ui->txtRapidAcceleXYZ_0, ui->txtRapidAcceleXYZ_1, ui->txtRapidAcceleXYZ_2};
+    numberBoxes_ = {
+        {ui->txtCngTime, {Field::ToolChangeTime}, &frmMain::txtCngTime_Validate},
+        {ui->txtMaxFeedAll, {Field::MaxFeedAll}, &frmMain::txtMaxFeedAll_Validate},
+    };
+    const std::pair<std::array<QLineEdit *, 3> *, std::pair<Field, ValidateAt>> arrays[] = {
+        {&txtStroke, {Field::Stroke, &frmMain::txtStroke_Validate}},
+        {&txtMaxFeedXYZ, {Field::MaxFeed, &frmMain::txtMaxFeedXYZ_Validate}},
+        {&txtMaxAcceleXYZ, {Field::MaxAccel, &frmMain::txtMaxAcceleXYZ_Validate}},
+        {&txtRapidFeedXYZ, {Field::RapidFeed, &frmMain::txtRapidFeedXYZ_Validate}},
+        {&txtRapidAcceleXYZ, {Field::RapidAccel, &frmMain::txtRapidAcceleXYZ_Validate}},
+    };
+    for (const auto &[boxes, handler] : arrays)
+        for (int i = 0; i < 3; ++i)
+            numberBoxes_.push_back({(*boxes)[i], {handler.first, i}, nullptr, handler.second});
+}
 
+void frmMain::SetUpFields()
+{
     // A .ui font holds whole points only.
     QFont noteFont = ui->Label24->font();
     noteFont.setPointSizeF(11.25);
     ui->Label24->setFont(noteFont);
     ui->pictView->SetBackColor(QColor(0xE0, 0xE0, 0xE0));
 
-    // Number boxes take plain digits: no input method.
-    QList<QLineEdit *> numberBoxes{ui->txtCngTime, ui->txtMaxFeedAll, ui->txtAttachInit};
-    for (const auto *array :
-         {&txtStroke, &txtMaxFeedXYZ, &txtMaxAcceleXYZ, &txtRapidFeedXYZ, &txtRapidAcceleXYZ})
-        for (QLineEdit *box : *array)
-            numberBoxes << box;
-    // The decimal boxes hold the longest text of any Single (-FLT_MAX, 41
-    // characters), so that no value is cut on display and read back cut.
+    // Number boxes take plain digits, no input method, and hold the longest
+    // text of any Single (-FLT_MAX, 41 characters), so that no value is cut on
+    // display and read back cut.
     const int longestNumber = int(FormatNumber(-FLT_MAX, Pattern::Decimal).size());
-    for (QLineEdit *box : numberBoxes) {
-        box->setAttribute(Qt::WA_InputMethodEnabled, false);
-        if (box != ui->txtAttachInit)
-            box->setMaxLength(longestNumber);
+    for (const NumberBox &n : numberBoxes_) {
+        n.box->setAttribute(Qt::WA_InputMethodEnabled, false);
+        n.box->setMaxLength(longestNumber);
+        const int axis = n.field.axis;
+        fieldEvents_.Watch(n.box, [this, n, axis](bool &c) {
+            n.validate ? (this->*n.validate)(c) : (this->*n.validateAt)(axis, c);
+        });
     }
-
+    ui->txtAttachInit->setAttribute(Qt::WA_InputMethodEnabled, false);
     // Field commits: Validate, then LostFocus, when the focus leaves a field.
-    fieldEvents_.Watch(ui->txtCngTime, [this](bool &c) { txtCngTime_Validate(c); });
-    fieldEvents_.Watch(ui->txtMaxFeedAll, [this](bool &c) { txtMaxFeedAll_Validate(c); });
-    for (int i = 0; i < 3; ++i) {
-        fieldEvents_.Watch(txtStroke[i], [this, i](bool &c) { txtStroke_Validate(i, c); });
-        fieldEvents_.Watch(txtMaxFeedXYZ[i], [this, i](bool &c) { txtMaxFeedXYZ_Validate(i, c); });
-        fieldEvents_.Watch(txtMaxAcceleXYZ[i],
-                           [this, i](bool &c) { txtMaxAcceleXYZ_Validate(i, c); });
-        fieldEvents_.Watch(txtRapidFeedXYZ[i],
-                           [this, i](bool &c) { txtRapidFeedXYZ_Validate(i, c); });
-        fieldEvents_.Watch(txtRapidAcceleXYZ[i],
-                           [this, i](bool &c) { txtRapidAcceleXYZ_Validate(i, c); });
-    }
     fieldEvents_.Watch(
         ui->txtMachineName, [this](bool &c) { txtMachineName_Validate(c); },
         [this] { txtMachineName_LostFocus(); });
@@ -88,6 +110,7 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         [this] { txtAttachInit_LostFocus(); });
 
     connect(ui->txtFileName, &QLineEdit::textChanged, this, [this] { txtFileName_Change(); });
+    connect(&document_, &Document::Reset, this, [this] { ShowMachineTable(); });
     connect(&document_, &Document::AttachmentsChanged, this, [this] { AttachDefChange(); });
     connect(&document_, &Document::Restored, this, &frmMain::ShowRestored);
     connect(&document_, &Document::ChangedStateChanged, this, &QWidget::setWindowModified);
@@ -95,7 +118,10 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     connect(ui->lstAttach, &QListWidget::itemSelectionChanged, this, [this] { lstAttach_Click(); });
     connect(ui->framFile, &DropFrame::filesDropped, this,
             [this](const QStringList &files) { framFile_OLEDragDrop(files); });
+}
 
+void frmMain::SetUpButtonsAndKeys()
+{
     // Buttons that act on the model see the focused field committed first
     // and do nothing while it refuses its text.
     auto act = [this](void (frmMain::*handler)()) {
@@ -119,60 +145,10 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         connect(shortcut, &QShortcut::activated, button, &QAbstractButton::click);
         button->setToolTip(shortcut->key().toString(QKeySequence::NativeText));
     }
+}
 
-    // Undo and redo. The buttons take no focus, so that a click neither
-    // commits nor leaves the field the user is in.
-    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
-    if (!redoKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Y)))
-        redoKeys << QKeySequence(Qt::CTRL | Qt::Key_Y);
-    auto *undoKey = new QShortcut(this);
-    undoKey->setKeys(QKeySequence::Undo);
-    auto *redoKey = new QShortcut(this);
-    redoKey->setKeys(redoKeys);
-    connect(undoKey, &QShortcut::activated, this, [this] { UndoRedo(false); });
-    connect(redoKey, &QShortcut::activated, this, [this] { UndoRedo(true); });
-    connect(ui->btnUndo, &QPushButton::clicked, this, [this] { UndoRedo(false); });
-    connect(ui->btnRedo, &QPushButton::clicked, this, [this] { UndoRedo(true); });
-    // The buttons say what they would undo or redo.
-    auto sayWhat = [this] {
-        const QUndoStack &history = document_.History();
-        const MessageTable &m = state_.messages;
-        auto describe = [](QPushButton *button, bool can, const QString &caption,
-                           const QString &what, const QString &key) {
-            button->setEnabled(can);
-            const QString text = can ? caption + u' ' + what : caption;
-            button->setToolTip(text + QStringLiteral(" (") + key + u')');
-            button->setAccessibleDescription(text);
-        };
-        describe(ui->btnUndo, history.canUndo(), m(Msg::Undo), history.undoText(),
-                 QKeySequence(QKeySequence::Undo).toString(QKeySequence::NativeText));
-        describe(ui->btnRedo, history.canRedo(), m(Msg::Redo), history.redoText(),
-                 QKeySequence(QKeySequence::Redo).toString(QKeySequence::NativeText));
-    };
-    connect(&document_.History(), &QUndoStack::indexChanged, this, sayWhat);
-    connect(&document_.History(), &QUndoStack::cleanChanged, this, sayWhat);
-    sayWhat();
-    // A field's own undo while the user types in it; the window's after that.
-    for (QLineEdit *box : findChildren<QLineEdit *>())
-        box->installEventFilter(this);
-
-    // Labels lead to their fields.
-    const std::pair<QLabel *, QWidget *> buddies[] = {
-        {ui->Label1, ui->txtMachineName},   {ui->Label18, txtStroke[0]},
-        {ui->Label19, txtStroke[0]},        {ui->Label20, txtStroke[1]},
-        {ui->Label22, txtStroke[2]},        {ui->Label2, ui->cmbAtcType},
-        {ui->Label3, ui->txtCngTime},       {ui->Label4, ui->txtCngTime},
-        {ui->Label7, ui->txtMaxFeedAll},    {ui->Label5, ui->txtMaxFeedAll},
-        {ui->Label21, txtMaxFeedXYZ[0]},    {ui->Label6, txtMaxFeedXYZ[0]},
-        {ui->Label17, txtMaxAcceleXYZ[0]},  {ui->Label10, txtRapidFeedXYZ[0]},
-        {ui->Label8, txtRapidAcceleXYZ[0]}, {ui->Label9, txtMaxFeedXYZ[0]},
-        {ui->Label11, txtMaxFeedXYZ[1]},    {ui->Label13, txtMaxFeedXYZ[2]},
-        {ui->Label12, ui->txtAttachInit},   {ui->Label23, ui->txtAttachInit},
-        {ui->Label16, ui->lstAttach},
-    };
-    for (const auto &[label, field] : buddies)
-        label->setBuddy(field);
-
+void frmMain::SetUpSeams()
+{
     openEditor = [this](const frmEditor::Request &request) {
         if (!editor_)
             editor_ = new frmEditor(state_, dialogs_, this);
@@ -182,16 +158,6 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         return StartDetached(program, arguments);
     };
     endProgram = [] { QCoreApplication::quit(); };
-    SetUpWindow(*this, state_.messages);
-}
-
-frmMain::~frmMain()
-{
-    // The document outlives the controls here, and its history still signals
-    // while it is taken apart.
-    document_.disconnect(this);
-    document_.History().disconnect(this);
-    delete ui;
 }
 
 void frmMain::ShowWindow()
@@ -201,7 +167,7 @@ void frmMain::ShowWindow()
         Form_Load();
     }
     show();
-    ReportSettingsProblem();
+    questions_.ReportSettingsProblem();
 }
 
 void frmMain::SetFileName(const QString &name)
@@ -216,50 +182,8 @@ void frmMain::Form_Load()
                QStringLiteral("    ") + m(Msg::TitleDescription) + QStringLiteral("    ") +
                m(Msg::TitleProject);
     UpdateTitle();
-
-    const std::pair<QWidget *, Msg> captions[] = {
-        {ui->cmdFile, Msg::FileButton},
-        {ui->btnEntry, Msg::SaveButton},
-        {ui->btnEnd, Msg::EndButton},
-        {ui->Label1, Msg::MachineNameLabel},
-        {ui->Label2, Msg::AtcTypeLabel},
-        {ui->Label3, Msg::ToolChangeTimeLabel},
-        {ui->Label4, Msg::ToolChangeTimeUnit},
-        {ui->Label5, Msg::MaxFeedLabel},
-        {ui->Label6, Msg::MaxFeedLabel},
-        {ui->Label7, Msg::AllAxesLabel},
-        {ui->Label8, Msg::RapidAccelLabel},
-        {ui->Label9, Msg::XAxis},
-        {ui->Label10, Msg::RapidFeedLabel},
-        {ui->Label11, Msg::YAxis},
-        {ui->Label12, Msg::AttachmentsLabel},
-        {ui->Label13, Msg::ZAxis},
-        {ui->Label16, Msg::AttachmentListLabel},
-        {ui->Label17, Msg::MaxAccelLabel},
-        {ui->Label18, Msg::StrokeLabel},
-        {ui->Label19, Msg::XAxis},
-        {ui->Label20, Msg::YAxis},
-        {ui->Label21, Msg::PerAxisLabel},
-        {ui->Label22, Msg::ZAxis},
-        {ui->Label23, Msg::InitialAttachmentLabel},
-        {ui->Label24, Msg::NotSetNote},
-        {ui->btnEdit, Msg::EditButton},
-    };
-    for (const auto &[widget, number] : captions) {
-        if (auto *button = qobject_cast<QAbstractButton *>(widget))
-            button->setText(m(number));
-        else if (auto *label = qobject_cast<QLabel *>(widget))
-            label->setText(m(number));
-    }
-    // Add and Delete keep their design captions unless the message file
-    // translates them with the otherwise unused numbers 18 and 19.
-    for (const auto &[button, number] :
-         {std::pair{ui->btnAdd, Msg::AddButton}, std::pair{ui->btnDel, Msg::DeleteButton}}) {
-        if (!m(number).isEmpty())
-            button->setText(m(number));
-    }
-    ui->btnUndo->setText(m(Msg::Undo));
-    ui->btnRedo->setText(m(Msg::Redo));
+    SetCaptions();
+    history_->SetTexts();
     SetAccessibleNames();
     // Labels fit their captions; the note keeps its width and wraps.
     for (QLabel *label : findChildren<QLabel *>()) {
@@ -280,6 +204,18 @@ void frmMain::Form_Load()
     ui->txtFileName->clear();
     ShowMachineTable();
     displaying_ = false;
+}
+
+void frmMain::SetCaptions()
+{
+    ::SetCaptions(*this, state_.messages);
+    // Add and Delete keep their design captions unless the message file
+    // translates them with the otherwise unused numbers 18 and 19.
+    for (const auto &[button, number] :
+         {std::pair{ui->btnAdd, Msg::AddButton}, std::pair{ui->btnDel, Msg::DeleteButton}}) {
+        if (!state_.messages(number).isEmpty())
+            button->setText(state_.messages(number));
+    }
 }
 
 // Screen readers name each field by the captions around it: a grid box by its
@@ -322,93 +258,48 @@ void frmMain::Form_Unload()
 {
     WriteIniValue(state_, Settings::InitDir, initDir_);
     WriteIniValue(state_, Settings::InitFile, initFile_);
-    ReportSettingsProblem();
-}
-
-void frmMain::ReportSettingsProblem()
-{
-    const AppSettings &s = state_.settings;
-    if (settingsReported_ || (s.IniUsable && !s.IniWriteFailed))
-        return;
-    settingsReported_ = true;
-    dialogs_.MsgBox(
-        state_.messages(s.IniUsable ? Msg::SettingsNotWritten : Msg::SettingsUnreadable) +
-            QLatin1Char('\n') + QDir::toNativeSeparators(s.IniPath),
-        MsgButtons::Ok, MsgIcon::Exclamation);
+    questions_.ReportSettingsProblem();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (!unloaded_ && !ending_) {
-        // The close box asks about unsaved edits as the end button does.
-        if (!maybeSave()) {
-            event->ignore();
-            return;
-        }
+    // The close box asks about unsaved edits as the end button does.
+    if (!unloaded_ && !ending_ && !maybeSave()) {
+        event->ignore();
+        return;
     }
     if (!unloaded_) {
         unloaded_ = true;
-        // A normal end: edits were saved or given up when asked. Edits that had
-        // nowhere to go (the file's folder gone) keep their copy for the next start.
-        if (!document_.Changed())
-            document_.DiscardRecovery();
-        recovery_.ClaimFile(QString());
+        document_.Close();
         Form_Unload();
     }
     event->accept();
 }
 
 namespace {
-// Every value that a text box shows, in the order of the window.
-const FieldRef kBoxFields[] = {
-    {Field::MachineName},    {Field::Stroke, 0},     {Field::Stroke, 1},     {Field::Stroke, 2},
-    {Field::ToolChangeTime}, {Field::MaxFeedAll},    {Field::MaxFeed, 0},    {Field::MaxFeed, 1},
-    {Field::MaxFeed, 2},     {Field::MaxAccel, 0},   {Field::MaxAccel, 1},   {Field::MaxAccel, 2},
-    {Field::RapidFeed, 0},   {Field::RapidFeed, 1},  {Field::RapidFeed, 2},  {Field::RapidAccel, 0},
-    {Field::RapidAccel, 1},  {Field::RapidAccel, 2}, {Field::IniAttachment},
-};
-
 QString FieldText(const MachineTable &t, FieldRef f)
 {
-    const std::size_t axis = std::size_t(qBound(0, f.axis, 2));
-    auto decimal = [](float v) { return FormatNumber(v, Pattern::Decimal); };
-    switch (f.field) {
-    case Field::MachineName: {
-        // The fixed field's padding would block typing at the name's end.
-        QString name = t.MachineName.str();
-        while (name.endsWith(u' '))
-            name.chop(1);
-        return name;
-    }
-    case Field::Stroke: return decimal(t.Stroke[axis]);
-    case Field::ToolChangeTime: return decimal(t.ToolChangeTime);
-    case Field::MaxFeedAll: return decimal(t.MaxFeedAll);
-    case Field::MaxFeed: return decimal(t.MaxFeed[axis]);
-    case Field::MaxAccel: return decimal(t.MaxAccel[axis]);
-    case Field::RapidFeed: return decimal(t.RapidFeed[axis]);
-    case Field::RapidAccel: return decimal(t.RapidAccel[axis]);
-    case Field::IniAttachment: return FormatNumber(t.IniAttachment, Pattern::Whole);
-    default: break;
-    }
-    return QString();
+    if (const float *single = SingleOf(t, f))
+        return FormatNumber(*single, Pattern::Decimal);
+    if (f.field == Field::IniAttachment)
+        return FormatNumber(t.IniAttachment, Pattern::Whole);
+    // The fixed field's padding would block typing at the name's end.
+    QString name = t.MachineName.str();
+    while (name.endsWith(u' '))
+        name.chop(1);
+    return name;
 }
 }  // namespace
 
 QLineEdit *frmMain::FieldBox(FieldRef f) const
 {
-    const int axis = qBound(0, f.axis, 2);
-    switch (f.field) {
-    case Field::MachineName: return ui->txtMachineName;
-    case Field::Stroke: return txtStroke[axis];
-    case Field::ToolChangeTime: return ui->txtCngTime;
-    case Field::MaxFeedAll: return ui->txtMaxFeedAll;
-    case Field::MaxFeed: return txtMaxFeedXYZ[axis];
-    case Field::MaxAccel: return txtMaxAcceleXYZ[axis];
-    case Field::RapidFeed: return txtRapidFeedXYZ[axis];
-    case Field::RapidAccel: return txtRapidAcceleXYZ[axis];
-    case Field::IniAttachment: return ui->txtAttachInit;
-    default: break;
-    }
+    if (f.field == Field::MachineName)
+        return ui->txtMachineName;
+    if (f.field == Field::IniAttachment)
+        return ui->txtAttachInit;
+    for (const NumberBox &n : numberBoxes_)
+        if (n.field.field == f.field && (!PerAxis(f.field) || n.field.axis == f.axis))
+            return n.box;
     return nullptr;
 }
 
@@ -426,9 +317,8 @@ void frmMain::ShowField(FieldRef field)
 void frmMain::ShowMachineTable()
 {
     const bool wasDisplaying = std::exchange(displaying_, true);
-    for (const FieldRef &field : kBoxFields)
+    for (const FieldRef &field : kWriterOrder)
         ShowField(field);
-    ShowField({Field::AtcType});
 
     ui->lstAttach->clear();
     ui->pictView->Clear();
@@ -458,48 +348,6 @@ int frmMain::RowSlot(int row) const
     return row >= 0 && row < int(rowSlot_.size()) ? rowSlot_[row] : -1;
 }
 
-// --- undo and redo -----------------------------------------------------------
-
-namespace {
-// The user has typed into the box since the window last wrote it.
-bool Typing(const QLineEdit &box, bool redo)
-{
-    return box.isModified() && (redo ? box.isRedoAvailable() : box.isUndoAvailable());
-}
-}  // namespace
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    // A box claims Ctrl+Z for itself; once nothing is typed into it, the
-    // keys go to the window's undo instead.
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto *box = qobject_cast<QLineEdit *>(watched);
-        auto *key = static_cast<QKeyEvent *>(event);
-        const QKeySequence pressed(key->keyCombination());
-        const bool undo = QKeySequence::keyBindings(QKeySequence::Undo).contains(pressed);
-        const bool redo =
-            !undo && (QKeySequence::keyBindings(QKeySequence::Redo).contains(pressed) ||
-                      pressed == QKeySequence(Qt::CTRL | Qt::Key_Y));
-        if (box && (undo || redo) && !Typing(*box, redo))
-            return true;  // not accepted: the window's shortcut takes it
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmMain::UndoRedo(bool redo)
-{
-    auto *box = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    if (box && box->window() == this && Typing(*box, redo)) {
-        redo ? box->redo() : box->undo();
-        return;
-    }
-    // The field the user is in is left as it stands before the step goes.
-    if (!fieldEvents_.Commit())
-        return;
-    QUndoStack &history = document_.History();
-    redo ? history.redo() : history.undo();
-}
-
 void frmMain::ShowRestored(const ChangeTarget &target)
 {
     if (target.attachment) {
@@ -527,249 +375,23 @@ void frmMain::ShowRestored(const ChangeTarget &target)
 
 void frmMain::txtFileName_Change()
 {
+    // The document's reset refills the window, also after a missing file: it
+    // must not show values the table no longer holds.
     const QString name = ui->txtFileName->text().trimmed();
     const LoadResult result = document_.Load(name);
     UpdateTitle();
-    if (name.isEmpty())
-        return;
-    // Also after a missing file: the window must not show values the table
-    // no longer holds, or the next save would drop them unseen.
-    ShowMachineTable();
-    if (result.problem != FileProblem::None)
-        ShowFileProblem(result.problem, result.reason, QString());
-    ShowFindings();
-    OfferLeftovers();
-}
-
-namespace {
-QByteArray BytesOf(const QString &path)
-{
-    QByteArray bytes;
-    ReadFileBytes(path, kMaxMtlFileBytes, bytes);
-    return bytes;
-}
-
-QString NameAndTime(const QString &path, const QDateTime &time)
-{
-    return QDir::toNativeSeparators(DisplayName(path)) + QStringLiteral("  (") +
-           QLocale().toString(time.toLocalTime(), QLocale::ShortFormat) + u')';
-}
-}  // namespace
-
-void frmMain::TellUnusable(const QString &path, const QString &reason)
-{
-    QString text = state_.messages(Msg::LeftoverUnusable) + u'\n' + QDir::toNativeSeparators(path);
-    if (!reason.isEmpty())
-        text += u'\n' + reason;
-    dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
-}
-
-void frmMain::OfferLeftovers()
-{
-    if (recovery_.Claimed() == RecoveryStore::Claim::Elsewhere) {
-        // That program keeps the copy; offering it here would fork the edits.
-        dialogs_.MsgBox(state_.messages(Msg::OpenElsewhere) + u'\n' +
-                            QDir::toNativeSeparators(document_.Current().Name()),
-                        MsgButtons::Ok, MsgIcon::Information);
-        return;
-    }
-    if (!OfferRecoveryCopy())
-        OfferBackup();
-}
-
-// True when the edits were taken back.
-bool frmMain::OfferRecoveryCopy()
-{
-    const RecoveryStore::Found found = recovery_.Find();
-    if (found.status == RecoveryStore::Found::None)
-        return false;
-    const QString &name = document_.Current().Name();
-    QString unheld;
-    if (found.status == RecoveryStore::Found::Usable && document_.CanRecover(found.bytes, &unheld)) {
-        if (found.bytes == BytesOf(name)) {
-            recovery_.Remove();  // nothing was lost
-            return false;
-        }
-        const MsgAnswer answer = dialogs_.MsgBox(state_.messages(Msg::RecoverEdits) + u'\n' +
-                                                     NameAndTime(name, found.time),
-                                                 MsgButtons::YesNo, MsgIcon::Question);
-        if (answer != MsgAnswer::Yes) {
-            recovery_.Remove();
-            return false;
-        }
-        document_.Recover(found.bytes);
-        ShowMachineTable();
-        return true;
-    }
-    // Kept for whoever can make use of it; this program writes no copy over it.
-    TellUnusable(found.path, unheld.isEmpty() ? found.reason
-                                              : state_.messages(Msg::CharactersNotHeld) + unheld);
-    recovery_.Stop();
-    return false;
-}
-
-void frmMain::OfferBackup()
-{
-    const QString name = document_.Current().Name();
-    // The backup lies beside the file a link names.
-    const QString canonical = CanonicalPath(name);
-    const QString target = canonical.isEmpty() ? name : canonical;
-    const QString backup = target + QStringLiteral("bak");
-    const PathInfo info = StatPath(backup, false);
-    if (name.isEmpty() || !info.isFile)
-        return;
-    QByteArray bytes;
-    QString reason;
-    if (ReadFileBytes(backup, kMaxMtlFileBytes, bytes, &reason) != ReadResult::Ok) {
-        TellUnusable(backup, reason);
-        return;
-    }
-    if (bytes == BytesOf(target)) {
-        state_.files.Unlink(EncodeName(backup));  // a finished save's leftover
-        return;
-    }
-    QString unheld;
-    if (!document_.CanRecover(bytes, &unheld)) {
-        TellUnusable(backup,
-                     unheld.isEmpty() ? QString() : state_.messages(Msg::CharactersNotHeld) + unheld);
-        return;
-    }
-    const QString text = state_.messages(Msg::InterruptedSaveBackup) + u'\n' +
-                         NameAndTime(target, StatPath(target).modified) + u'\n' +
-                         NameAndTime(backup, info.modified);
-    if (dialogs_.MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No, kProgramTitle) !=
-        MsgAnswer::Yes)
-        return;  // the next save removes it
-    document_.Recover(bytes);
-    ShowMachineTable();
-}
-
-void frmMain::ShowFileProblem(FileProblem problem, const QString &reason, const QString &backupLeft)
-{
-    Msg message = Msg::SaveFailed;
-    switch (problem) {
-    case FileProblem::NotMtlFile: message = Msg::NotAnMtlFile; break;
-    case FileProblem::TooLarge: message = Msg::FileTooLarge; break;
-    case FileProblem::FolderMissing: message = Msg::FolderMissing; break;
-    case FileProblem::NoMachineLine: message = Msg::NoMachineLine; break;
-    case FileProblem::None:
-    case FileProblem::NotSaved: break;
-    }
-    QString text = state_.messages(message);
-    if (!reason.isEmpty())
-        text += QLatin1Char('\n') + reason;
-    if (!backupLeft.isEmpty())
-        text += QLatin1Char('\n') + QDir::toNativeSeparators(backupLeft);
-    dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
-}
-
-void frmMain::ShowFindings()
-{
-    // One line may be named by several findings; the user is told of lines.
-    QStringList lines;
-    int last = 0;
-    for (const MtlLineFinding &finding : document_.Findings()) {
-        if (finding.line != last)
-            lines << QString::number(finding.line) + QStringLiteral(": ") + finding.text;
-        last = finding.line;
-    }
-    if (lines.isEmpty())
-        return;
-    constexpr int kShown = 5;
-    constexpr int kShownWidth = 80;
-    QString text = state_.messages(Msg::LinesNotKept) + QString::number(lines.size());
-    for (int i = 0; i < qMin<int>(kShown, int(lines.size())); ++i) {
-        const QString &line = lines.at(i);
-        text += u'\n' + (line.size() > kShownWidth ? line.left(kShownWidth - 1) + u'\u2026' : line);
-    }
-    if (lines.size() > kShown)
-        text += QStringLiteral("\n\u2026 (+%1)").arg(lines.size() - kShown);
-    dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok, kProgramTitle,
-                    lines.join(u'\n'));
-}
-
-bool frmMain::ConfirmOverwrite()
-{
-    auto ask = [this](Msg question, const QString &details) {
-        return dialogs_.MsgBox(state_.messages(question), MsgButtons::YesNo, MsgIcon::Question,
-                               MsgAnswer::No, kProgramTitle, details) == MsgAnswer::Yes;
-    };
-    switch (document_.OverwriteRisk()) {
-    case Document::Risk::None: break;
-    case Document::Risk::ChangedOnDisk:
-        if (!ask(Msg::ChangedOnDisk, QString()))
-            return false;
-        break;
-    case Document::Risk::NotLoaded:
-        if (!ask(Msg::OverwriteUnloadable, QString()))
-            return false;
-        break;
-    }
-    // A save that drops lines of the file on disk, as it is now, shows what it
-    // changes: after a load, recovered edits, or another program's change alike.
-    if (document_.OverwriteRisk() == Document::Risk::NotLoaded)
-        return true;  // asked already
-    return document_.DiskFindings().empty() || ask(Msg::SaveDropsLines, document_.Difference());
-}
-
-void frmMain::Save()
-{
-    if (document_.Current().Name().isEmpty())
-        return;
-    if (document_.FolderMissing()) {
-        ShowFileProblem(FileProblem::FolderMissing, QDir::toNativeSeparators(document_.Current().Name()),
-                        QString());
-        return;
-    }
-    if (!ConfirmOverwrite())
-        return;
-    const SaveResult result = document_.Save();
-    if (!result.Saved()) {
-        const QString reason = result.unheld.isEmpty()
-                                   ? result.reason
-                                   : state_.messages(Msg::CharactersNotHeld) + result.unheld;
-        ShowFileProblem(result.problem, reason, result.backupLeft);
-        return;
-    }
-    QString text = state_.messages(Msg::Saved);
-    if (!result.backupLeft.isEmpty())
-        text += QLatin1Char('\n') + state_.messages(Msg::BackupLeft) + QLatin1Char('\n') +
-                QDir::toNativeSeparators(result.backupLeft);
-    dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Information);
+    if (!name.isEmpty())
+        questions_.AfterLoad(result);
 }
 
 void frmMain::btnEntry_Click()
 {
-    Save();
+    questions_.Save();
 }
 
 bool frmMain::maybeSave()
 {
-    if (!fieldEvents_.Commit())
-        return false;
-    if (!document_.Changed() || document_.Current().Name().isEmpty())
-        return true;  // nothing to save, or no file to save to
-    if (document_.FolderMissing()) {
-        // Nowhere to save: the edits stay in their recovery copy, if they have one.
-        QString text = state_.messages(Msg::FolderGoneEndAnyway);
-        const QString copy = recovery_.CopyPath();
-        if (!copy.isEmpty())
-            text += u'\n' + state_.messages(Msg::EditsKeptIn) + u'\n' +
-                    QDir::toNativeSeparators(copy);
-        return dialogs_.MsgBox(text, MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No,
-                               kProgramTitle) == MsgAnswer::Yes;
-    }
-    const MsgAnswer answer = dialogs_.MsgBox(state_.messages(Msg::SaveChanges),
-                                             MsgButtons::YesNoCancel, MsgIcon::Information);
-    if (answer == MsgAnswer::Cancel)
-        return false;
-    if (answer == MsgAnswer::Yes) {
-        Save();
-        // A save that failed or was refused has said why; going on would lose the edits.
-        return !document_.Changed();
-    }
-    document_.DiscardRecovery();
-    return true;
+    return fieldEvents_.Commit() && questions_.MaybeSave();
 }
 
 // --- field commits ----------------------------------------------------------
@@ -985,31 +607,8 @@ void frmMain::btnAdd_Click()
         Warn(dialogs_, state_.messages, Msg::TableFull);
         return;
     }
-    std::int32_t number = 0;
-    for (;;) {
-        const QString answer = dialogs_.InputBox(state_.messages(Msg::AddNumberPrompt),
-                                                 state_.messages(Msg::AttachmentNumber), QString());
-        const std::optional<double> value =
-            answer.contains(QLatin1Char('-')) || answer.contains(QLatin1Char('.'))
-                ? std::nullopt
-                : ParseNumeric(answer);
-        if (!value) {
-            if (answer.isEmpty())
-                return;
-            Warn(dialogs_, state_.messages, Msg::NotANumber);
-            continue;
-        }
-        const std::optional<std::int32_t> whole = RoundToInt32(*value);
-        if (!whole) {
-            Warn(dialogs_, state_.messages, Msg::NumberTooLarge, kTooLargePrefix);
-            continue;
-        }
-        number = *whole;
-        break;
-    }
-    if (number == 0)
-        return;
-    OpenEditor(count + 1, number);
+    if (const std::int32_t number = AskAttachmentNumber(dialogs_, state_.messages))
+        OpenEditor(count + 1, number);
 }
 
 void frmMain::btnEdit_Click()
@@ -1062,7 +661,7 @@ QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
     const QString path = dialogs_.OpenFile(request);
     if (path.isEmpty())
         return QString();
-    InitFileName = QFileInfo(path).fileName();
+    InitFileName = NameOf(path);
     InitDirectry = GetFileDir(path);
     return path;
 }
@@ -1100,7 +699,7 @@ void frmMain::btnEnd_Click()
     const QString name = document_.Current().Name();
     ending_ = true;
     close();
-    if (FileExists(name) && state_.settings.OpenEditorOnEnd) {
+    if (document_.Current().Exists() && state_.settings.OpenEditorOnEnd) {
         if (!startEditor || !startEditor(state_.settings.TextEditorPath, {name})) {
             const QByteArray line =
                 QStringLiteral("quillmark: could not start the text editor \"%1\"\n")

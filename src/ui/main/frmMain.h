@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "ui/common/FieldEvents.h"
 #include "ui/editor/frmEditor.h"
+#include "ui/main/FileQuestions.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -16,6 +17,7 @@
 #include <functional>
 #include <vector>
 
+class HistoryKeys;
 class QLineEdit;
 namespace Ui {
 class frmMain;
@@ -60,11 +62,27 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // One number box: the value it shows and commits, and its Validate handler.
+    using Validate = void (frmMain::*)(bool &Cancel);
+    using ValidateAt = void (frmMain::*)(int Index, bool &Cancel);
+    struct NumberBox {
+        QLineEdit *box;
+        FieldRef field;
+        Validate validate = nullptr;
+        ValidateAt validateAt = nullptr;  // for a control array, with the field's axis
+    };
+
+    // The constructor's steps.
+    void GatherControls();
+    void SetUpFields();
+    void SetUpButtonsAndKeys();
+    void SetUpSeams();
+
     void Form_Load();
     void Form_Unload();
+    void SetCaptions();
     // The file's name, the mark's place and the product caption, in the title.
     void UpdateTitle();
     void SetAccessibleNames();
@@ -72,31 +90,11 @@ private:
     // Asks whether unsaved edits are to be saved, and saves on Yes. False
     // when the caller must not go on: cancelled, or the save did not happen.
     bool maybeSave();
-    void Save();
-    // Asks before a save replaces a file that is not what the window loaded,
-    // or drops lines of it.
-    bool ConfirmOverwrite();
-    // What went wrong with the file, with the OS's reason and a backup left behind.
-    void ShowFileProblem(FileProblem problem, const QString &reason, const QString &backupLeft);
-    // Msg::LinesNotKept over the lines the load dropped or saving will change.
-    void ShowFindings();
-    // After a load: edits a crash left behind, or the backup of an
-    // interrupted save, offered as unsaved edits.
-    void OfferLeftovers();
-    bool OfferRecoveryCopy();
-    void OfferBackup();
-    // Msg::LeftoverUnusable: a leftover that cannot be used, left where it is.
-    void TellUnusable(const QString &path, const QString &reason);
 
-    // Undo and redo: the typing in the focused field while there is some,
-    // else the last committed change of the document.
-    void UndoRedo(bool redo);
     // An undo or redo put this back: show it where it is.
     void ShowRestored(const ChangeTarget &target);
     QLineEdit *FieldBox(FieldRef field) const;
     void ShowField(FieldRef field);
-    // Tells once per run that the settings file could not be read or written.
-    void ReportSettingsProblem();
     void OpenEditor(std::int32_t position, std::int32_t number);
     // The name of an attachment step: the button's caption and the key.
     QString AttachmentStep(const QString &caption, std::int32_t number) const;
@@ -140,7 +138,10 @@ private:
     FieldEvents fieldEvents_;
     RecoveryStore recovery_;
     Document document_;
+    FileQuestions questions_;
+    HistoryKeys *history_ = nullptr;
     frmEditor *editor_ = nullptr;  // created on first need, kept for the run
+    std::vector<NumberBox> numberBoxes_;
 
     std::array<QLineEdit *, 3> txtStroke{};
     std::array<QLineEdit *, 3> txtMaxFeedXYZ{};
@@ -150,7 +151,6 @@ private:
 
     QString initFile_;
     QString initDir_;
-    bool settingsReported_ = false;
     QString caption_;  // the product caption from the message table
     bool displaying_ = false;
     bool loaded_ = false;
