@@ -1,5 +1,6 @@
 // What one keystroke in a stage box costs: the text changes, the value is
 // stored into the working copy and the outline is redrawn into the picture box.
+#include "../BenchMain.h"
 #include "FakeDialogs.h"
 #include "ui/editor/OutlineDraw.h"
 #include "ui/editor/PictureBox.h"
@@ -23,7 +24,7 @@ struct Fixture {
     AttachmentSlots attachments{10};
     std::unique_ptr<frmEditor> editor;
 
-    Fixture()
+    bool Init()
     {
         state.messages.Create(60);
         AttachmentRecord &r = attachments[0];
@@ -36,7 +37,7 @@ struct Fixture {
         editor->Load({&attachments, 1, 12, {}});
         editor->show();
         editor->activateWindow();
-        QTest::qWaitForWindowActive(editor.get());
+        return QTest::qWaitForWindowActive(editor.get());
     }
     QLineEdit *Box(const char *name) { return editor->findChild<QLineEdit *>(name); }
 };
@@ -90,14 +91,5 @@ BENCHMARK(BM_AttachDraw);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Fixture f;
-    fixture = &f;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    fixture = nullptr;
-    return 0;
+    return BenchMain<QApplication>(argc, argv, fixture);
 }

@@ -1,5 +1,7 @@
 // Filling the main window from a table whose 32767 attachments are all listed,
-// and loading such a file (read, sort, show) through the file name field.
+// loading such a file (read, sort, show) through the file name field, and the
+// undo of an attachment step with the events it brings.
+#include "../BenchMain.h"
 #include "../BenchTable.h"
 #include "app/Startup.h"
 #include "model/MtlFile.h"
@@ -10,7 +12,7 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QListWidget>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -82,8 +84,8 @@ void BM_ShowMachineTable_32767(benchmark::State &st)
         fixture->window->AttachDefChange();
         QCoreApplication::processEvents();
     }
-    const auto *list = fixture->window->findChild<QListWidget *>(QStringLiteral("lstAttach"));
-    if (list->count() != kSlots)
+    const auto *list = fixture->window->findChild<QListView *>(QStringLiteral("lstAttach"));
+    if (list->model()->rowCount() != kSlots)
         st.SkipWithError("not every attachment was listed");
     st.SetItemsProcessed(st.iterations() * kSlots);
 }
@@ -97,29 +99,37 @@ void BM_LoadFile_32767(benchmark::State &st)
         QCoreApplication::processEvents();
         useA = !useA;
     }
-    const auto *list = fixture->window->findChild<QListWidget *>(QStringLiteral("lstAttach"));
-    if (list->count() != kSlots)
+    const auto *list = fixture->window->findChild<QListView *>(QStringLiteral("lstAttach"));
+    if (list->model()->rowCount() != kSlots)
         st.SkipWithError("the file did not load whole");
     st.SetItemsProcessed(st.iterations() * kSlots);
 }
 BENCHMARK(BM_LoadFile_32767)->Unit(benchmark::kMillisecond);
 
+// Deleting the first attachment moves every record behind it: the undo of
+// it, until the window has followed.
+void BM_UndoDeletion_32767(benchmark::State &st)
+{
+    Document &doc = fixture->window->Doc();
+    doc.DeleteAttachment(0, QStringLiteral("delete"));
+    QCoreApplication::processEvents();
+    for (auto _ : st) {
+        doc.History().undo();
+        QCoreApplication::processEvents();
+        st.PauseTiming();
+        doc.History().redo();
+        QCoreApplication::processEvents();
+        st.ResumeTiming();
+    }
+    doc.History().undo();
+    if (doc.Attachments()[0].Number != 1)
+        st.SkipWithError("the undo did not bring the record back");
+}
+BENCHMARK(BM_UndoDeletion_32767)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Fixture f;
-    if (!f.Init()) {
-        fprintf(stderr, "bench_main_window: set-up failed\n");
-        return 1;
-    }
-    fixture = &f;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    fixture = nullptr;
-    return 0;
+    return BenchMain<QApplication>(argc, argv, fixture);
 }

@@ -16,34 +16,6 @@
 
 namespace {
 
-// Bit for bit: -0 and 0 differ in the file, and a restored value must be the
-// very value it was.
-bool SameFloats(const float *a, const float *b, std::size_t n)
-{
-    return std::memcmp(a, b, n * sizeof(float)) == 0;
-}
-
-bool SameRecord(const AttachmentRecord &a, const AttachmentRecord &b)
-{
-    return a.Number == b.Number && a.ShapeNumber == b.ShapeNumber && a.ShapeType == b.ShapeType &&
-           SameFloats(a.Width.data(), b.Width.data(), a.Width.size()) &&
-           SameFloats(a.Height.data(), b.Height.data(), a.Height.size()) &&
-           a.AttachName == b.AttachName;
-}
-
-bool SameTable(const MachineTable &a, const MachineTable &b)
-{
-    auto same = [](const AxisValues &x, const AxisValues &y) {
-        return SameFloats(x.data(), y.data(), x.size());
-    };
-    return a.MachineName == b.MachineName && same(a.Stroke, b.Stroke) && a.AtcType == b.AtcType &&
-           SameFloats(&a.ToolChangeTime, &b.ToolChangeTime, 1) &&
-           SameFloats(&a.MaxFeedAll, &b.MaxFeedAll, 1) && same(a.MaxFeed, b.MaxFeed) &&
-           same(a.MaxAccel, b.MaxAccel) && same(a.RapidFeed, b.RapidFeed) &&
-           same(a.RapidAccel, b.RapidAccel) && a.IniAttachment == b.IniAttachment &&
-           a.AttachChangeCode == b.AttachChangeCode && a.AttachDesignCode == b.AttachDesignCode;
-}
-
 QStringList FileLines(const QString &text)
 {
     QStringList lines = text.split(QStringLiteral("\r\n"));
@@ -58,11 +30,14 @@ struct Document::TableChange {
     MachineTable before, after;
     FieldRef field;
 };
-// Only the window of slots that differs, so that a change costs its own size.
+// One record put into its slot or taken out of it, the records behind moving
+// one slot: a step costs the size of its record, not the table's. The slot is
+// kept because records of one number keep their order.
 struct Document::SlotChange {
-    std::size_t first = 0;
-    AttachmentSlots before, after;
-    std::int32_t number = 0;
+    enum Kind { Insert, Remove, Replace } kind;
+    std::size_t slot = 0;
+    AttachmentRecord record;
+    AttachmentRecord replaced;  // what a Replace put the record over
 };
 
 // One step of the history: the changes made in it, in order. The document
@@ -99,18 +74,25 @@ Document::Document(FileLayer &files, std::int16_t attachMaxCount, QObject *paren
       slots_(std::size_t(attachMaxCount_))
 {
     connect(&history_, &QUndoStack::indexChanged, this, &Document::Follow);
+    copyTimer_.setSingleShot(true);
+    copyTimer_.setInterval(kCopyPause);
+    connect(&copyTimer_, &QTimer::timeout, this, &Document::WriteCopy);
     SetBaseline();
 }
 
 Document::~Document()
 {
     // Taking the history apart signals; the document is no longer there for it,
-    // and a copy left for recovery must stay.
+    // and a copy left for recovery must stay, and be whole.
     history_.disconnect(this);
+    if (copyTimer_.isActive())
+        WriteCopy();
 }
 
 LoadResult Document::Load(const QString &name)
 {
+    if (copyTimer_.isActive())
+        WriteCopy();  // the edits of the file left
     LoadResult result;
     findings_.clear();
     if (recovery_)
@@ -257,6 +239,8 @@ QString Document::RecoveryCopy() const
 
 void Document::Close()
 {
+    if (copyTimer_.isActive())
+        WriteCopy();
     // Edits that were neither saved nor given up (their folder is gone, say)
     // keep their copy for the next start.
     if (!Changed())
@@ -273,26 +257,45 @@ void Document::DiscardRecovery()
 
 void Document::SetBaseline()
 {
-    QByteArray bytes;
-    baseline_ = FileBytes(bytes) ? ContentHash(bytes) : QByteArray();
+    savedTable_ = table_;
+    savedSlots_ = slots_;
 }
 
 void Document::Follow()
 {
-    // Text that no save can write is a change that cannot be kept anywhere.
-    QByteArray bytes;
-    const bool writable = history_.isClean() || FileBytes(bytes);
-    const bool changed = !history_.isClean() && (!writable || ContentHash(bytes) != baseline_);
-    if (recovery_ && !loading_) {
-        if (changed && recovery_->Claimed() == RecoveryStore::Claim::Elsewhere)
-            recovery_->ClaimAgain();  // the other program may have ended
-        if (!changed)
-            recovery_->Remove();
-        else if (writable)
-            recovery_->Write(bytes);
-    }
-    if (std::exchange(changed_, changed) != changed)
+    const bool changed =
+        !history_.isClean() && !WritesAlike(table_, slots_, savedTable_, savedSlots_);
+    const bool flips = std::exchange(changed_, changed) != changed;
+    KeepCopy(changed);
+    if (flips)
         emit ChangedStateChanged(changed);
+}
+
+void Document::KeepCopy(bool changed)
+{
+    if (!recovery_ || loading_)
+        return;
+    if (!changed) {
+        copyTimer_.stop();
+        recovery_->Remove();
+        return;
+    }
+    if (recovery_->Claimed() == RecoveryStore::Claim::Elsewhere)
+        recovery_->ClaimAgain();  // the other program may have ended
+    // A small copy is written at once; a big one once the edits pause, so that
+    // a step of a big table costs no more than its change.
+    if (copyBytes_ < kCopyAtOnceBytes)
+        WriteCopy();
+    else
+        copyTimer_.start();
+}
+
+void Document::WriteCopy()
+{
+    copyTimer_.stop();
+    QByteArray bytes;
+    if (recovery_ && changed_ && FileBytes(bytes) && recovery_->Write(bytes))
+        copyBytes_ = bytes.size();
 }
 
 bool Document::FolderMissing() const
@@ -347,7 +350,7 @@ SaveResult Document::Save()
     if (result.Saved()) {
         current_.SetSaved(result.hash);
         findings_.clear();
-        baseline_ = result.hash;
+        SetBaseline();
         history_.setClean();
         Follow();
     }
@@ -389,27 +392,46 @@ bool Document::SetIniAttachment(std::int32_t number, const QString &text)
 
 int Document::PutAttachment(int slot, const AttachmentRecord &record, const QString &text)
 {
-    if (slot < 0 || slot >= int(slots_.size()))
-        return -1;
-    AttachmentSlots after = slots_;
-    after[std::size_t(slot)] = record;
-    SortAttachments(after);
-    SetSlots(std::move(after), record.Number, text);
-    for (std::size_t i = 0; i < slots_.size(); ++i)
-        if (SameRecord(slots_[i], record))
-            return int(i);
-    return -1;  // not a complete record: the order drops it
+    const int count = CountAttachments(slots_);
+    if (slot < 0 || slot >= int(slots_.size()) || !IsComplete(record))
+        return -1;  // the order would drop an incomplete record
+    const bool replaces = IsComplete(slots_[std::size_t(slot)]);
+    if (replaces && BitEqual(slots_[std::size_t(slot)], record))
+        return slot;
+    if (!replaces && count >= int(slots_.size()))
+        return -1;  // no free slot
+    // The record takes the place the order gives it: among equal numbers, the
+    // one it had, or after them when it is new.
+    // A record that keeps its number keeps its slot.
+    if (replaces && slots_[std::size_t(slot)].Number == record.Number) {
+        MoveSlot({SlotChange::Replace, std::size_t(slot), record, slots_[std::size_t(slot)]}, text);
+        emit AttachmentsChanged();
+        return slot;
+    }
+    const bool ownStep = !stepOpen_;
+    if (ownStep)
+        BeginStep(text);
+    if (replaces)
+        MoveSlot({SlotChange::Remove, std::size_t(slot), slots_[std::size_t(slot)], {}}, text);
+    const auto equal = std::equal_range(
+        slots_.begin(), slots_.begin() + (replaces ? count - 1 : count), record,
+        [](const AttachmentRecord &x, const AttachmentRecord &y) { return x.Number < y.Number; });
+    const qsizetype at = std::clamp<qsizetype>(
+        replaces ? slot : count, equal.first - slots_.begin(), equal.second - slots_.begin());
+    MoveSlot({SlotChange::Insert, std::size_t(at), record, {}}, text);
+    if (ownStep)
+        EndStep();
+    emit AttachmentsChanged();
+    return int(at);
 }
 
 bool Document::DeleteAttachment(int slot, const QString &text)
 {
     if (slot < 0 || slot >= int(slots_.size()) || slots_[std::size_t(slot)].Number == 0)
         return false;
-    AttachmentSlots after = slots_;
-    const std::int32_t number = after[std::size_t(slot)].Number;
-    after[std::size_t(slot)].Number = 0;
-    SortAttachments(after);
-    return SetSlots(std::move(after), number, text);
+    MoveSlot({SlotChange::Remove, std::size_t(slot), slots_[std::size_t(slot)], {}}, text);
+    emit AttachmentsChanged();
+    return true;
 }
 
 void Document::BeginStep(const QString &text)
@@ -448,7 +470,7 @@ void Document::Record(Change &&change, const QString &text)
 
 bool Document::SetTable(const MachineTable &after, FieldRef field, const QString &text)
 {
-    if (SameTable(after, table_))
+    if (BitEqual(after, table_))
         return false;
     TableChange change{table_, after, field};
     table_ = after;
@@ -456,26 +478,28 @@ bool Document::SetTable(const MachineTable &after, FieldRef field, const QString
     return true;
 }
 
-bool Document::SetSlots(AttachmentSlots after, std::int32_t number, const QString &text)
+void Document::MoveSlot(const SlotChange &change, const QString &text)
 {
-    const std::size_t n = slots_.size();
-    std::size_t first = 0;
-    while (first < n && SameRecord(slots_[first], after[first]))
-        ++first;
-    if (first == n)
-        return false;
-    std::size_t end = n;
-    while (end > first && SameRecord(slots_[end - 1], after[end - 1]))
-        --end;
-    SlotChange change;
-    change.first = first;
-    change.number = number;
-    change.before.assign(slots_.begin() + qsizetype(first), slots_.begin() + qsizetype(end));
-    change.after.assign(after.begin() + qsizetype(first), after.begin() + qsizetype(end));
-    slots_.swap(after);
-    Record(std::move(change), text);
-    emit AttachmentsChanged();
-    return true;
+    Shift(change, true);
+    Record(SlotChange(change), text);
+}
+
+void Document::Shift(const SlotChange &change, bool forward)
+{
+    // The slots keep their number: a free one goes or comes at the end.
+    const auto at = slots_.begin() + qsizetype(change.slot);
+    if (change.kind == SlotChange::Replace) {
+        *at = forward ? change.record : change.replaced;
+        emit SlotReplaced(int(change.slot));
+    } else if ((change.kind == SlotChange::Insert) == forward) {
+        slots_.insert(at, change.record);
+        slots_.pop_back();
+        emit SlotInserted(int(change.slot));
+    } else {
+        slots_.erase(at);
+        slots_.push_back(AttachmentRecord());
+        emit SlotRemoved(int(change.slot));
+    }
 }
 
 void Document::Apply(const TableChange &change, bool forward)
@@ -486,8 +510,7 @@ void Document::Apply(const TableChange &change, bool forward)
 
 void Document::Apply(const SlotChange &change, bool forward)
 {
-    const AttachmentSlots &window = forward ? change.after : change.before;
-    std::copy(window.begin(), window.end(), slots_.begin() + qsizetype(change.first));
+    Shift(change, forward);
     emit AttachmentsChanged();
-    emit Restored({true, {Field::MachineName}, change.number});
+    emit Restored({true, {Field::MachineName}, change.record.Number});
 }

@@ -10,6 +10,7 @@
 #include "Recovery.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <cstdint>
@@ -108,6 +109,12 @@ signals:
     void Reset();
     // The slots changed: by an edit, an undo or a redo.
     void AttachmentsChanged();
+    // A record came into the slot, the records from there on moving one slot
+    // down; or it went, those behind it moving up.
+    void SlotInserted(int slot);
+    void SlotRemoved(int slot);
+    // Another record of the same number took the slot's place.
+    void SlotReplaced(int slot);
     // An undo or redo put something back.
     void Restored(const ChangeTarget &target);
     void ChangedStateChanged(bool changed);
@@ -117,7 +124,10 @@ private:
     struct TableChange;
     struct SlotChange;
     bool SetTable(const MachineTable &after, FieldRef field, const QString &text);
-    bool SetSlots(AttachmentSlots after, std::int32_t number, const QString &text);
+    // Makes the change and records it.
+    void MoveSlot(const SlotChange &change, const QString &text);
+    // Puts the record in, or takes it out; backwards the other way round.
+    void Shift(const SlotChange &change, bool forward);
     template <typename Change>
     void Record(Change &&change, const QString &text);
     void Apply(const TableChange &change, bool forward);
@@ -131,6 +141,9 @@ private:
     void Adopt(MachineTable table, AttachmentSlots attachments);
     // Takes the table as it now stands for what was loaded or saved.
     void SetBaseline();
+    // The recovery copy kept while the table is changed, removed once it is not.
+    void KeepCopy(bool changed);
+    void WriteCopy();
 
     FileLayer &files_;
     std::int16_t attachMaxCount_;
@@ -151,5 +164,11 @@ private:
         AttachmentSlots attachments;
     };
     std::optional<Parsed> offered_[2];  // by Leftover: the table an answer of Yes takes
-    QByteArray baseline_;               // fingerprint of what a save of the saved table writes
+    MachineTable savedTable_;           // what was loaded or last saved
+    AttachmentSlots savedSlots_;
+    // A copy of this many bytes or more is written once the edits pause.
+    static constexpr qsizetype kCopyAtOnceBytes = 256 * 1024;
+    static constexpr int kCopyPause = 300;  // ms
+    qsizetype copyBytes_ = 0;               // of the last copy written
+    QTimer copyTimer_;
 };

@@ -90,6 +90,10 @@ inline const std::array<QString, 3> AtcTypeNames{QStringLiteral("DIRECT"), QStri
                                                  QStringLiteral("WAIT2")};
 QString ShapeName(int shapeType);
 
+// Bit for bit: a restored value must be the very value it was (-0 is not 0).
+bool BitEqual(const AttachmentRecord &a, const AttachmentRecord &b);
+bool BitEqual(const MachineTable &a, const MachineTable &b);
+
 void ClearMachineTable(MachineTable &table);
 void CopyMachineTable(MachineTable &destination, const MachineTable &source);
 // Clears slots 0 to attachMaxCount - 1 (never beyond the array).

@@ -87,6 +87,11 @@ QString FormatAttachLine(const AttachmentSlots &attachments, int index);
 QString WrittenValue(const MachineTable &table, FieldRef field);
 int WrittenStages(const AttachmentRecord &record);
 bool WritesName(const AttachmentRecord &record);
+// Whether saves of the two tables write the same bytes: where the bits
+// differ, the written texts are compared (-0 and 0, 850 and 850.0001 write
+// alike). Stops at the first difference.
+bool WritesAlike(const MachineTable &a, const AttachmentSlots &slotsA, const MachineTable &b,
+                 const AttachmentSlots &slotsB);
 // The whole file text, lines joined with CR LF, the last one included.
 QString MtlFileText(const MachineTable &table, const AttachmentSlots &attachments);
 // The same text as the bytes a save writes, in windows-31j, made straight

@@ -159,6 +159,27 @@ bool WritesName(const AttachmentRecord &r)
     return std::any_of(name.begin(), name.end(), [](QChar c) { return c != u' '; });
 }
 
+bool WritesAlike(const MachineTable &a, const AttachmentSlots &slotsA, const MachineTable &b,
+                 const AttachmentSlots &slotsB)
+{
+    if (!BitEqual(a, b))
+        for (const FieldRef field : kWriterOrder)
+            if (WrittenValue(a, field) != WrittenValue(b, field))
+                return false;
+    // The records the writer writes, pair by pair in slot order.
+    auto next = [](const AttachmentSlots &records, std::size_t i) {
+        while (i < records.size() && WrittenStages(records[i]) == 0)
+            ++i;
+        return i;
+    };
+    std::size_t i = next(slotsA, 0), j = next(slotsB, 0);
+    for (; i < slotsA.size() && j < slotsB.size(); i = next(slotsA, i + 1), j = next(slotsB, j + 1))
+        if (!BitEqual(slotsA[i], slotsB[j]) &&
+            FormatAttachLine(slotsA, int(i)) != FormatAttachLine(slotsB, int(j)))
+            return false;
+    return i >= slotsA.size() && j >= slotsB.size();
+}
+
 QString FormatAttachLine(const AttachmentSlots &attachments, int index)
 {
     QString line;

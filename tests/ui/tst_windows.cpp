@@ -27,7 +27,8 @@
 //   text txtStroke_0: 9.             a widget's property: also enabled, visible, toolTip, accessibleDescription
 //   focus: txtCngTime, initial: 7, index: 1 (the editor's slot)
 //   changed: 1, echanged: 1          the main window's unsaved mark, the editor's
-//   rows: 01,02,05, row: -1          the attachment list's numbers, its selected row
+//   rows: 01,02,05, row: -1          the attachment list's numbers, its selected row; "tip 1:" a row's tooltip
+//   mark, as marked: 1               the table, its slots and the list's lines noted; all bit for bit as noted
 //   line 2: ATTACHMENT03 = SQUARE/25.,25.   a list row's text ("none")
 //   slots: 3 1/1 4 2 | 7 1/1 10 5    the table's used slots: number type/shape widths heights name
 //   work: 5 1/1 60,100 150,60 X      the editor's attachment while it is shown, else the selected row's
@@ -96,6 +97,15 @@ struct Harness : FileScenario {
     frmEditor *editor = nullptr;  // an editor of our own on the main window
     std::function<void(const frmEditor::Request &)> realEditor, editorScript;
     qsizetype linesSeen = 0;  // outline lines the last "redrawn" saw
+    MachineTable markedTable;  // the table, its slots and the list's lines when "mark" was done
+    AttachmentSlots markedSlots;
+    QStringList markedLines;
+    QStringList lines() const
+    {
+        QStringList all;
+        for (int row = 0; row < list()->model()->rowCount(); ++row) all << line(row);
+        return all;
+    }
 
     Harness(const QByteArray &ini, const QByteArray &mes) : ini(ini)
     {
@@ -123,8 +133,9 @@ struct Harness : FileScenario {
         return n == "frmEditor" ? editor : n == "frmMain" ? win.get()
                                                           : root()->findChild<QWidget *>(n);
     }
-    QListWidget *list() const { return win->findChild<QListWidget *>("lstAttach"); }
-    QPoint rowAt(const QString &row) const { return list()->visualItemRect(list()->item(row.toInt())).center(); }
+    QListView *list() const { return win->findChild<QListView *>("lstAttach"); }
+    QString line(int row) const { return list()->model()->index(row, 0).data().toString(); }  // null outside
+    QPoint rowAt(const QString &row) const { return list()->visualRect(list()->model()->index(row.toInt(), 0)).center(); }
 
     bool act(const QString &verb, const QString &arg) override
     {
@@ -180,6 +191,7 @@ struct Harness : FileScenario {
                  };
              }},
             {"setini", [&] { WriteIniValue(state, "Config", arg.section('=', 0, 0), arg.section('=', 1)); }},
+            {"mark", [&] { markedTable = win->Doc().Table(), markedSlots = win->Doc().Attachments(), markedLines = lines(); }},
             {"open", [&] {
                  editor = editor ? editor : new frmEditor(state, fake, win.get());
                  Document &doc = win->Doc();
@@ -231,8 +243,9 @@ struct Harness : FileScenario {
                                       : QString::asprintf("%d,%d %dx%d", r.x(), r.y(), r.width(), r.height());
              }},
             {"rows", [&] {
-                 auto number = [](QListWidgetItem *i) { return i->text().section(' ', 0, 0).mid(10); };
-                 return Join(list()->findItems("", Qt::MatchContains), number);
+                 QStringList numbers;
+                 for (int row = 0; row < list()->model()->rowCount(); ++row) numbers << line(row).section(' ', 0, 0).mid(10);
+                 return numbers.join(',');
              }},
             {"slots", [&] {
                  return Join(
@@ -278,14 +291,14 @@ struct Harness : FileScenario {
             {"echanged", [&] { return yes(editor->DataChanged()); }},
             {"focus", [&] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : ""; }},
             {"initial", [&] { return number(win->Doc().Table().IniAttachment); }},
-            {"line", [&] { return list()->item(arg.toInt()) ? list()->item(arg.toInt())->text() : "none"; }},
-            {"row", [&] { return number(list()->currentRow()); }},
+            {"line", [&] { return line(arg.toInt()).isNull() ? "none" : line(arg.toInt()); }},
+            {"row", [&] { return number(list()->currentIndex().row()); }},
             {"index", [&] { return number(editor->EditIndex()); }},
             {"work", [&] {
                  if (editor && editor->isVisible()) return Record(editor->EditAttachment());
                  const auto &table = win->Doc().Attachments();
-                 for (int i = 0; list()->currentItem() && i < int(table.size()); ++i)
-                     if (FormatAttachLine(table, i) == list()->currentItem()->text()) return Record(table[i]);
+                 for (int i = 0; list()->currentIndex().isValid() && i < int(table.size()); ++i)
+                     if (FormatAttachLine(table, i) == list()->currentIndex().data().toString()) return Record(table[i]);
                  return QString("none");
              }},
             {"stored", [&] {
@@ -293,7 +306,20 @@ struct Harness : FileScenario {
                  return number((arg.startsWith("txtWidth") ? w.Width : w.Height)[arg.right(1).toInt()]);
              }},
             {"settings", [&] { return ReadBytes(path("Quillmark.ini")) == ini ? "as given" : "changed"; }},
-            {"title", [&] { return win->windowHandle()->title(); }}};
+            {"title", [&] { return win->windowHandle()->title(); }},
+            {"as", [&] {  // "as marked": bit for bit
+                 const AttachmentSlots &now = win->Doc().Attachments();
+                 const bool same = BitEqual(win->Doc().Table(), markedTable) && now.size() == markedSlots.size() &&
+                                   std::equal(now.begin(), now.end(), markedSlots.begin(),
+                                              [](auto &a, auto &b) { return BitEqual(a, b); });
+                 return yes(same && lines() == markedLines);
+             }},
+            {"tip", [&] {  // the tooltip a pause over a row of the list shows
+                 const QPoint at = rowAt(arg);
+                 QHelpEvent help(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
+                 QApplication::sendEvent(list()->viewport(), &help);
+                 return QToolTip::isVisible() ? QToolTip::text() : QString("none");
+             }}};
         if (checks.count(name))
             return checks.at(name)();
         QWidget *w = widget(arg);  // else a property of a widget
@@ -579,6 +605,32 @@ void TestWindows::scenario_data()
         Steps{"load", "pick 1", "real", "add 3", "events: editor 3 at 4", "rows: 01,02,03,05",
               "line 2: ATTACHMENT03 = SQUARE/25.,25."} +
             added + Steps{"click btnEntry", "said: [Saved] oki", "file sample.mtl ATTACHMENT03: SQUARE/25.,25."});
+    // Forty-five attachments, three of each number, one without a line (a negative first width) and a stage of -0.
+    row("many: deleting the first, undone and redone over and over, gives back the table and the list bit for bit; "
+        "the list's keys and tooltips",
+        {"ini [Comfig]\r\nATTACH MAX COUNT=64",
+         "setfile m.mtl NAME = M\r\nATTACHMENT01 = SQUARE/10,5,20,1,HEAD 0\r\nATTACHMENT01 = SQUARE/11,6,21,2,HEAD 1\r\nATTACHMENT01 = SQUARE/12,7,22,3,HEAD 2\r\nATTACHMENT02 = SQUARE/13,8,23,1,HEAD 3\r\nATTACHMENT02 = SQUARE/14,9,24,2,HEAD 4\r\nATTACHMENT02 = SQUARE/15,10,25,3,HEAD 5\r\nATTACHMENT03 = SQUARE/16,11,26,1,HEAD 6\r\nATTACHMENT03 = SQUARE/17,5,27,2,HEAD 7\r\nATTACHMENT03 = SQUARE/18,6,28,3,HEAD 8\r\nATTACHMENT04 = SQUARE/19,7,29,1,HEAD 9\r\nATTACHMENT04 = SQUARE/20,8,30,2,HEAD 10\r\nATTACHMENT04 = SQUARE/21,9,31,3,HEAD 11\r\nATTACHMENT05 = SQUARE/22,10,32,1,HEAD 12\r\nATTACHMENT05 = SQUARE/23,11,33,2,HEAD 13\r\nATTACHMENT05 = SQUARE/24,5,34,3,HEAD 14\r\nATTACHMENT06 = SQUARE/25,6,35,1,HEAD 15\r\nATTACHMENT06 = SQUARE/26,7,36,2,HEAD 16\r\nATTACHMENT06 = SQUARE/27,8,37,3,HEAD 17\r\nATTACHMENT07 = SQUARE/28,9,38,1,HEAD 18\r\nATTACHMENT07 = SQUARE/29,10,39,2,HEAD 19\r\nATTACHMENT07 = SQUARE/30,11,40,3,HEAD 20\r\nATTACHMENT08 = SQUARE/31,5,41,1,HEAD 21\r\nATTACHMENT08 = SQUARE/32,6,42,2,HEAD 22\r\nATTACHMENT08 = SQUARE/33,7,43,3,HEAD 23\r\nATTACHMENT09 = SQUARE/34,8,44,1,HEAD 24\r\nATTACHMENT09 = SQUARE/35,9,45,2,HEAD 25\r\nATTACHMENT09 = SQUARE/36,10,46,3,HEAD 26\r\nATTACHMENT10 = SQUARE/37,11,47,1,HEAD 27\r\nATTACHMENT10 = SQUARE/38,5,48,2,HEAD 28\r\nATTACHMENT10 = SQUARE/39,6,49,3,HEAD 29\r\nATTACHMENT11 = SQUARE/40,7,50,1,HEAD 30\r\nATTACHMENT11 = SQUARE/41,8,51,2,HEAD 31\r\nATTACHMENT11 = SQUARE/42,9,52,3,HEAD 32\r\nATTACHMENT12 = SQUARE/43,10,53,1,HEAD 33\r\nATTACHMENT12 = SQUARE/44,11,54,2,HEAD 34\r\nATTACHMENT12 = SQUARE/45,5,55,3,HEAD 35\r\nATTACHMENT13 = SQUARE/46,6,56,1,HEAD 36\r\nATTACHMENT13 = SQUARE/47,7,57,2,HEAD 37\r\nATTACHMENT13 = SQUARE/48,8,58,3,HEAD 38\r\nATTACHMENT14 = SQUARE/49,9,59,1,HEAD 39\r\nATTACHMENT14 = SQUARE/50,10,60,2,HEAD 40\r\nATTACHMENT14 = SQUARE/51,11,61,3,HEAD 41\r\nATTACHMENT15 = SQUARE/52,5,62,1,HEAD 42\r\nATTACHMENT15 = SQUARE/53,6,63,2,HEAD 43\r\nATTACHMENT15 = SQUARE/54,7,64,3,HEAD 44\r\nATTACHMENT01 = SQUARE/-5,10\r\nATTACHMENT02 = SQUARE/7,-0\r\n",
+         "said: [LinesNotKept]1 ok!",
+         "mark",
+         "delete 0",
+         "said: ATTACHMENT01[DeleteQuestion] yn? -> Yes",
+         "as marked: 0",
+         "key Ctrl+Z",
+         "as marked: 1",
+         "row: 0",
+         "key Ctrl+Y",
+         "key Ctrl+Z",
+         "key Ctrl+Y",
+         "key Ctrl+Z",
+         "as marked: 1",
+         "changed: 0",
+         "line 0: ATTACHMENT01 = SQUARE/10.,5.,20.,1.,HEAD 0              ",
+         "tip 0: none",
+         "load",
+         "tip 1: ATTACHMENT02 = SQUARE/80.,30.,80.,50.,140.,70.,140.,20.,RIGHT ANGLE HEAD    ",
+         "focus lstAttach",
+         "key Down Down",
+         "row: 1"});
     row("nothing selected: Edit and Delete refused; delete the initial one: No, Yes; another",
         Steps{"load", "focus lstAttach", "click btnEdit", "click btnDel",
               "said: [NothingSelected] ok!, [NothingSelected] ok!", "rows: 01,02,05", "row: -1", "changed: 0",

@@ -201,3 +201,23 @@ void FileQuestions::ReportSettingsProblem()
             Shown(settings_.IniPath),
         MsgButtons::Ok, MsgIcon::Exclamation);
 }
+
+QString FileQuestions::ChooseFile(QString &name, QString &folder, const QString &typeCaption,
+                                  const QString &suffix)
+{
+    if (suffix.isEmpty())
+        return QString();
+    OpenFileRequest request;
+    request.title = messages_(Msg::OpenDialogTitle);
+    request.filter = typeCaption + u'(' + suffix + QStringLiteral(")|*") + suffix + u'|' +
+                     messages_(Msg::AllFilesFilter) + QStringLiteral("|*.*");
+    request.defaultExtension = suffix;
+    request.fileName = name;
+    request.directory = folder;
+    const QString path = dialogs_.OpenFile(request);
+    if (path.isEmpty())
+        return QString();
+    name = NameOf(path);
+    folder = GetFileDir(path);
+    return path;
+}

@@ -23,6 +23,11 @@ public:
     bool MaybeSave();
     // Tells once a run that the settings file could not be read or written.
     void ReportSettingsProblem();
+    // The open-file dialog, on the folder and name given: the MTL type with
+    // the suffix, then all files. On a choice, the name and folder take the
+    // chosen ones and the full path is returned; else empty text.
+    QString ChooseFile(QString &name, QString &folder, const QString &typeCaption,
+                       const QString &suffix);
 
 private:
     void ShowFileProblem(FileProblem problem, const QString &reason, const QString &backupLeft);

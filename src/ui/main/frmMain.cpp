@@ -10,20 +10,17 @@
 #include "platform/TextFile.h"
 #include "ui/common/Warn.h"
 #include "ui/common/WindowSetup.h"
-#include "ui/editor/OutlineDraw.h"
 #include "ui/editor/frmEditor.h"
+#include "ui/main/AttachmentPanel.h"
 #include "ui/main/HistoryKeys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
-#include <QKeySequence>
 #include <QLabel>
 #include <QShortcut>
 
 #include <cfloat>
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -39,6 +36,17 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     ui->setupUi(this);
     setFixedSize(size());
     GatherControls();
+    // Without a window manager nobody gives the focus back once the editor is gone.
+    panel_ = new AttachmentPanel(
+        document_, dialogs_, state_,
+        {ui->lstAttach, ui->pictView, ui->btnAdd, ui->btnEdit, ui->btnDel},
+        [this](const frmEditor::Request &request) {
+            if (openEditor)
+                openEditor(request);
+            activateWindow();
+            AttachDefChange();
+        },
+        this);
     SetUpFields();
     SetUpButtonsAndKeys();
     history_ = new HistoryKeys(*this, document_.History(), fieldEvents_, ui->btnUndo, ui->btnRedo,
@@ -115,7 +123,6 @@ void frmMain::SetUpFields()
     connect(&document_, &Document::Restored, this, &frmMain::ShowRestored);
     connect(&document_, &Document::ChangedStateChanged, this, &QWidget::setWindowModified);
     connect(ui->cmbAtcType, &QComboBox::currentIndexChanged, this, [this] { cmbAtcType_Click(); });
-    connect(ui->lstAttach, &QListWidget::itemSelectionChanged, this, [this] { lstAttach_Click(); });
     connect(ui->framFile, &DropFrame::filesDropped, this,
             [this](const QStringList &files) { framFile_OLEDragDrop(files); });
 }
@@ -136,7 +143,7 @@ void frmMain::SetUpButtonsAndKeys()
     connect(ui->btnAdd, &QPushButton::clicked, this, act(&frmMain::btnAdd_Click));
     connect(ui->btnEdit, &QPushButton::clicked, this, act(&frmMain::btnEdit_Click));
     connect(ui->btnDel, &QPushButton::clicked, this, act(&frmMain::btnDel_Click));
-    connect(ui->lstAttach, &QListWidget::itemDoubleClicked, this, act(&frmMain::btnEdit_Click));
+    connect(ui->lstAttach, &QListView::doubleClicked, this, act(&frmMain::btnEdit_Click));
     // The keys press the buttons themselves, so they commit the field first too.
     for (const auto &[keys, button] : {std::pair{Qt::CTRL | Qt::Key_S, ui->btnEntry},
                                        std::pair{Qt::CTRL | Qt::Key_O, ui->cmdFile},
@@ -319,22 +326,8 @@ void frmMain::ShowMachineTable()
     const bool wasDisplaying = std::exchange(displaying_, true);
     for (const FieldRef &field : kWriterOrder)
         ShowField(field);
-
-    ui->lstAttach->clear();
-    ui->pictView->Clear();
-    rowSlot_.clear();
-    QStringList lines;
-    const AttachmentSlots &table = document_.Attachments();
-    const int slotCount = qMin<int>(state_.AttachMaxCount, int(table.size()));
-    for (int i = 0; i < slotCount; ++i) {
-        const QString line = FormatAttachLine(table, i);
-        if (!line.isEmpty()) {
-            lines << line;
-            rowSlot_.push_back(i);
-        }
-    }
-    ui->lstAttach->addItems(lines);
-    ++listBuilt_;
+    // The list follows the document row by row; only a chosen row is shown.
+    panel_->Unchoose();
     displaying_ = wasDisplaying;
 }
 
@@ -343,23 +336,10 @@ void frmMain::AttachDefChange()
     ShowMachineTable();
 }
 
-int frmMain::RowSlot(int row) const
-{
-    return row >= 0 && row < int(rowSlot_.size()) ? rowSlot_[row] : -1;
-}
-
 void frmMain::ShowRestored(const ChangeTarget &target)
 {
     if (target.attachment) {
-        // The list has been rebuilt: select the attachment's row, if it is there.
-        const AttachmentSlots &table = document_.Attachments();
-        for (int row = 0; row < int(rowSlot_.size()); ++row) {
-            if (table[std::size_t(rowSlot_[row])].Number == target.number) {
-                ui->lstAttach->setCurrentRow(row);
-                break;
-            }
-        }
-        ui->lstAttach->setFocus(Qt::OtherFocusReason);
+        panel_->ShowRestored(target.number);
         return;
     }
     ShowField(target.field);
@@ -430,44 +410,37 @@ bool frmMain::CommitNumber(QLineEdit *box, FieldRef field)
 
 void frmMain::txtCngTime_Validate(bool &Cancel)
 {
-    if (!CommitNumber(ui->txtCngTime, {Field::ToolChangeTime}))
-        Cancel = true;
+    Cancel |= !CommitNumber(ui->txtCngTime, {Field::ToolChangeTime});
 }
 
 void frmMain::txtMaxFeedAll_Validate(bool &Cancel)
 {
-    if (!CommitNumber(ui->txtMaxFeedAll, {Field::MaxFeedAll}))
-        Cancel = true;
+    Cancel |= !CommitNumber(ui->txtMaxFeedAll, {Field::MaxFeedAll});
 }
 
 void frmMain::txtStroke_Validate(int Index, bool &Cancel)
 {
-    if (!CommitNumber(txtStroke[Index], {Field::Stroke, Index}))
-        Cancel = true;
+    Cancel |= !CommitNumber(txtStroke[Index], {Field::Stroke, Index});
 }
 
 void frmMain::txtMaxFeedXYZ_Validate(int Index, bool &Cancel)
 {
-    if (!CommitNumber(txtMaxFeedXYZ[Index], {Field::MaxFeed, Index}))
-        Cancel = true;
+    Cancel |= !CommitNumber(txtMaxFeedXYZ[Index], {Field::MaxFeed, Index});
 }
 
 void frmMain::txtMaxAcceleXYZ_Validate(int Index, bool &Cancel)
 {
-    if (!CommitNumber(txtMaxAcceleXYZ[Index], {Field::MaxAccel, Index}))
-        Cancel = true;
+    Cancel |= !CommitNumber(txtMaxAcceleXYZ[Index], {Field::MaxAccel, Index});
 }
 
 void frmMain::txtRapidFeedXYZ_Validate(int Index, bool &Cancel)
 {
-    if (!CommitNumber(txtRapidFeedXYZ[Index], {Field::RapidFeed, Index}))
-        Cancel = true;
+    Cancel |= !CommitNumber(txtRapidFeedXYZ[Index], {Field::RapidFeed, Index});
 }
 
 void frmMain::txtRapidAcceleXYZ_Validate(int Index, bool &Cancel)
 {
-    if (!CommitNumber(txtRapidAcceleXYZ[Index], {Field::RapidAccel, Index}))
-        Cancel = true;
+    Cancel |= !CommitNumber(txtRapidAcceleXYZ[Index], {Field::RapidAccel, Index});
 }
 
 void frmMain::txtMachineName_Validate(bool &Cancel)
@@ -538,19 +511,8 @@ void frmMain::txtAttachInit_LostFocus()
         const bool changed = document_.SetIniAttachment(*number, box->accessibleName());
         Committed(box);
         // Numbers below 1 name no attachment; an untouched field asks nothing.
-        if (changed && *number >= 1 && FindAttachment(document_.Attachments(), *number) < 0) {
-            const MsgAnswer answer = dialogs_.MsgBox(state_.messages(Msg::AttachmentNumber) + text +
-                                                         state_.messages(Msg::NotRegistered),
-                                                     MsgButtons::YesNo, MsgIcon::Question);
-            const int count = CountAttachments(document_.Attachments());
-            if (answer == MsgAnswer::Yes && count < state_.AttachMaxCount)
-                OpenEditor(count + 1, *number);
-            else if (answer == MsgAnswer::Yes)
-                dialogs_.MsgBox(state_.messages(Msg::TableFullLine1) + QStringLiteral("\r\n") +
-                                    state_.messages(Msg::TableFullLine2) + QStringLiteral("\r\n") +
-                                    state_.messages(Msg::TableFullLine3),
-                                MsgButtons::Ok, MsgIcon::Exclamation);
-        }
+        if (changed && *number >= 1 && FindAttachment(document_.Attachments(), *number) < 0)
+            panel_->OfferRegistration(*number, text);
         document_.EndStep();
     } else if (text.trimmed().isEmpty()) {
         document_.SetIniAttachment(0, box->accessibleName());
@@ -563,84 +525,24 @@ void frmMain::txtAttachInit_LostFocus()
 
 // --- attachment list --------------------------------------------------------
 
-QString frmMain::AttachmentStep(const QString &caption, std::int32_t number) const
-{
-    return caption + QStringLiteral(" ATTACHMENT") + FormatNumber(number, Pattern::TwoDigits);
-}
-
-// Every add, edit and registration runs the editor; each Entry in it is a
-// step. The window is refilled afterwards whether or not anything was entered.
-void frmMain::OpenEditor(std::int32_t position, std::int32_t number)
-{
-    frmEditor::Request request;
-    request.table = &document_.Attachments();
-    request.position = position;
-    request.number = number;
-    request.entry = [this](int slot, const AttachmentRecord &record) {
-        const AttachmentSlots &table = document_.Attachments();
-        const bool replaces =
-            slot >= 0 && slot < int(table.size()) && IsComplete(table[std::size_t(slot)]);
-        const QString caption = replaces ? ui->btnEdit->text() : ui->btnAdd->text();
-        return document_.PutAttachment(slot, record, AttachmentStep(caption, record.Number));
-    };
-    const int built = listBuilt_;
-    if (openEditor)
-        openEditor(request);
-    // Without a window manager nobody gives the focus back once the editor is gone.
-    activateWindow();
-    if (listBuilt_ == built)
-        AttachDefChange();
-}
-
-int frmMain::SelectedSlot()
-{
-    const int slot = RowSlot(ui->lstAttach->SelectedRow());
-    if (slot < 0)
-        Warn(dialogs_, state_.messages, Msg::NothingSelected);
-    return slot;
-}
-
 void frmMain::btnAdd_Click()
 {
-    const int count = CountAttachments(document_.Attachments());
-    if (count >= state_.AttachMaxCount) {
-        Warn(dialogs_, state_.messages, Msg::TableFull);
-        return;
-    }
-    if (const std::int32_t number = AskAttachmentNumber(dialogs_, state_.messages))
-        OpenEditor(count + 1, number);
+    panel_->Add();
 }
 
 void frmMain::btnEdit_Click()
 {
-    const int slot = SelectedSlot();
-    if (slot >= 0)
-        OpenEditor(slot + 1, document_.Attachments()[std::size_t(slot)].Number);
+    panel_->Edit();
 }
 
 void frmMain::btnDel_Click()
 {
-    const int slot = SelectedSlot();
-    if (slot < 0)
-        return;
-    const std::int32_t number = document_.Attachments()[std::size_t(slot)].Number;
-    const QString key = QStringLiteral("ATTACHMENT") + FormatNumber(number, Pattern::TwoDigits);
-    const Msg question = number == document_.Table().IniAttachment ? Msg::DeleteInitialQuestion
-                                                                   : Msg::DeleteQuestion;
-    if (dialogs_.MsgBox(key + state_.messages(question), MsgButtons::YesNo, MsgIcon::Question) !=
-        MsgAnswer::Yes)
-        return;
-    document_.DeleteAttachment(slot, AttachmentStep(ui->btnDel->text(), number));
+    panel_->Delete();
 }
 
 void frmMain::lstAttach_Click()
 {
-    const int slot = RowSlot(ui->lstAttach->SelectedRow());
-    if (slot < 0 || slot >= state_.AttachMaxCount) {
-        ui->pictView->Clear();  // only a selected attachment is shown
-        return;
-    }
-    AttachDraw(document_.Attachments()[std::size_t(slot)], *ui->pictView);
+    panel_->ShowChosen();
 }
 
 // --- file choice and program end -------------------------------------------
@@ -648,22 +550,7 @@ void frmMain::lstAttach_Click()
 QString frmMain::FileChoice(QString &InitFileName, QString &InitDirectry,
                             const QString &FileCaption, const QString &Suffix)
 {
-    if (Suffix.isEmpty())
-        return QString();
-    OpenFileRequest request;
-    request.title = state_.messages(Msg::OpenDialogTitle);
-    request.filter = FileCaption + QStringLiteral("(") + Suffix + QStringLiteral(")|*") + Suffix +
-                     QStringLiteral("|") + state_.messages(Msg::AllFilesFilter) +
-                     QStringLiteral("|*.*");
-    request.defaultExtension = Suffix;
-    request.fileName = InitFileName;
-    request.directory = InitDirectry;
-    const QString path = dialogs_.OpenFile(request);
-    if (path.isEmpty())
-        return QString();
-    InitFileName = NameOf(path);
-    InitDirectry = GetFileDir(path);
-    return path;
+    return questions_.ChooseFile(InitFileName, InitDirectry, FileCaption, Suffix);
 }
 
 void frmMain::cmdFile_Click()
@@ -700,13 +587,9 @@ void frmMain::btnEnd_Click()
     ending_ = true;
     close();
     if (document_.Current().Exists() && state_.settings.OpenEditorOnEnd) {
-        if (!startEditor || !startEditor(state_.settings.TextEditorPath, {name})) {
-            const QByteArray line =
-                QStringLiteral("quillmark: could not start the text editor \"%1\"\n")
-                    .arg(state_.settings.TextEditorPath)
-                    .toLocal8Bit();
-            std::fputs(line.constData(), stderr);
-        }
+        if (!startEditor || !startEditor(state_.settings.TextEditorPath, {name}))
+            std::fprintf(stderr, "quillmark: could not start the text editor \"%s\"\n",
+                         qPrintable(state_.settings.TextEditorPath));
     }
     if (endProgram)
         endProgram();

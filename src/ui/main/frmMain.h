@@ -17,6 +17,7 @@
 #include <functional>
 #include <vector>
 
+class AttachmentPanel;
 class HistoryKeys;
 class QLineEdit;
 namespace Ui {
@@ -95,12 +96,6 @@ private:
     void ShowRestored(const ChangeTarget &target);
     QLineEdit *FieldBox(FieldRef field) const;
     void ShowField(FieldRef field);
-    void OpenEditor(std::int32_t position, std::int32_t number);
-    // The name of an attachment step: the button's caption and the key.
-    QString AttachmentStep(const QString &caption, std::int32_t number) const;
-    int SelectedSlot();  // the selected row's slot, or -1 after Msg::NothingSelected
-    // The slot that list row shows, or -1.
-    int RowSlot(int row) const;
 
     void txtFileName_Change();
     void btnEntry_Click();
@@ -156,8 +151,5 @@ private:
     bool loaded_ = false;
     bool ending_ = false;    // the end button has asked already
     bool unloaded_ = false;  // settings written once
-    int listBuilt_ = 0;      // counts the refills of the list
-    // List row -> slot. Rows and slots coincide after a sort, unless a
-    // complete record has no line (a negative first width, say).
-    std::vector<int> rowSlot_;
+    AttachmentPanel *panel_ = nullptr;
 };
