@@ -34,7 +34,7 @@ struct Fixture {
         r.Width = {10, 20, 20, 30, 40};
         r.Height = {5, 5, 5, 10, 2};
         editor = std::make_unique<frmEditor>(state, dialogs, &owner);
-        editor->Load({&attachments, 1, 12, {}});
+        editor->Load({&attachments, nullptr, 1, 12, {}});
         editor->show();
         editor->activateWindow();
         return QTest::qWaitForWindowActive(editor.get());

@@ -57,6 +57,8 @@ inline const SettingKey AttachMaxCount{QStringLiteral("Comfig"), QStringLiteral(
 // on where the program is: the window gives it.
 inline const SettingKey InitDir{QStringLiteral("Config"), QStringLiteral("Init Dir"), QString()};
 inline const SettingKey InitFile{QStringLiteral("Config"), QStringLiteral("Init File"), QString()};
+// Hint rules turned off: their names, separated by commas. Never written.
+inline const SettingKey HintsOff{QStringLiteral("Config"), QStringLiteral("Hints Off"), QString()};
 }  // namespace Settings
 
 // The same by the table: its default, or the one given.

@@ -49,6 +49,8 @@ bool InitApplication(AppState &state, Dialogs &dialogs, const QString &appPath)
     state.settings.OpenEditorOnEnd = !ReadIniValue(state, Settings::Check).isEmpty();
     state.settings.TextEditorPath = GetIniValue(state, Settings::TextEditor);
     state.AttachMaxCount = AttachCountFrom(GetIniValue(state, Settings::AttachMaxCount));
+    // Names it does not know are passed over: the window has nowhere to say so.
+    state.settings.HintsOff = HintsOffFrom(ReadIniValue(state, Settings::HintsOff));
     return LoadMessageTable(state, dialogs, files);
 }
 

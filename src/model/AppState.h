@@ -1,6 +1,7 @@
 #pragma once
 // The program-wide state: created once by Main, passed by reference. The
 // machine table itself belongs to the document the main window edits.
+#include "Hints.h"
 #include "MachineTable.h"
 #include "platform/FileLayer.h"
 #include "platform/MessageTable.h"
@@ -19,6 +20,7 @@ struct AppSettings {
     // run goes on with the defaults.
     bool IniUsable = true;
     bool IniWriteFailed = false;
+    std::array<bool, kHintRuleCount> HintsOff{};  // the rules the settings turn off
     ProfileHeld IniHeld;  // writes held for one write of the file (IniWriteBatch)
 };
 

@@ -53,3 +53,12 @@ QString FieldKey(FieldRef f)
     }
     return key + u'(' + AxisNames[std::size_t(qBound(0, f.axis, 2))] + u')';
 }
+
+std::size_t WriterIndex(FieldRef field)
+{
+    for (std::size_t i = 0; i < kWriterOrder.size(); ++i)
+        if (kWriterOrder[i].field == field.field &&
+            (!PerAxis(field.field) || kWriterOrder[i].axis == field.axis))
+            return i;
+    return 0;
+}

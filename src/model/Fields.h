@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 
 enum class Field {
     MachineName,
@@ -38,12 +39,15 @@ QString FieldKey(FieldRef field);
 
 // Every value of the table, in the order the writer writes their lines.
 inline constexpr std::array<FieldRef, 22> kWriterOrder{{
-    {Field::MachineName},      {Field::Stroke, 0},        {Field::Stroke, 1},
-    {Field::Stroke, 2},        {Field::ToolChangeTime},   {Field::AtcType},
-    {Field::RapidFeed, 0},     {Field::RapidFeed, 1},     {Field::RapidFeed, 2},
-    {Field::RapidAccel, 0},    {Field::RapidAccel, 1},    {Field::RapidAccel, 2},
-    {Field::MaxFeedAll},       {Field::MaxFeed, 0},       {Field::MaxFeed, 1},
-    {Field::MaxFeed, 2},       {Field::MaxAccel, 0},      {Field::MaxAccel, 1},
-    {Field::MaxAccel, 2},      {Field::AttachChangeCode}, {Field::AttachDesignCode},
+    {Field::MachineName},   {Field::Stroke, 0},        {Field::Stroke, 1},
+    {Field::Stroke, 2},     {Field::ToolChangeTime},   {Field::AtcType},
+    {Field::RapidFeed, 0},  {Field::RapidFeed, 1},     {Field::RapidFeed, 2},
+    {Field::RapidAccel, 0}, {Field::RapidAccel, 1},    {Field::RapidAccel, 2},
+    {Field::MaxFeedAll},    {Field::MaxFeed, 0},       {Field::MaxFeed, 1},
+    {Field::MaxFeed, 2},    {Field::MaxAccel, 0},      {Field::MaxAccel, 1},
+    {Field::MaxAccel, 2},   {Field::AttachChangeCode}, {Field::AttachDesignCode},
     {Field::IniAttachment},
 }};
+
+// The place of a value in kWriterOrder.
+std::size_t WriterIndex(FieldRef field);

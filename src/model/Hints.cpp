@@ -414,3 +414,18 @@ const char *HintEnglish(HintRule rule)
 {
     return TextOf(rule).english;
 }
+
+QString HintText(const QString &text, const Hint &hint)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int n = i + 1 < text.size() ? text[i + 1].digitValue() : -1;
+        if (text[i] == u'%' && n >= 1 && n <= hint.data.size()) {
+            out += hint.data[n - 1];
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}

@@ -63,3 +63,7 @@ std::vector<Hint> FindHints(const MachineTable &table, const AttachmentSlots &at
 // files made before the hints.
 Msg HintMessage(HintRule rule);
 const char *HintEnglish(HintRule rule);
+
+// A hint's words: the text of its message with %1, %2, ... its data, filled
+// in one pass (data that holds "%2" stays as it is).
+QString HintText(const QString &text, const Hint &hint);

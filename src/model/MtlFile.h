@@ -14,11 +14,11 @@ enum class MtlFinding {
     NotNumeric,           // a number field whose text is not numeric: default used
     ShapeNotKept,         // shape token that leaves the record incomplete
     // Added for mtlcheck; the editor behaves as before.
-    ValueChanged,  // negative value stored as 0, unknown ATC word, text cut to 20
-    ItemsDropped,  // attachment stages or items read but not kept or not written back
-    Superseded,    // a later line sets the same field
-    ValueRounded,  // saving writes the value rounded: it reads back as another one
-    ValueNotHeld,  // a Single holds no such value: saving writes another number
+    ValueChanged,    // negative value stored as 0, unknown ATC word, text cut to 20
+    ItemsDropped,    // attachment stages or items read but not kept or not written back
+    Superseded,      // a later line sets the same field
+    ValueRounded,    // saving writes the value rounded: it reads back as another one
+    ValueNotHeld,    // a Single holds no such value: saving writes another number
     CommentDropped,  // a "#" line other than the two header lines, which saving writes anew
 };
 class MtlFindingSink {
@@ -55,6 +55,15 @@ enum class FileProblem {
     NotSaved,       // the save failed; the file's name holds its old bytes
 };
 
+// The line that set each value and each attachment, for messages that name
+// a line (0 where no line did): values by their place in kWriterOrder,
+// attachments by slot.
+struct SourceLines {
+    std::array<int, kWriterOrder.size()> values{};
+    std::vector<int> attachments;
+    int Of(FieldRef field) const;
+};
+
 // What a load did.
 struct LoadResult {
     bool loaded = false;  // the table was replaced
@@ -65,7 +74,8 @@ struct LoadResult {
 // Reads the file into table and attachments (attachMaxCount slots), which
 // change only when the file holds at least one recognised machine line.
 LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable &table,
-                       AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
+                       AttachmentSlots &attachments, MtlFindingSink *sink = nullptr,
+                       SourceLines *lines = nullptr);
 
 // The parsing itself on decoded lines: fills table and attachments (attachMaxCount
 // of them, cleared first) and returns whether a machine line was recognised.
@@ -73,7 +83,8 @@ bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &t
                    AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
 // The same on a file's bytes, cut into lines and decoded as the file reader does.
 bool ParseMtlBytes(QByteArrayView bytes, int attachMaxCount, MachineTable &table,
-                   AttachmentSlots &attachments, MtlFindingSink *sink = nullptr);
+                   AttachmentSlots &attachments, MtlFindingSink *sink = nullptr,
+                   SourceLines *lines = nullptr);
 // True when the name ends in ".MTL" in any case: the one test of an MTL file
 // name, for the reader, the command line and a drop.
 bool HasMtlExtension(const QString &fileName);

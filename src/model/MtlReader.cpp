@@ -6,8 +6,6 @@
 #include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -24,10 +22,14 @@ const QString kAttachment = QStringLiteral("ATTACHMENT");
 class LineReader {
 public:
     LineReader(int attachMaxCount, MachineTable &table, AttachmentSlots &attachments,
-               MtlFindingSink *sink)
+               MtlFindingSink *sink, SourceLines *lines)
         : attachMaxCount_(qMax(0, attachMaxCount)), table_(table), attachments_(attachments),
-          sink_(sink)
+          sink_(sink), lines_(lines)
     {
+        if (lines_) {
+            *lines_ = SourceLines();
+            lines_->attachments.assign(attachments_.size(), 0);
+        }
     }
 
     bool recognised = false;
@@ -79,17 +81,18 @@ private:
     }
 
     // Remembers which line set a field last, so that mtlcheck can name the
-    // lines whose value a later one replaces.
-    void Set(QStringView field)
+    // lines whose value a later one replaces, and the line of each value.
+    void Set(FieldRef field)
     {
         recognised = true;
+        const std::size_t at = WriterIndex(field);
+        if (lines_)
+            lines_->values[at] = lineNumber_;
         if (!sink_)
             return;
-        const QString key = field.toString();
-        auto it = lastLine_.find(key);
-        if (it != lastLine_.end())
-            sink_->Found(it->first, MtlFinding::Superseded, it->second);
-        lastLine_.insert(key, {lineNumber_, raw_.toString()});
+        if (lastLine_[at].first)
+            sink_->Found(lastLine_[at].first, MtlFinding::Superseded, lastLine_[at].second);
+        lastLine_[at] = {lineNumber_, raw_.toString()};
     }
 
     // Saving keeps three decimals at most; a value whose written text reads
@@ -135,23 +138,21 @@ private:
 
     void ReadAxisLine(QStringView keyword, int axis, QStringView value)
     {
-        AxisValues *field = nullptr;
-        if (keyword == QLatin1String("STROKE"))
-            field = &table_.Stroke;
-        else if (keyword == QLatin1String("MAXIMUM FEEDRATE"))
-            field = &table_.MaxFeed;
-        else if (keyword == QLatin1String("MAXIMUM ACCELERATION"))
-            field = &table_.MaxAccel;
-        else if (keyword == QLatin1String("RAPID"))
-            field = &table_.RapidFeed;
-        else if (keyword == QLatin1String("RAPID ACCELERATION"))
-            field = &table_.RapidAccel;
-        if (!field) {
-            Report(MtlFinding::UnrecognisedLine);
-            return;
+        static const std::pair<QLatin1String, Field> kAxisKeywords[] = {
+            {QLatin1String("STROKE"), Field::Stroke},
+            {QLatin1String("MAXIMUM FEEDRATE"), Field::MaxFeed},
+            {QLatin1String("MAXIMUM ACCELERATION"), Field::MaxAccel},
+            {QLatin1String("RAPID"), Field::RapidFeed},
+            {QLatin1String("RAPID ACCELERATION"), Field::RapidAccel},
+        };
+        for (const auto &[word, field] : kAxisKeywords) {
+            if (keyword == word) {
+                Set({field, axis});
+                *SingleOf(table_, {field, axis}) = Number(value);
+                return;
+            }
         }
-        Set(keyword.toString() + QLatin1Char('(') + AxisNames[std::size_t(axis)]);
-        (*field)[std::size_t(axis)] = Number(value);
+        Report(MtlFinding::UnrecognisedLine);
     }
 
     void ReadPlainLine(QStringView keyword, QStringView value)
@@ -161,12 +162,12 @@ private:
         if (keyword.startsWith(kAttachment)) {
             ReadAttachment(keyword, value);
         } else if (keyword == QLatin1String("NAME")) {
-            Set(keyword);
+            Set({Field::MachineName});
             table_.MachineName = value;
             if (TrimSpaces(QStringView(table_.MachineName.str())) != value)
                 Report(MtlFinding::ValueChanged);
         } else if (keyword == QLatin1String("ATC TYPE")) {
-            Set(keyword);
+            Set({Field::AtcType});
             table_.AtcType = -1;
             for (std::size_t i = 0; i < AtcTypeNames.size(); ++i)
                 if (value == AtcTypeNames[i])
@@ -174,17 +175,17 @@ private:
             if (table_.AtcType < 0)
                 Report(MtlFinding::ValueChanged);
         } else if (keyword == QLatin1String("TOOL CHANGE TIME")) {
-            Set(keyword);
+            Set({Field::ToolChangeTime});
             table_.ToolChangeTime = Number(value);
         } else if (keyword == QLatin1String("MAXIMUM FEEDRATE")) {
-            Set(keyword);
+            Set({Field::MaxFeedAll});
             table_.MaxFeedAll = Number(value);
         } else if (keyword == QLatin1String("INI")) {
             if (!value.startsWith(kAttachment)) {
                 Report(MtlFinding::UnrecognisedLine);
                 return;
             }
-            Set(keyword);
+            Set({Field::IniAttachment});
             const auto parsed = ParseNumeric(value.sliced(kAttachment.size()));
             const auto number = parsed ? RoundToInt32(*parsed) : std::nullopt;
             if (!number)
@@ -193,10 +194,10 @@ private:
                 KeptWhole(*parsed, *number);
             table_.IniAttachment = number.value_or(0);
         } else if (keyword == QLatin1String("ATTACH CHANGE CODE")) {
-            Set(keyword);
+            Set({Field::AttachChangeCode});
             table_.AttachChangeCode = value.toString();
         } else if (keyword == QLatin1String("ATTACH DESIGN CODE")) {
-            Set(keyword);
+            Set({Field::AttachDesignCode});
             table_.AttachDesignCode = value.toString();
         } else {
             Report(MtlFinding::UnrecognisedLine);
@@ -257,6 +258,8 @@ private:
             return;
         }
         // A fresh slot: its stages are 0 and its name blank until read.
+        if (lines_)
+            lines_->attachments[std::size_t(slotCount_)] = lineNumber_;
         AttachmentRecord &record = attachments_[std::size_t(slotCount_++)];
         record.Number = *number;
         KeptWhole(*parsed, *number);
@@ -327,7 +330,8 @@ private:
     QString upper_;
     bool roundedReported_ = false;
     int headerLines_ = 0;  // "#" lines from the first line on
-    QHash<QString, std::pair<int, QString>> lastLine_;
+    SourceLines *lines_;
+    std::array<std::pair<int, QString>, kWriterOrder.size()> lastLine_{};
 };
 
 }  // namespace
@@ -342,11 +346,11 @@ namespace {
 // Fills table and attachments through reader, which is given each line with its number.
 template <typename EachLine>
 bool ParseMtl(int attachMaxCount, MachineTable &table, AttachmentSlots &attachments,
-              MtlFindingSink *sink, EachLine eachLine)
+              MtlFindingSink *sink, SourceLines *lines, EachLine eachLine)
 {
     ClearMachineTable(table);
     attachments.assign(std::size_t(qMax(0, attachMaxCount)), AttachmentRecord());
-    LineReader reader(attachMaxCount, table, attachments, sink);
+    LineReader reader(attachMaxCount, table, attachments, sink, lines);
     qsizetype number = 0;
     eachLine([&reader, &number](QStringView line) {
         reader.Read(int(qMin<qsizetype>(++number, INT_MAX)), line);
@@ -359,20 +363,20 @@ bool ParseMtl(int attachMaxCount, MachineTable &table, AttachmentSlots &attachme
 bool ParseMtlLines(const QStringList &lines, int attachMaxCount, MachineTable &table,
                    AttachmentSlots &attachments, MtlFindingSink *sink)
 {
-    return ParseMtl(attachMaxCount, table, attachments, sink, [&lines](auto read) {
+    return ParseMtl(attachMaxCount, table, attachments, sink, nullptr, [&lines](auto read) {
         for (const QString &line : lines)
             read(line);
     });
 }
 
 bool ParseMtlBytes(QByteArrayView bytes, int attachMaxCount, MachineTable &table,
-                   AttachmentSlots &attachments, MtlFindingSink *sink)
+                   AttachmentSlots &attachments, MtlFindingSink *sink, SourceLines *lines)
 {
     // Each line decoded into one text that serves them all, through one
     // converter: the file is never held a second time as text.
     Cp932Decoder decoder;
     QString text;
-    return ParseMtl(attachMaxCount, table, attachments, sink, [&](auto read) {
+    return ParseMtl(attachMaxCount, table, attachments, sink, lines, [&](auto read) {
         ForEachLine(bytes, [&](QByteArrayView line) {
             decoder.Decode(line, text);
             read(text);
@@ -381,7 +385,7 @@ bool ParseMtlBytes(QByteArrayView bytes, int attachMaxCount, MachineTable &table
 }
 
 LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable &table,
-                       AttachmentSlots &attachments, MtlFindingSink *sink)
+                       AttachmentSlots &attachments, MtlFindingSink *sink, SourceLines *lines)
 {
     LoadResult result;
     result.problem = FileProblem::NotMtlFile;
@@ -399,7 +403,7 @@ LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable
         }
         result.problem = FileProblem::None;
         result.hash = ContentHash(bytes);
-        if (!ParseMtlBytes(bytes, attachMaxCount, readTable, readSlots, sink)) {
+        if (!ParseMtlBytes(bytes, attachMaxCount, readTable, readSlots, sink, lines)) {
             result.problem = FileProblem::NoMachineLine;
             return result;
         }
@@ -408,9 +412,14 @@ LoadResult ReadMtlFile(const QString &fileName, int attachMaxCount, MachineTable
     CopyMachineTable(table, readTable);
     // The slots read take the place of the caller's whole, without a copy of each.
     attachments.swap(readSlots);
-    SortAttachments(attachments);
+    SortAttachments(attachments, lines ? &lines->attachments : nullptr);
     result.loaded = true;
     return result;
+}
+
+int SourceLines::Of(FieldRef field) const
+{
+    return values[WriterIndex(field)];
 }
 
 void MtlFindingList::Found(int lineNumber, MtlFinding kind, const QString &lineText)

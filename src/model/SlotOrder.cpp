@@ -49,7 +49,7 @@ void SortByUpperHalf(std::vector<std::uint64_t> &keys)
 
 }  // namespace
 
-void SortAttachments(AttachmentSlots &attachments)
+void SortAttachments(AttachmentSlots &attachments, std::vector<int> *alongside)
 {
     // Only complete records take part, so an incomplete one can never take
     // the place of a complete one; equal numbers keep their slot order. The
@@ -57,6 +57,8 @@ void SortAttachments(AttachmentSlots &attachments)
     // moves once, round the cycles of that order, with no second table.
     // Incomplete records sort last and are cleared there.
     const std::size_t n = attachments.size();
+    if (alongside)
+        alongside->resize(n);
     std::vector<std::uint64_t> keys(n);
     std::size_t complete = 0;
     for (std::size_t i = 0; i < n; ++i) {
@@ -72,16 +74,24 @@ void SortAttachments(AttachmentSlots &attachments)
         if (placed[start])
             continue;
         AttachmentRecord carried = std::move(attachments[start]);
+        const int carriedAlong = alongside ? (*alongside)[start] : 0;
         std::size_t at = start;
         for (std::size_t from = std::uint32_t(keys[at]); from != start;
              from = std::uint32_t(keys[at])) {
             attachments[at] = std::move(attachments[from]);
+            if (alongside)
+                (*alongside)[at] = (*alongside)[from];
             placed[at] = true;
             at = from;
         }
         attachments[at] = std::move(carried);
+        if (alongside)
+            (*alongside)[at] = carriedAlong;
         placed[at] = true;
     }
-    for (std::size_t k = complete; k < n; ++k)
+    for (std::size_t k = complete; k < n; ++k) {
         ClearAttachment(attachments[k]);
+        if (alongside)
+            (*alongside)[k] = 0;
+    }
 }

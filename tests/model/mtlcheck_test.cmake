@@ -27,7 +27,7 @@ function(check title expected_rc)
   endforeach()
 endfunction()
 
-check("clean example" 0 ARGS "${sample}" OUT "sample.mtl: 3 attachment\\(s\\), 0 finding\\(s\\)\n$")
+check("clean example" 0 ARGS "${sample}" OUT "sample.mtl: 3 attachment\\(s\\), 0 finding\\(s\\), 0 hint\\(s\\)\n$")
 # The summary counts the findings, so the lines listed are all there are.
 check("damaged file" 1 ARGS "${data}/damaged.mtl"
       OUT "damaged.mtl:4: ignored: unrecognised keyword or axis: STROKE\\(W\\) = 500\n"
@@ -36,15 +36,15 @@ check("damaged file" 1 ARGS "${data}/damaged.mtl"
           "damaged.mtl:7: dropped: shape not recognised, the attachment is not kept: ATTACHMENT01 = CIRCLE"
           "damaged.mtl:9: ignored: a later line sets the same value: STROKE\\(X\\) = 100\n"
           "damaged.mtl:11: changed: attachment stages or items are not kept"
-          "damaged.mtl: 2 attachment\\(s\\), 6 finding\\(s\\)\n")
-check("a value saving would round" 1 ARGS "${data}/rounded.mtl" OUT "rounded.mtl: 0 attachment\\(s\\), 1 finding\\(s\\)\n"
+          "damaged.mtl: 2 attachment\\(s\\), 6 finding\\(s\\), ")
+check("a value saving would round" 1 ARGS "${data}/rounded.mtl" OUT "rounded.mtl: 0 attachment\\(s\\), 1 finding\\(s\\), "
       "rounded.mtl:2: changed: saving rounds a value, it reads back different: STROKE\\(X\\) = 0.0005\n")
 # Values a Single cannot hold and "#" lines past the two header lines change untold otherwise.
 check("untold changes" 1 ARGS "${data}/untold.mtl"
       OUT "untold.mtl:4: dropped: a comment line" "untold.mtl:5: changed: saving writes another number"
           "untold.mtl:6: changed: saving writes another number" "untold.mtl:7: changed: saving writes another number"
           "untold.mtl:8: changed: saving writes another number" "untold.mtl:9: dropped: a comment line"
-          "untold.mtl: 1 attachment\\(s\\), 6 finding\\(s\\)\n$")
+          "untold.mtl: 1 attachment\\(s\\), 6 finding\\(s\\), [0-9]+ hint\\(s\\)\n$")
 check("byte that is not windows-31j" 1 ARGS "${data}/bad-byte.mtl" OUT "bad-byte.mtl: cannot be saved")
 check("no machine line" 2 ARGS "${data}/comments-only.mtl" OUT "comments-only.mtl: cannot be loaded: no machine line")
 foreach(bad "${WORK}/missing.mtl" "${SOURCE}/CMakeLists.txt")
@@ -89,7 +89,7 @@ foreach(unreadable "byte" "folder")
     file(MAKE_DIRECTORY "${WORK}/config/quillmark/Quillmark.ini")
   endif()
   check("settings unreadable: ${unreadable}" 0 ARGS "${sample}" OUT "sample.mtl: 3 attachment"
-        ERR "settings file .*Quillmark.ini cannot be read; the default of 10 attachment slots is used")
+        ERR "settings file .*Quillmark.ini cannot be read; its defaults are used \\(the default of 10 attachment slots")
 endforeach()
 # A report that does not reach its reader fails, as --print does.
 foreach(args "${sample}" "--print;${sample}")
@@ -103,10 +103,40 @@ endforeach()
 foreach(octal [[\223\372\226\173]] [[\377]])
   execute_process(COMMAND sh -c [[
       name="$2/$(printf "$3").mtl"
-      cp "$1" "$name" && [ "$("$2/mtlcheck" "$name")" = "$name: 3 attachment(s), 0 finding(s)" ] &&
+      cp "$1" "$name" && [ "$("$2/mtlcheck" "$name")" = "$name: 3 attachment(s), 0 finding(s), 0 hint(s)" ] &&
         "$2/mtlcheck" --print "$name" | cmp -s - "$1"
     ]] sh "${sample}" "${WORK}" "${octal}" RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)
     message(SEND_ERROR "a name of the bytes ${octal}: exit ${rc}\n${out}${err}")
   endif()
 endforeach()
+# Hints: each rule on a file made for it, at the line of the value it marks (a value not in the file: the line of
+# the first value it was compared with), listed after the findings and counted in the summary.
+function(hint rule lines text)
+  string(REPLACE "|" "\r\n" text "NAME = H|${text}|")
+  file(WRITE "${WORK}/${rule}.mtl" "${text}")
+  set(expected "")
+  foreach(line IN LISTS lines)
+    list(APPEND expected "${rule}.mtl:${line}: hint: [^\n]* \\[${rule}\\]\n")
+  endforeach()
+  list(LENGTH lines n)
+  check("hint ${rule}" 0 ARGS "${WORK}/${rule}.mtl" OUT ${expected} "0 finding\\(s\\), ${n} hint\\(s\\)\n$")
+endfunction()
+set(feeds "MAXIMUM FEEDRATE(X) = 10000|MAXIMUM FEEDRATE(Y) = 10000|MAXIMUM FEEDRATE(Z) = 8000")
+hint(rapid-below-feed 5 "${feeds}|RAPID(X) = 3600|RAPID(Y) = 36000|RAPID(Z) = 30000")
+hint(feed-above-overall 4 "MAXIMUM FEEDRATE = 8000|MAXIMUM FEEDRATE(X) = 8000|MAXIMUM FEEDRATE(Y) = 9000|MAXIMUM FEEDRATE(Z) = 8000")
+hint(rapid-accel-below-accel 7 "MAXIMUM ACCELERATION(X) = 0.3|MAXIMUM ACCELERATION(Y) = 0.3|MAXIMUM ACCELERATION(Z) = 0.5|RAPID ACCELERATION(X) = 0.6|RAPID ACCELERATION(Y) = 0.6|RAPID ACCELERATION(Z) = 0.3")
+hint(axis-not-set 2 "STROKE(X) = 850|STROKE(Y) = 500")
+hint(axis-outlier 3 "MAXIMUM FEEDRATE(X) = 10000|MAXIMUM FEEDRATE(Y) = 100000|MAXIMUM FEEDRATE(Z) = 8000")
+hint(head-taller-than-z 5 "STROKE(X) = 850|STROKE(Y) = 500|STROKE(Z) = 510|ATTACHMENT01 = SQUARE/100,300,120,310")
+hint(initial-not-listed 2 "INI = ATTACHMENT07")
+hint(same-name-other-outline "2;3" "ATTACHMENT01 = SQUARE/100,20,ARM|ATTACHMENT02 = SQUARE/100,30,ARM")
+hint(same-number "2;3" "ATTACHMENT03 = SQUARE/100,20|ATTACHMENT03 = SQUARE/120,20")
+# Hints leave the exit status alone; --strict counts them; --no-hints leaves them out, also with --strict. "Hints Off"
+# turns rules off, and an unknown name there is said and passed over.
+check("strict" 1 ARGS --strict "${WORK}/same-number.mtl" OUT "2 hint\\(s\\)")
+check("no hints" 0 ARGS --no-hints --strict "${WORK}/same-number.mtl" OUT "0 hint\\(s\\)\n$")
+file(REMOVE_RECURSE "${WORK}/config/quillmark/Quillmark.ini")
+file(WRITE "${WORK}/config/quillmark/Quillmark.ini" "[Config]\r\nHints Off = same-number, no-such-rule\r\n")
+check("hints off" 0 ARGS --strict "${WORK}/same-number.mtl" OUT "0 hint\\(s\\)\n$"
+      ERR "\"no-such-rule\" in \"Hints Off\" is no hint rule")

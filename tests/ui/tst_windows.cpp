@@ -29,6 +29,7 @@
 //   changed: 1, echanged: 1          the main window's unsaved mark, the editor's
 //   rows: 01,02,05, row: -1          the attachment list's numbers, its selected row; "tip 1:" a row's tooltip
 //   mark, as marked: 1               the table, its slots and the list's lines noted; all bit for bit as noted
+//   marks: txtStroke_2,row 0         the fields and rows with a hint's sign
 //   line 2: ATTACHMENT03 = SQUARE/25.,25.   a list row's text ("none")
 //   slots: 3 1/1 4 2 | 7 1/1 10 5    the table's used slots: number type/shape widths heights name
 //   work: 5 1/1 60,100 150,60 X      the editor's attachment while it is shown, else the selected row's
@@ -195,7 +196,7 @@ struct Harness : FileScenario {
             {"open", [&] {
                  editor = editor ? editor : new frmEditor(state, fake, win.get());
                  Document &doc = win->Doc();
-                 editor->Load({&doc.Attachments(), name.toInt(), rest.toInt(),
+                 editor->Load({&doc.Attachments(), &doc.Table(), name.toInt(), rest.toInt(),
                                [&doc](int slot, auto &r) { return doc.PutAttachment(slot, r, "entry"); }});
                  ok = Activate(editor);
              }}};
@@ -314,6 +315,16 @@ struct Harness : FileScenario {
                                               [](auto &a, auto &b) { return BitEqual(a, b); });
                  return yes(same && lines() == markedLines);
              }},
+            {"marks", [&] {  // the fields with a hint's sign beside them, then the rows with one
+                 QStringList all;
+                 for (QLabel *sign : win->findChildren<QLabel *>(QRegularExpression("_hint$")))
+                     if (sign->isVisible()) all << sign->objectName().chopped(5);
+                 all.sort();
+                 for (int row = 0; row < list()->model()->rowCount(); ++row)
+                     if (!list()->model()->index(row, 0).data(Qt::AccessibleDescriptionRole).toString().isEmpty())
+                         all << "row " + number(row);
+                 return all.join(',');
+             }},
             {"tip", [&] {  // the tooltip a pause over a row of the list shows
                  const QPoint at = rowAt(arg);
                  QHelpEvent help(QEvent::ToolTip, at, list()->viewport()->mapToGlobal(at));
@@ -369,6 +380,30 @@ private slots:
             i == n ? expected.Line(c + h, top, c - h, top) : void();
         }
         QCOMPARE(drawn.lines, expected.lines);
+    }
+
+    // Each rule on a file made for it marks its field or row.
+    void hintRules_data()
+    {
+        Columns<QString, QString>("lines", "marks");
+        const QString feeds = "MAXIMUM FEEDRATE(X) = 10000|MAXIMUM FEEDRATE(Y) = 10000|MAXIMUM FEEDRATE(Z) = 8000|";
+        QTest::newRow("rapid-below-feed") << feeds + "RAPID(X) = 3600|RAPID(Y) = 36000|RAPID(Z) = 30000" << "txtRapidFeedXYZ_0";
+        QTest::newRow("feed-above-overall") << "MAXIMUM FEEDRATE = 8000|" + feeds << "txtMaxFeedXYZ_0,txtMaxFeedXYZ_1";
+        QTest::newRow("rapid-accel-below-accel") << "MAXIMUM ACCELERATION(X) = 0.3|MAXIMUM ACCELERATION(Y) = 0.3|"
+                                                    "MAXIMUM ACCELERATION(Z) = 0.5|RAPID ACCELERATION(X) = 0.6|"
+                                                    "RAPID ACCELERATION(Y) = 0.6|RAPID ACCELERATION(Z) = 0.3" << "txtRapidAcceleXYZ_2";
+        QTest::newRow("axis-not-set") << "STROKE(X) = 850|STROKE(Y) = 500" << "txtStroke_2";
+        QTest::newRow("axis-outlier") << "MAXIMUM FEEDRATE(X) = 10000|MAXIMUM FEEDRATE(Y) = 100000|MAXIMUM FEEDRATE(Z) = 8000" << "txtMaxFeedXYZ_1";
+        QTest::newRow("head-taller-than-z") << "STROKE(X) = 850|STROKE(Y) = 500|STROKE(Z) = 510|ATTACHMENT01 = SQUARE/100,300,120,310" << "row 0";
+        QTest::newRow("initial-not-listed") << "INI = ATTACHMENT07" << "txtAttachInit";
+        QTest::newRow("same-name-other-outline") << "ATTACHMENT01 = SQUARE/100,20,ARM|ATTACHMENT02 = SQUARE/100,30,ARM" << "row 0,row 1";
+        QTest::newRow("same-number") << "ATTACHMENT03 = SQUARE/100,20|ATTACHMENT03 = SQUARE/120,20" << "row 0,row 1";
+    }
+    void hintRules()
+    {
+        QFETCH(QString, lines);
+        QFETCH(QString, marks);
+        Run<Harness>({"setfile h.mtl NAME = H\r\n" + lines.replace('|', "\r\n") + "\r\n", "marks: " + marks});
     }
 
     void scenario_data();
@@ -625,7 +660,7 @@ void TestWindows::scenario_data()
          "as marked: 1",
          "changed: 0",
          "line 0: ATTACHMENT01 = SQUARE/10.,5.,20.,1.,HEAD 0              ",
-         "tip 0: none",
+         "tip 0: [HintSameNumber]",
          "load",
          "tip 1: ATTACHMENT02 = SQUARE/80.,30.,80.,50.,140.,70.,140.,20.,RIGHT ANGLE HEAD    ",
          "focus lstAttach",
@@ -698,6 +733,45 @@ void TestWindows::scenario_data()
          "events: start my editor|@" + weird + "|@, end"});
     row("end: no Check key, no editor", {editor, "load " + weird, "click btnEnd", "events: end"});
     row("end: no file, no editor", {editor + "Check=0", "setfile gone.mtl", "click btnEnd", "events: end"});
+
+    // Hints: marked, counted, walked with F8, following every commit; never a message box.
+    row("hints: marks, count and words; F8 and Shift+F8 round them; a sensible value removes a mark, undo brings it",
+        {"english",
+         "load",
+         "marks: ",
+         "text lblHintCount: No hints",
+         "fill txtMaxFeedXYZ_1 100000",
+         "fill txtRapidFeedXYZ_0 3600",
+         "marks: txtMaxFeedXYZ_1,txtRapidFeedXYZ_0,txtRapidFeedXYZ_1",
+         "text lblHintCount: Hints: 4",
+         "accessibleDescription txtRapidFeedXYZ_0: RAPID(X) = 3600. is below MAXIMUM FEEDRATE(X) = 10000.: an axis "
+         "moves fastest in rapid, so one of the two is probably mistyped.",
+         "focus txtMachineName",
+         "key F8",
+         "focus: txtMaxFeedXYZ_1",
+         "key F8 F8",
+         "focus: txtRapidFeedXYZ_1",
+         "key F8",
+         "focus: txtMaxFeedXYZ_1",
+         "key Shift+F8",
+         "focus: txtRapidFeedXYZ_1",
+         "fill txtRapidFeedXYZ_0 36000",
+         "marks: txtMaxFeedXYZ_1,txtRapidFeedXYZ_1",
+         "key Ctrl+Z",
+         "marks: txtMaxFeedXYZ_1,txtRapidFeedXYZ_0,txtRapidFeedXYZ_1"});
+    row("hints: rows, walked after the fields; the editor's line follows the stages typed",
+        {"setfile h.mtl NAME = H\r\nSTROKE(X) = 850\r\nSTROKE(Y) = 500\r\nSTROKE(Z) = 510\r\n"
+         "ATTACHMENT01 = SQUARE/100,300,120,310\r\nATTACHMENT02 = SQUARE/10,10\r\n",
+         "marks: row 0",
+         "key F8",
+         "focus: lstAttach",
+         "row: 0",
+         "open 2 2",
+         "text lblHints: ",
+         "type txtHight_0 600",
+         "text lblHints: [HintHeadTallerThanZ]",
+         "type txtHight_0 6",
+         "text lblHints: "});
 
     // The attachment editor, on slots 0 and 1 holding attachments 3 and 12.
     const Steps e{"setfile e.mtl NAME = E\r\nATTACHMENT03 = SQUARE/4,2\r\nATTACHMENT12 = UNDEFINE2/10,5,20,5,ABC\r\n"};

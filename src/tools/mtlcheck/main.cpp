@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "model/AppState.h"
+#include "model/Hints.h"
 #include "model/MtlFile.h"
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -91,12 +93,49 @@ QString Describe(MtlFinding kind, int attachMaxCount)
     return QString();
 }
 
-int CheckFile(std::int16_t attachMaxCount, const QString &name)
+// What the command line and the editor's settings file ask for.
+struct Options {
+    std::int16_t attachMaxCount = 10;
+    bool hints = true;    // --no-hints: none
+    bool strict = false;  // --strict: hints count as findings
+    std::array<bool, kHintRuleCount> hintsOff{};
+};
+
+// The line a hint names: its value's or its attachment's, else that of the
+// first value it was compared with.
+int HintLine(const Hint &hint, const SourceLines &lines)
+{
+    const int own =
+        hint.slot >= 0 ? lines.attachments.at(std::size_t(hint.slot)) : lines.Of(hint.field);
+    return own > 0 || !hint.comparedWith ? own : lines.Of(*hint.comparedWith);
+}
+
+int PrintHints(const Options &options, const QString &shownName, const MachineTable &table,
+               const AttachmentSlots &attachments, const SourceLines &lines)
+{
+    if (!options.hints)
+        return 0;
+    HintOptions hintOptions;
+    hintOptions.off = options.hintsOff;
+    const std::vector<Hint> hints = FindHints(table, attachments, hintOptions);
+    for (const Hint &hint : hints)
+        Print(stdout,
+              QStringLiteral("%1:%2: hint: %3 [%4]\n")
+                  .arg(shownName)
+                  .arg(HintLine(hint, lines))
+                  .arg(Printable(HintText(QString::fromLatin1(HintEnglish(hint.rule)), hint)),
+                       HintRuleName(hint.rule)));
+    return int(hints.size());
+}
+
+int CheckFile(const Options &options, const QString &name)
 {
     MtlFindingList sink;
     MachineTable table;
     AttachmentSlots attachments;
-    const LoadResult result = ReadMtlFile(name, attachMaxCount, table, attachments, &sink);
+    SourceLines lines;
+    const LoadResult result =
+        ReadMtlFile(name, options.attachMaxCount, table, attachments, &sink, &lines);
 
     const std::vector<MtlLineFinding> findings = sink.Sorted();
     const QString shownName = Printable(name);
@@ -104,7 +143,7 @@ int CheckFile(std::int16_t attachMaxCount, const QString &name)
         Print(stdout, QStringLiteral("%1:%2: %3: %4\n")
                           .arg(shownName)
                           .arg(f.line)
-                          .arg(Describe(f.kind, attachMaxCount), Printable(f.text)));
+                          .arg(Describe(f.kind, options.attachMaxCount), Printable(f.text)));
 
     if (!result.loaded) {
         Print(stdout,
@@ -122,11 +161,13 @@ int CheckFile(std::int16_t attachMaxCount, const QString &name)
                           .arg(shownName));
         ++problems;
     }
-    Print(stdout, QStringLiteral("%1: %2 attachment(s), %3 finding(s)\n")
+    const int hints = PrintHints(options, shownName, table, attachments, lines);
+    Print(stdout, QStringLiteral("%1: %2 attachment(s), %3 finding(s), %4 hint(s)\n")
                       .arg(shownName)
                       .arg(CountAttachments(attachments))
-                      .arg(problems));
-    return problems > 0 ? kChanged : kClean;
+                      .arg(problems)
+                      .arg(hints));
+    return problems > 0 || (options.strict && hints > 0) ? kChanged : kClean;
 }
 
 int PrintFile(std::int16_t attachMaxCount, const QString &name)
@@ -152,6 +193,37 @@ int PrintFile(std::int16_t attachMaxCount, const QString &name)
 
 }  // namespace
 
+// The options and the editor's settings: its slot count and the hints it
+// turns off, read only, never written. nullopt: the command line is wrong.
+std::optional<Options> ReadOptions(const QCommandLineParser &parser)
+{
+    Options options;
+    PosixFileLayer fileLayer;
+    AppState state(fileLayer);
+    SetIniPath(state, FindAppFiles(AppPath()).settings);
+    if (!state.settings.IniUsable)
+        Print(stderr,
+              QStringLiteral("mtlcheck: the settings file %1 cannot be read; its defaults "
+                             "are used (the default of %2 attachment slots, every hint)\n")
+                  .arg(Printable(state.settings.IniPath), Settings::AttachMaxCount.defaultValue));
+    QString count = ReadIniValue(state, Settings::AttachMaxCount);
+    if (parser.isSet(QStringLiteral("attach-max"))) {
+        count = parser.value(QStringLiteral("attach-max"));
+        if (!ParseNumeric(count))
+            return std::nullopt;
+    }
+    options.attachMaxCount = AttachCountFrom(count);
+    QStringList unknown;
+    options.hintsOff = HintsOffFrom(ReadIniValue(state, Settings::HintsOff), &unknown);
+    for (const QString &name : unknown)
+        Print(stderr, QStringLiteral("mtlcheck: \"%1\" in \"%2\" is no hint rule; it is left "
+                                     "out\n")
+                          .arg(Printable(name), Settings::HintsOff.key));
+    options.hints = !parser.isSet(QStringLiteral("no-hints"));
+    options.strict = parser.isSet(QStringLiteral("strict"));
+    return options;
+}
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -159,58 +231,41 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Lists what loading each MTL file would drop or change, or prints\n"
-                       "the bytes that saving would write.\n"
+        QStringLiteral("Lists what loading each MTL file would drop or change, and the values\n"
+                       "that are probably mistyped (hints), or prints the bytes that saving\n"
+                       "would write.\n"
                        "Exit status: 0 clean, 1 something dropped or changed, 2 a file\n"
                        "cannot be loaded or the command line is wrong."));
-    const QCommandLineOption attachMax(QStringLiteral("attach-max"),
-                                       QStringLiteral("Number of attachment slots (default: the "
-                                                      "editor's \"ATTACH MAX COUNT\")."),
-                                       QStringLiteral("N"));
-    const QCommandLineOption printOption(QStringLiteral("print"),
-                                         QStringLiteral("Print what saving would write."));
-    parser.addOption(attachMax);
-    parser.addOption(printOption);
+    parser.addOptions({
+        {QStringLiteral("attach-max"),
+         QStringLiteral("Number of attachment slots (default: the editor's \"ATTACH MAX COUNT\")."),
+         QStringLiteral("N")},
+        {QStringLiteral("print"), QStringLiteral("Print what saving would write.")},
+        {QStringLiteral("strict"), QStringLiteral("Count hints as findings (exit status 1).")},
+        {QStringLiteral("no-hints"), QStringLiteral("List no hints (wins over --strict).")},
+    });
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("The MTL files."),
                                  QStringLiteral("FILE..."));
     // File names as the system gives their bytes, whatever they are.
     if (const std::optional<int> exitStatus = ParseCommandLine(parser, ArgumentsOf(argc, argv)))
         return *exitStatus;
 
-    const bool print = parser.isSet(printOption);
+    const bool print = parser.isSet(QStringLiteral("print"));
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return UsageError(parser, QStringLiteral("no file named"));
     if (print && files.size() != 1)
         return UsageError(parser, QStringLiteral("--print takes exactly one file"));
+    const std::optional<Options> options = ReadOptions(parser);
+    if (!options)
+        return UsageError(parser, QStringLiteral("--attach-max needs a number"));
 
-    // The editor's count from the editor's settings file, counted as the
-    // editor counts it; read only, the tool never writes the file.
-    PosixFileLayer fileLayer;
-    AppState state(fileLayer);
-    QString count;
-    if (parser.isSet(attachMax)) {
-        count = parser.value(attachMax);
-        if (!ParseNumeric(count))
-            return UsageError(parser, QStringLiteral("--attach-max needs a number"));
-    } else {
-        SetIniPath(state, FindAppFiles(AppPath()).settings);
-        count = ReadIniValue(state, Settings::AttachMaxCount);
-        if (!state.settings.IniUsable)
-            Print(
-                stderr,
-                QStringLiteral("mtlcheck: the settings file %1 cannot be read; the default "
-                               "of %2 attachment slots is used\n")
-                    .arg(Printable(state.settings.IniPath), Settings::AttachMaxCount.defaultValue));
-    }
-
-    const std::int16_t attachMaxCount = AttachCountFrom(count);
     int result = kClean;
     if (print) {
-        result = PrintFile(attachMaxCount, files.first());
+        result = PrintFile(options->attachMaxCount, files.first());
     } else {
         for (const QString &name : files)
-            result = std::max(result, CheckFile(attachMaxCount, name));
+            result = std::max(result, CheckFile(*options, name));
     }
     // A report that did not reach its reader is no report.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -2,6 +2,7 @@
 
 #include "OutlineDraw.h"
 #include "PictureBox.h"
+#include "model/Hints.h"
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "ui/common/FieldEvents.h"
@@ -63,7 +64,7 @@ frmEditor::frmEditor(AppState &state, Dialogs &dialogs, QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(650, 285);
+    setFixedSize(650, 305);
     setModal(true);
 
     txtWidth = {ui->txtWidth_0, ui->txtWidth_1, ui->txtWidth_2, ui->txtWidth_3, ui->txtWidth_4};
@@ -220,6 +221,23 @@ void frmEditor::AttachShow()
     }
     displaying_ = false;
     AttachDraw(w, *ui->pctbView);
+    ShowHints();
+}
+
+void frmEditor::ShowHints()
+{
+    QStringList texts;
+    if (request_.table && request_.machine && ui->btnEntry->isEnabled()) {
+        HintOptions options;
+        options.off = state_.settings.HintsOff;
+        options.editing = &edit_;
+        options.editingSlot = editIndex_;
+        for (const Hint &hint : FindHints(*request_.machine, *request_.table, options))
+            if (hint.edited)
+                texts << HintText(state_.messages(hint.message), hint);
+    }
+    ui->lblHints->setText(texts.join(QStringLiteral("  ")));
+    ui->lblHints->setToolTip(texts.join(u'\n'));
 }
 
 void frmEditor::textEnable(QLineEdit &txtBox, bool OnOff)
@@ -233,6 +251,7 @@ void frmEditor::txtAttachNo_Change()
     if (displaying_)
         return;
     ShowStages(false);
+    ShowHints();
 }
 
 bool frmEditor::KeyAsciiCheck(const QLineEdit &txtb, int KeyAscii) const
@@ -299,6 +318,7 @@ void frmEditor::txtStage_Change(QLineEdit *box, std::array<float, 5> &stage, int
     stage[Index] = *single;
     dataChanged_ = true;
     AttachDraw(edit_, *ui->pctbView);
+    ShowHints();
 }
 
 void frmEditor::txtStage_LostFocus(QLineEdit *box)

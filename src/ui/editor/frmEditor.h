@@ -30,6 +30,7 @@ public:
     // with that number, in the table slots, which Show searches.
     struct Request {
         const AttachmentSlots *table = nullptr;
+        const MachineTable *machine = nullptr;  // for the hints of the record, with the table
         int position = 0;
         std::int32_t number = 0;
         Entry entry;
@@ -72,6 +73,8 @@ private:
     void txtAttachNo_Change();
     void txtStage_Change(QLineEdit *box, std::array<float, 5> &stage, int Index);
     void txtStage_LostFocus(QLineEdit *box);
+    // The hints of the record as it is typed, on the line below the stages.
+    void ShowHints();
     // Entry: false, after saying why, when stage 1 is incomplete.
     bool Enter();
     void CloseWindow();

@@ -2,10 +2,13 @@
 
 #include "model/MtlFile.h"
 
+#include <QApplication>
 #include <QHelpEvent>
+#include <QStyle>
 #include <QToolTip>
 
 #include <algorithm>
+#include <utility>
 
 AttachmentRows::AttachmentRows(const Document &document, QObject *parent)
     : QAbstractListModel(parent), document_(document)
@@ -41,9 +44,53 @@ int AttachmentRows::rowCount(const QModelIndex &parent) const
 
 QVariant AttachmentRows::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+    if (!index.isValid())
         return QVariant();
-    return FormatAttachLine(document_.Attachments(), SlotOf(index.row()));
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return FormatAttachLine(document_.Attachments(), SlotOf(index.row()));
+    case Qt::AccessibleDescriptionRole: return HintOf(index.row());
+    case Qt::DecorationRole:
+        if (HintOf(index.row()).isEmpty())
+            return QVariant();
+        // A sign of its own, not a colour: it shows at every scale and in a dark palette.
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    default: return QVariant();
+    }
+}
+
+int AttachmentRows::RowOfSlot(int slot) const
+{
+    const auto at = std::lower_bound(rowSlot_.begin(), rowSlot_.end(), slot);
+    return at != rowSlot_.end() && *at == slot ? int(at - rowSlot_.begin()) : -1;
+}
+
+void AttachmentRows::SetHints(const QHash<int, QString> &bySlot)
+{
+    // Only the rows whose hint came, went or changed are told.
+    QHash<int, QString> before = std::exchange(hints_, bySlot);
+    for (auto it = bySlot.begin(); it != bySlot.end(); ++it)
+        if (before.take(it.key()) != it.value())
+            before.insert(it.key(), QString());
+    for (auto it = before.begin(); it != before.end(); ++it)
+        if (const int row = RowOfSlot(it.key()); row >= 0)
+            emit dataChanged(index(row), index(row));
+}
+
+QString AttachmentRows::HintOf(int row) const
+{
+    return hints_.value(SlotOf(row));
+}
+
+std::vector<int> AttachmentRows::HintedRows() const
+{
+    std::vector<int> rows;
+    for (auto it = hints_.begin(); it != hints_.end(); ++it)
+        if (const int row = RowOfSlot(it.key()); row >= 0)
+            rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 int AttachmentRows::SlotOf(int row) const
@@ -91,6 +138,7 @@ AttachList::AttachList(QWidget *parent) : QListView(parent)
     // Every row one line high: the view lays out 32767 rows without asking
     // each, the rows in view first.
     setUniformItemSizes(true);
+    setIconSize(QSize(12, 12));  // a hint's sign, no taller than the line
     setLayoutMode(QListView::Batched);
     setBatchSize(1000);
 }
@@ -120,9 +168,15 @@ bool AttachList::viewportEvent(QEvent *event)
     const auto *help = static_cast<QHelpEvent *>(event);
     const QModelIndex index = indexAt(help->pos());
     const QRect rect = visualRect(index);
+    // A line wider than the list, whole; then the row's hint.
+    QStringList tip;
     if (index.isValid() && rect.left() + sizeHintForIndex(index).width() > viewport()->width())
-        QToolTip::showText(help->globalPos(), index.data().toString(), viewport(), rect);
-    else
+        tip << index.data().toString();
+    if (const QString hint = index.data(Qt::AccessibleDescriptionRole).toString(); !hint.isEmpty())
+        tip << hint;
+    if (tip.isEmpty())
         QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip.join(u'\n'), viewport(), rect);
     return true;
 }

@@ -6,6 +6,7 @@
 #include "model/Document.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QListView>
 
 #include <vector>
@@ -18,6 +19,11 @@ public:
     // The slot a row shows, or -1; the row of the first record of a number, or -1.
     int SlotOf(int row) const;
     int RowOfNumber(std::int32_t number) const;
+    // The hints of the rows, by slot: a sign on each such row, and its words
+    // in the row's tooltip and accessible description.
+    void SetHints(const QHash<int, QString> &bySlot);
+    QString HintOf(int row) const;
+    std::vector<int> HintedRows() const;
 
 private:
     void Fill();
@@ -25,7 +31,10 @@ private:
     void Removed(int slot);
 
     const Document &document_;
+    int RowOfSlot(int slot) const;
+
     std::vector<int> rowSlot_;  // in slot order; rows and slots differ where a record has no line
+    QHash<int, QString> hints_;
 };
 
 class AttachList : public QListView {

@@ -35,6 +35,7 @@ void AttachmentPanel::OpenEditor(int position, std::int32_t number)
 {
     frmEditor::Request request;
     request.table = &document_.Attachments();
+    request.machine = &document_.Table();
     request.position = position;
     request.number = number;
     request.entry = [this](int slot, const AttachmentRecord &record) {

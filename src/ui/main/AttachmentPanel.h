@@ -42,6 +42,7 @@ public:
     // The initial attachment was set to a number no attachment has: asks
     // whether to register it (the question shows the number as typed).
     void OfferRegistration(std::int32_t number, const QString &typed);
+    AttachmentRows *Rows() const { return rows_; }
 
 private:
     // The chosen row's slot, or -1 after saying that nothing is chosen.

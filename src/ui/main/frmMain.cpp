@@ -12,6 +12,7 @@
 #include "ui/common/WindowSetup.h"
 #include "ui/editor/frmEditor.h"
 #include "ui/main/AttachmentPanel.h"
+#include "ui/main/HintMarks.h"
 #include "ui/main/HistoryKeys.h"
 
 #include <QApplication>
@@ -25,6 +26,17 @@
 #include <cstdio>
 #include <optional>
 #include <utility>
+
+namespace {
+// The number boxes in their tab order.
+constexpr FieldRef kTabOrder[] = {
+    {Field::Stroke, 0},     {Field::Stroke, 1},    {Field::Stroke, 2},     {Field::ToolChangeTime},
+    {Field::MaxFeedAll},    {Field::MaxFeed, 0},   {Field::MaxFeed, 1},    {Field::MaxFeed, 2},
+    {Field::MaxAccel, 0},   {Field::MaxAccel, 1},  {Field::MaxAccel, 2},   {Field::RapidFeed, 0},
+    {Field::RapidFeed, 1},  {Field::RapidFeed, 2}, {Field::RapidAccel, 0}, {Field::RapidAccel, 1},
+    {Field::RapidAccel, 2},
+};
+}  // namespace
 
 frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), state_(state), dialogs_(dialogs), ui(new Ui::frmMain), fieldEvents_(this),
@@ -48,6 +60,13 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         },
         this);
     SetUpFields();
+    // F8 walks the fields in their tab order, then the rows.
+    std::vector<HintMarks::Box> boxes{{{Field::MachineName}, ui->txtMachineName}};
+    for (const FieldRef &field : kTabOrder)
+        boxes.push_back({field, FieldBox(field)});
+    boxes.push_back({{Field::IniAttachment}, ui->txtAttachInit});
+    hints_ = new HintMarks(document_, state_, boxes, ui->lstAttach, panel_->Rows(), ui->stripStatus,
+                           fieldEvents_, *this);
     SetUpButtonsAndKeys();
     history_ = new HistoryKeys(*this, document_.History(), fieldEvents_, ui->btnUndo, ui->btnRedo,
                                state_.messages);
@@ -59,9 +78,8 @@ frmMain::~frmMain()
 {
     // The document outlives the controls here, and its history still signals
     // while it is taken apart.
-    document_.disconnect(this);
-    document_.History().disconnect(this);
-    document_.History().disconnect(history_);
+    document_.disconnect();
+    document_.History().disconnect();
     delete ui;
 }
 
@@ -95,6 +113,10 @@ void frmMain::SetUpFields()
     noteFont.setPointSizeF(11.25);
     ui->Label24->setFont(noteFont);
     ui->pictView->SetBackColor(QColor(0xE0, 0xE0, 0xE0));
+    // The file name keeps its light grey in a dark palette too: its text stays dark on it.
+    QPalette fileName = ui->txtFileName->palette();
+    fileName.setColor(QPalette::Text, Qt::black);
+    ui->txtFileName->setPalette(fileName);
 
     // Number boxes take plain digits, no input method, and hold the longest
     // text of any Single (-FLT_MAX, 41 characters), so that no value is cut on
@@ -192,6 +214,7 @@ void frmMain::Form_Load()
     SetCaptions();
     history_->SetTexts();
     SetAccessibleNames();
+    hints_->Update();
     // Labels fit their captions; the note keeps its width and wraps.
     for (QLabel *label : findChildren<QLabel *>()) {
         if (label == ui->Label24)

@@ -18,6 +18,7 @@
 #include <vector>
 
 class AttachmentPanel;
+class HintMarks;
 class HistoryKeys;
 class QLineEdit;
 namespace Ui {
@@ -135,6 +136,7 @@ private:
     Document document_;
     FileQuestions questions_;
     HistoryKeys *history_ = nullptr;
+    HintMarks *hints_ = nullptr;
     frmEditor *editor_ = nullptr;  // created on first need, kept for the run
     std::vector<NumberBox> numberBoxes_;
 

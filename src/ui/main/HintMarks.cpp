@@ -1,0 +1,108 @@
+#include "HintMarks.h"
+
+#include "AttachList.h"
+#include "StatusStrip.h"
+#include "ui/common/FieldEvents.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QStyle>
+
+#include <algorithm>
+
+HintMarks::HintMarks(Document &document, const AppState &state, std::vector<Box> boxes,
+                     AttachList *list, AttachmentRows *rows, StatusStrip *strip,
+                     FieldEvents &fields, QWidget &window)
+    : QObject(&window), document_(document), state_(state), list_(list), rows_(rows), strip_(strip),
+      fields_(fields)
+{
+    // A sign of its own, not a colour: it shows at every scale and in a dark
+    // palette, just right of the field, where the window leaves room.
+    const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    constexpr int kSign = 12;
+    for (const Box &b : boxes) {
+        auto *sign = new QLabel(b.box->parentWidget());
+        sign->setObjectName(b.box->objectName() + QStringLiteral("_hint"));
+        sign->setPixmap(icon.pixmap(kSign, kSign));
+        const QRect at = b.box->geometry();
+        sign->setGeometry(at.right() + 2, at.center().y() - kSign / 2, kSign, kSign);
+        sign->hide();
+        marks_.push_back({b.box, sign, int(WriterIndex(b.field)), QString()});
+    }
+    for (const auto &[key, back] : {std::pair{Qt::Key_F8, false}, std::pair{Qt::Key_F8, true}}) {
+        auto *shortcut = new QShortcut(QKeySequence(back ? Qt::SHIFT | key : key), &window);
+        connect(shortcut, &QShortcut::activated, this, [this, back = back] { Next(back); });
+    }
+    connect(&document, &Document::Reset, this, &HintMarks::Update);
+    connect(&document, &Document::AttachmentsChanged, this, &HintMarks::Update);
+    connect(&document.History(), &QUndoStack::indexChanged, this, &HintMarks::Update);
+}
+
+void HintMarks::Update()
+{
+    HintOptions options;
+    options.off = state_.settings.HintsOff;
+    const std::vector<Hint> hints = FindHints(document_.Table(), document_.Attachments(), options);
+    QHash<int, QString> fieldHints, rowHints;
+    for (const Hint &hint : hints) {
+        const QString text = HintText(state_.messages(hint.message), hint);
+        QString &to =
+            hint.slot >= 0 ? rowHints[hint.slot] : fieldHints[int(WriterIndex(hint.field))];
+        to += (to.isEmpty() ? QString() : QStringLiteral("\n")) + text;
+    }
+    for (Mark &mark : marks_) {
+        mark.hint = fieldHints.value(mark.field);
+        mark.sign->setVisible(!mark.hint.isEmpty());
+        mark.sign->setToolTip(mark.hint);
+        mark.box->setToolTip(mark.hint);
+        mark.box->setAccessibleDescription(mark.hint);
+    }
+    rows_->SetHints(rowHints);
+    strip_->SetHintCount(hints.empty() ? state_.messages(Msg::NoHints)
+                                       : state_.messages(Msg::HintCount).arg(hints.size()));
+}
+
+int HintMarks::Here() const
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (focus == list_)
+        return int(marks_.size()) + list_->currentIndex().row();
+    for (std::size_t i = 0; i < marks_.size(); ++i)
+        if (marks_[i].box == focus)
+            return int(i);
+    return -1;
+}
+
+void HintMarks::Next(bool back)
+{
+    if (!fields_.Commit())
+        return;
+    std::vector<int> places;  // marked fields, then marked rows, in order
+    for (std::size_t i = 0; i < marks_.size(); ++i)
+        if (!marks_[i].hint.isEmpty())
+            places.push_back(int(i));
+    for (int row : rows_->HintedRows())
+        places.push_back(int(marks_.size()) + row);
+    if (places.empty())
+        return;
+    const int here = Here();
+    int to = back ? places.back() : places.front();  // wrapping round
+    if (back) {
+        const auto before = std::lower_bound(places.begin(), places.end(), here);
+        if (before != places.begin() && here >= 0)
+            to = *(before - 1);
+    } else if (const auto after = std::upper_bound(places.begin(), places.end(), here);
+               after != places.end()) {
+        to = *after;
+    }
+    if (to < int(marks_.size())) {
+        marks_[std::size_t(to)].box->setFocus(Qt::ShortcutFocusReason);
+        marks_[std::size_t(to)].box->selectAll();
+        return;
+    }
+    list_->setCurrentIndex(rows_->index(to - int(marks_.size())));
+    list_->setFocus(Qt::ShortcutFocusReason);
+}
