@@ -126,4 +126,11 @@ void SetCaptions(QWidget &window, const MessageTable &messages)
         else if (auto *label = qobject_cast<QLabel *>(widget))
             label->setText(text);
     }
+    // Labels fit their captions; one that wraps keeps its width.
+    for (QLabel *label : window.findChildren<QLabel *>()) {
+        if (label->wordWrap())
+            label->resize(label->width(), label->heightForWidth(label->width()));
+        else if (label->property("message").isValid())
+            label->adjustSize();
+    }
 }

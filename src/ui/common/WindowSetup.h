@@ -13,7 +13,8 @@ class QWidget;
 void SetUpWindow(QWidget &window, const MessageTable &messages);
 
 // The text of every label and button whose "message" property (set in the
-// window's form) names a number of the message table.
+// window's form) names a number of the message table; such labels then fit
+// their text.
 void SetCaptions(QWidget &window, const MessageTable &messages);
 
 // A plain top-level widget is exposed as a window (a frame), not as a filler,

@@ -13,7 +13,18 @@
 
 #include <algorithm>
 
-HintMarks::HintMarks(Document &document, const AppState &state, std::vector<Box> boxes,
+namespace {
+// F8 walks the fields in the window's tab order, then the rows.
+constexpr FieldRef kWalk[] = {
+    {Field::MachineName},    {Field::Stroke, 0},     {Field::Stroke, 1},     {Field::Stroke, 2},
+    {Field::ToolChangeTime}, {Field::MaxFeedAll},    {Field::MaxFeed, 0},    {Field::MaxFeed, 1},
+    {Field::MaxFeed, 2},     {Field::MaxAccel, 0},   {Field::MaxAccel, 1},   {Field::MaxAccel, 2},
+    {Field::RapidFeed, 0},   {Field::RapidFeed, 1},  {Field::RapidFeed, 2},  {Field::RapidAccel, 0},
+    {Field::RapidAccel, 1},  {Field::RapidAccel, 2}, {Field::IniAttachment},
+};
+}  // namespace
+
+HintMarks::HintMarks(Document &document, const AppState &state, const FieldBox &fieldBox,
                      AttachList *list, AttachmentRows *rows, StatusStrip *strip,
                      FieldEvents &fields, QWidget &window)
     : QObject(&window), document_(document), state_(state), list_(list), rows_(rows), strip_(strip),
@@ -23,14 +34,15 @@ HintMarks::HintMarks(Document &document, const AppState &state, std::vector<Box>
     // palette, just right of the field, where the window leaves room.
     const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     constexpr int kSign = 12;
-    for (const Box &b : boxes) {
-        auto *sign = new QLabel(b.box->parentWidget());
-        sign->setObjectName(b.box->objectName() + QStringLiteral("_hint"));
+    for (const FieldRef field : kWalk) {
+        QLineEdit *box = fieldBox(field);
+        auto *sign = new QLabel(box->parentWidget());
+        sign->setObjectName(box->objectName() + QStringLiteral("_hint"));
         sign->setPixmap(icon.pixmap(kSign, kSign));
-        const QRect at = b.box->geometry();
+        const QRect at = box->geometry();
         sign->setGeometry(at.right() + 2, at.center().y() - kSign / 2, kSign, kSign);
         sign->hide();
-        marks_.push_back({b.box, sign, int(WriterIndex(b.field)), QString()});
+        marks_.push_back({box, sign, int(WriterIndex(field)), QString()});
     }
     for (const auto &[key, back] : {std::pair{Qt::Key_F8, false}, std::pair{Qt::Key_F8, true}}) {
         auto *shortcut = new QShortcut(QKeySequence(back ? Qt::SHIFT | key : key), &window);

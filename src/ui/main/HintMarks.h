@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <vector>
 
 class AttachList;
@@ -20,12 +21,9 @@ class StatusStrip;
 
 class HintMarks : public QObject {
 public:
-    struct Box {
-        FieldRef field;
-        QLineEdit *box;
-    };
-    // boxes: the fields in the order F8 walks them; the rows come after.
-    HintMarks(Document &document, const AppState &state, std::vector<Box> boxes, AttachList *list,
+    // The window's field of a value.
+    using FieldBox = std::function<QLineEdit *(FieldRef field)>;
+    HintMarks(Document &document, const AppState &state, const FieldBox &fieldBox, AttachList *list,
               AttachmentRows *rows, StatusStrip *strip, FieldEvents &fields, QWidget &window);
     // The hints of the table as it stands, shown.
     void Update();

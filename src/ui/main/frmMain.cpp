@@ -27,17 +27,6 @@
 #include <optional>
 #include <utility>
 
-namespace {
-// The number boxes in their tab order.
-constexpr FieldRef kTabOrder[] = {
-    {Field::Stroke, 0},     {Field::Stroke, 1},    {Field::Stroke, 2},     {Field::ToolChangeTime},
-    {Field::MaxFeedAll},    {Field::MaxFeed, 0},   {Field::MaxFeed, 1},    {Field::MaxFeed, 2},
-    {Field::MaxAccel, 0},   {Field::MaxAccel, 1},  {Field::MaxAccel, 2},   {Field::RapidFeed, 0},
-    {Field::RapidFeed, 1},  {Field::RapidFeed, 2}, {Field::RapidAccel, 0}, {Field::RapidAccel, 1},
-    {Field::RapidAccel, 2},
-};
-}  // namespace
-
 frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), state_(state), dialogs_(dialogs), ui(new Ui::frmMain), fieldEvents_(this),
       recovery_(state.files, RecoveryFolder(state.settings.Portable, state.settings.IniPath)),
@@ -60,13 +49,9 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
         },
         this);
     SetUpFields();
-    // F8 walks the fields in their tab order, then the rows.
-    std::vector<HintMarks::Box> boxes{{{Field::MachineName}, ui->txtMachineName}};
-    for (const FieldRef &field : kTabOrder)
-        boxes.push_back({field, FieldBox(field)});
-    boxes.push_back({{Field::IniAttachment}, ui->txtAttachInit});
-    hints_ = new HintMarks(document_, state_, boxes, ui->lstAttach, panel_->Rows(), ui->stripStatus,
-                           fieldEvents_, *this);
+    hints_ = new HintMarks(
+        document_, state_, [this](FieldRef field) { return FieldBox(field); }, ui->lstAttach,
+        panel_->Rows(), ui->stripStatus, fieldEvents_, *this);
     SetUpButtonsAndKeys();
     history_ = new HistoryKeys(*this, document_.History(), fieldEvents_, ui->btnUndo, ui->btnRedo,
                                state_.messages);
@@ -215,13 +200,6 @@ void frmMain::Form_Load()
     history_->SetTexts();
     SetAccessibleNames();
     hints_->Update();
-    // Labels fit their captions; the note keeps its width and wraps.
-    for (QLabel *label : findChildren<QLabel *>()) {
-        if (label == ui->Label24)
-            label->resize(label->width(), label->heightForWidth(label->width()));
-        else
-            label->adjustSize();
-    }
 
     // An installed program's folder holds no MTL files: there the dialog
     // starts in the user's home; a portable copy keeps its own folder.
@@ -506,20 +484,16 @@ void frmMain::cmbAtcType_Click()
 void frmMain::txtAttachInit_Validate(bool &Cancel)
 {
     const QString text = ui->txtAttachInit->text();
-    if (const std::optional<double> value = ParseNumeric(text)) {
-        // The number must fit the table's 32-bit field.
-        if (!RoundToInt32(*value)) {
-            Warn(dialogs_, state_.messages, Msg::NotANumber);
-            Cancel = true;
-        }
-        return;
-    }
-    if (text.trimmed().isEmpty()) {
+    const std::optional<double> value = ParseNumeric(text);
+    if (!value && text.trimmed().isEmpty()) {
         ui->txtAttachInit->setText(QStringLiteral("0"));
         return;
     }
-    Warn(dialogs_, state_.messages, Msg::NotANumber);
-    Cancel = true;
+    // A number must fit the table's 32-bit field.
+    if (!value || !RoundToInt32(*value)) {
+        Warn(dialogs_, state_.messages, Msg::NotANumber);
+        Cancel = true;
+    }
 }
 
 void frmMain::txtAttachInit_LostFocus()
