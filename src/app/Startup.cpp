@@ -25,8 +25,8 @@ std::int16_t AttachCountFrom(const QString &text)
     const std::optional<double> value = ParseNumeric(text);
     if (!value)
         return kDefaultAttachMaxCount;
-    if (*value >= 32767)
-        return 32767;
+    if (*value >= kMaxAttachSlots)
+        return kMaxAttachSlots;
     if (*value <= 1)
         return 1;
     const std::optional<std::int16_t> count = RoundToInt16(*value);

@@ -81,6 +81,8 @@ struct AttachmentRecord {
 };
 
 using AttachmentSlots = std::vector<AttachmentRecord>;
+// Slots are counted in 16 bits.
+inline constexpr std::int16_t kMaxAttachSlots = 32767;
 
 // The words of the MTL file. ShapeNames is one-based and its second word is
 // lower case as the file format has it; ShapeName() of any other index is empty.

@@ -140,3 +140,28 @@ file(REMOVE_RECURSE "${WORK}/config/quillmark/Quillmark.ini")
 file(WRITE "${WORK}/config/quillmark/Quillmark.ini" "[Config]\r\nHints Off = same-number, no-such-rule\r\n")
 check("hints off" 0 ARGS --strict "${WORK}/same-number.mtl" OUT "0 hint\\(s\\)\n$"
       ERR "\"no-such-rule\" in \"Hints Off\" is no hint rule")
+# --compare: the machines in the files' own terms. Key case, line order, line ends and "850" against "850." are layout,
+# not difference; attachments pair by number, a second of one number with the other's second.
+function(machine name text)
+  string(REPLACE "|" "\r\n" text "${text}|")
+  file(WRITE "${WORK}/${name}.mtl" "${text}")
+endfunction()
+machine(a "NAME = VM5|STROKE(X) = 850.|ATC TYPE = WAIT|ATTACHMENT02 = SQUARE/80.,30.,HEAD|ATTACHMENT05 = SQUARE/60.,150.|ATTACHMENT07 = SQUARE/10.,10.|ATTACHMENT07 = SQUARE/20.,10.")
+file(WRITE "${WORK}/a-layout.mtl" "attachment07 = square/10,10\nAttachment05 = SQUARE/60,150\nattachment07 = SQUARE/20,10.\nATTACHMENT02 = SQUARE/80,30,HEAD\nstroke(x) = 850\nATC TYPE = wait\nNAME = VM5\n")
+machine(b "NAME = VM5|STROKE(X) = 900.|ATC TYPE = WAIT|ATTACHMENT02 = SQUARE/80.,30.,90.,5.,HEAD|ATTACHMENT07 = SQUARE/10.,10.|ATTACHMENT07 = SQUARE/20.,12.")
+check("same machine, other layout" 0 ARGS --compare "${WORK}/a.mtl" "${WORK}/a-layout.mtl"
+      OUT "^A: [^\n]*a.mtl\nB: [^\n]*a-layout.mtl\n$")
+check("differences" 1 ARGS --compare "${WORK}/a.mtl" "${WORK}/b.mtl"
+      OUT "^A: [^\n]*a.mtl\nB: [^\n]*b.mtl\nSTROKE\\(X\\): 850. -> 900.\nATTACHMENT02: stage 2 width \\(not set\\) -> 90.\n"
+          "ATTACHMENT02: stage 2 height \\(not set\\) -> 5.\nATTACHMENT05: only in A\nATTACHMENT07 #2: stage 1 height 10. -> 12.\n$")
+# Findings come first and leave the status alone; either file unreadable is 2; anything but two files is a usage error.
+check("findings first" 1 ARGS --compare "${data}/damaged.mtl" "${WORK}/a.mtl"
+      OUT "^[^\n]*damaged.mtl:4: ignored: [^\n]*\n([^\n]*damaged.mtl:[^\n]*\n)*A: [^\n]*damaged.mtl\nB: ")
+check("unreadable B" 2 ARGS --compare "${WORK}/a.mtl" "${data}/comments-only.mtl" OUT "comments-only.mtl: cannot be loaded")
+foreach(wrong "--compare;${sample}" "--compare;${sample};${sample};${sample}" "--compare;--print;${sample};${sample}")
+  check("command line '${wrong}'" 2 ARGS ${wrong} ERR "compare takes exactly two files|print takes exactly one")
+endforeach()
+# No attachment is cut: the settings' two slots do not count, --attach-max does.
+file(WRITE "${WORK}/config/quillmark/Quillmark.ini" "[Comfig]\r\nATTACH MAX COUNT=2\r\n")
+check("every slot" 1 ARGS --compare "${WORK}/a.mtl" "${WORK}/b.mtl" OUT "ATTACHMENT07 #2")
+check("attach-max cuts" 1 ARGS --attach-max 2 --compare "${WORK}/a.mtl" "${WORK}/b.mtl" OUT "ATTACHMENT07: only in B\n$")

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "model/AppState.h"
+#include "model/Compare.h"
 #include "model/Hints.h"
 #include "model/MtlFile.h"
 #include "model/Numbers.h"
@@ -128,46 +129,73 @@ int PrintHints(const Options &options, const QString &shownName, const MachineTa
     return int(hints.size());
 }
 
-int CheckFile(const Options &options, const QString &name)
-{
-    MtlFindingList sink;
+// A file as read, with what reading it found.
+struct ReadFile {
     MachineTable table;
     AttachmentSlots attachments;
     SourceLines lines;
-    const LoadResult result =
-        ReadMtlFile(name, options.attachMaxCount, table, attachments, &sink, &lines);
+    int findings = 0;
+};
 
+// Reads the file and lists its findings; says why when it cannot be loaded.
+bool ReadReported(const QString &name, std::int16_t attachMaxCount, ReadFile &file)
+{
+    MtlFindingList sink;
+    const LoadResult result =
+        ReadMtlFile(name, attachMaxCount, file.table, file.attachments, &sink, &file.lines);
     const std::vector<MtlLineFinding> findings = sink.Sorted();
     const QString shownName = Printable(name);
     for (const MtlLineFinding &f : findings)
         Print(stdout, QStringLiteral("%1:%2: %3: %4\n")
                           .arg(shownName)
                           .arg(f.line)
-                          .arg(Describe(f.kind, options.attachMaxCount), Printable(f.text)));
+                          .arg(Describe(f.kind, attachMaxCount), Printable(f.text)));
+    file.findings = int(findings.size());
+    if (result.loaded)
+        return true;
+    Print(stdout, QStringLiteral("%1: cannot be loaded: %2\n").arg(shownName, LoadProblem(result)));
+    if (result.problem != FileProblem::None)
+        Print(stderr, QStringLiteral("mtlcheck: %1: %2\n").arg(shownName, LoadProblem(result)));
+    return false;
+}
 
-    if (!result.loaded) {
-        Print(stdout,
-              QStringLiteral("%1: cannot be loaded: %2\n").arg(shownName, LoadProblem(result)));
-        if (result.problem != FileProblem::None)
-            Print(stderr, QStringLiteral("mtlcheck: %1: %2\n").arg(shownName, LoadProblem(result)));
+int CheckFile(const Options &options, const QString &name)
+{
+    ReadFile file;
+    if (!ReadReported(name, options.attachMaxCount, file))
         return kFailed;
-    }
-
-    int problems = int(findings.size());
+    const QString shownName = Printable(name);
+    int problems = file.findings;
     QByteArray bytes;
-    if (!MtlFileBytes(table, attachments, bytes)) {
+    if (!MtlFileBytes(file.table, file.attachments, bytes)) {
         Print(stdout, QStringLiteral("%1: cannot be saved: a text holds a character that "
                                      "windows-31j cannot hold\n")
                           .arg(shownName));
         ++problems;
     }
-    const int hints = PrintHints(options, shownName, table, attachments, lines);
+    const int hints = PrintHints(options, shownName, file.table, file.attachments, file.lines);
     Print(stdout, QStringLiteral("%1: %2 attachment(s), %3 finding(s), %4 hint(s)\n")
                       .arg(shownName)
-                      .arg(CountAttachments(attachments))
+                      .arg(CountAttachments(file.attachments))
                       .arg(problems)
                       .arg(hints));
     return problems > 0 || (options.strict && hints > 0) ? kChanged : kClean;
+}
+
+// What differs between two machines, in the files' own terms. Findings of
+// either file are listed first and do not count.
+int CompareFiles(std::int16_t attachMaxCount, const QString &nameA, const QString &nameB)
+{
+    ReadFile a, b;
+    const bool readA = ReadReported(nameA, attachMaxCount, a);
+    if (!ReadReported(nameB, attachMaxCount, b) || !readA)
+        return kFailed;
+    Print(stdout, QStringLiteral("A: %1\nB: %2\n").arg(Printable(nameA), Printable(nameB)));
+    const std::vector<TableDifference> differences =
+        CompareTables(a.table, a.attachments, b.table, b.attachments);
+    for (const TableDifference &d : differences)
+        Print(stdout, Printable(DifferenceLine(d)) + u'\n');
+    return differences.empty() ? kClean : kChanged;
 }
 
 int PrintFile(std::int16_t attachMaxCount, const QString &name)
@@ -241,6 +269,10 @@ int main(int argc, char *argv[])
          QStringLiteral("Number of attachment slots (default: the editor's \"ATTACH MAX COUNT\")."),
          QStringLiteral("N")},
         {QStringLiteral("print"), QStringLiteral("Print what saving would write.")},
+        {QStringLiteral("compare"),
+         QStringLiteral("Compare two files: values by key, attachments by number (exit status 1\n"
+                        "when the machines differ). Both are read with 32767 attachment slots\n"
+                        "unless --attach-max says otherwise.")},
         {QStringLiteral("strict"), QStringLiteral("Count hints as findings (exit status 1).")},
         {QStringLiteral("no-hints"), QStringLiteral("List no hints (wins over --strict).")},
     });
@@ -256,6 +288,9 @@ int main(int argc, char *argv[])
         return UsageError(parser, QStringLiteral("no file named"));
     if (print && files.size() != 1)
         return UsageError(parser, QStringLiteral("--print takes exactly one file"));
+    const bool compare = parser.isSet(QStringLiteral("compare"));
+    if (compare && (print || files.size() != 2))
+        return UsageError(parser, QStringLiteral("--compare takes exactly two files"));
     const std::optional<Options> options = ReadOptions(parser);
     if (!options)
         return UsageError(parser, QStringLiteral("--attach-max needs a number"));
@@ -263,6 +298,11 @@ int main(int argc, char *argv[])
     int result = kClean;
     if (print) {
         result = PrintFile(options->attachMaxCount, files.first());
+    } else if (compare) {
+        // No attachment may be cut from a comparison.
+        const bool counted = parser.isSet(QStringLiteral("attach-max"));
+        result = CompareFiles(counted ? options->attachMaxCount : kMaxAttachSlots, files[0],
+                              files[1]);
     } else {
         for (const QString &name : files)
             result = std::max(result, CheckFile(*options, name));
