@@ -191,19 +191,25 @@ std::vector<TableDifference> CompareTables(const MachineTable &a, const Attachme
     return out;
 }
 
+QString DifferenceKey(const TableDifference &d)
+{
+    if (d.kind == Kind::Value)
+        return FieldKey(d.field);
+    QString key = QStringLiteral("ATTACHMENT") + FormatNumber(d.number, Pattern::TwoDigits);
+    // The second and later records of one number, as they pair up.
+    if (d.occurrence > 0)
+        key += QStringLiteral(" #%1").arg(d.occurrence + 1);
+    return key;
+}
+
 QString DifferenceLine(const TableDifference &d)
 {
     const bool name =
         d.kind == Kind::Value ? d.field.field == Field::MachineName : d.part == Part::Name;
     const QString change = Shown(d.a, name) + QStringLiteral(" -> ") + Shown(d.b, name);
-    if (d.kind == Kind::Value)
-        return FieldKey(d.field) + QStringLiteral(": ") + change;
-
-    QString key = QStringLiteral("ATTACHMENT") + FormatNumber(d.number, Pattern::TwoDigits);
-    // The second and later records of one number, as they pair up.
-    if (d.occurrence > 0)
-        key += QStringLiteral(" #%1").arg(d.occurrence + 1);
+    const QString key = DifferenceKey(d);
     switch (d.kind) {
+    case Kind::Value: return key + QStringLiteral(": ") + change;
     case Kind::OnlyInA: return key + QStringLiteral(": only in A");
     case Kind::OnlyInB: return key + QStringLiteral(": only in B");
     default: return key + QStringLiteral(": ") + PartWords(d) + u' ' + change;

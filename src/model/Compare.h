@@ -33,8 +33,12 @@ struct TableDifference {
 std::vector<TableDifference> CompareTables(const MachineTable &a, const AttachmentSlots &slotsA,
                                            const MachineTable &b, const AttachmentSlots &slotsB);
 
+// What a difference is about: "STROKE(X)", "ATTACHMENT05", for the second
+// record of one number "ATTACHMENT05 #2".
+QString DifferenceKey(const TableDifference &difference);
+
 // One line for mtlcheck: "STROKE(X): 850. -> 900.", "ATTACHMENT05: only in A",
 // "ATTACHMENT02: stage 2 width 80. -> 90." (stages counted from 1); a side
 // that is not written reads "(not set)", a blank name "(none)". A second
-// record of one number is "ATTACHMENT05 #2".
+// record of one number is keyed "ATTACHMENT05 #2".
 QString DifferenceLine(const TableDifference &difference);

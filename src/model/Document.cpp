@@ -269,6 +269,7 @@ void Document::Follow()
     KeepCopy(changed);
     if (flips)
         emit ChangedStateChanged(changed);
+    emit TableChanged();
 }
 
 void Document::KeepCopy(bool changed)
@@ -353,6 +354,7 @@ SaveResult Document::Save()
         SetBaseline();
         history_.setClean();
         Follow();
+        emit Saved();
     }
     return result;
 }
@@ -388,6 +390,13 @@ bool Document::SetIniAttachment(std::int32_t number, const QString &text)
     MachineTable after = table_;
     after.IniAttachment = number;
     return SetTable(after, {Field::IniAttachment}, text);
+}
+
+bool Document::SetValueFrom(FieldRef field, const MachineTable &from, const QString &text)
+{
+    MachineTable after = table_;
+    CopyValue(after, from, field);
+    return SetTable(after, field, text);
 }
 
 int Document::PutAttachment(int slot, const AttachmentRecord &record, const QString &text)
@@ -512,5 +521,9 @@ void Document::Apply(const SlotChange &change, bool forward)
 {
     Shift(change, forward);
     emit AttachmentsChanged();
-    emit Restored({true, {Field::MachineName}, change.record.Number});
+    // A record taken out has no slot to show.
+    const bool there =
+        (change.kind == SlotChange::Insert) == forward || change.kind == SlotChange::Replace;
+    emit Restored(
+        {true, {Field::MachineName}, change.record.Number, there ? int(change.slot) : -1});
 }

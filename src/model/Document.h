@@ -19,11 +19,13 @@
 
 class EditCommand;
 
-// What an undo or redo brought back, for the window to show.
+// What an undo or redo brought back, or a comparison points at, for the
+// window to show.
 struct ChangeTarget {
     bool attachment = false;  // else the value of field
     FieldRef field{Field::MachineName};
     std::int32_t number = 0;  // the attachment's number
+    int slot = -1;            // its slot, where it has one
 };
 
 class Document : public QObject {
@@ -73,6 +75,8 @@ public:
     bool SetMachineName(const QString &name, const QString &text);
     bool SetAtcType(int type, const QString &text);
     bool SetIniAttachment(std::int32_t number, const QString &text);
+    // The field takes the value it has in another table.
+    bool SetValueFrom(FieldRef field, const MachineTable &from, const QString &text);
     // Writes record into slot (a free one adds it) and puts the slots in
     // order; returns the slot the record ended in, or -1 for a slot outside
     // the table.
@@ -118,6 +122,10 @@ signals:
     // An undo or redo put something back.
     void Restored(const ChangeTarget &target);
     void ChangedStateChanged(bool changed);
+    // After every change of the table: an edit, an undo, a redo, a load, a save.
+    void TableChanged();
+    // The table was written to its file.
+    void Saved();
 
 private:
     friend class EditCommand;

@@ -34,6 +34,22 @@ const float *SingleOf(const MachineTable &t, FieldRef f)
     return SingleOf(const_cast<MachineTable &>(t), f);
 }
 
+void CopyValue(MachineTable &to, const MachineTable &from, FieldRef f)
+{
+    if (float *single = SingleOf(to, f)) {
+        *single = *SingleOf(from, f);
+        return;
+    }
+    switch (f.field) {
+    case Field::MachineName: to.MachineName = from.MachineName; break;
+    case Field::AtcType: to.AtcType = from.AtcType; break;
+    case Field::IniAttachment: to.IniAttachment = from.IniAttachment; break;
+    case Field::AttachChangeCode: to.AttachChangeCode = from.AttachChangeCode; break;
+    case Field::AttachDesignCode: to.AttachDesignCode = from.AttachDesignCode; break;
+    default: break;
+    }
+}
+
 QString FieldKey(FieldRef f)
 {
     QString key;

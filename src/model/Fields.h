@@ -34,6 +34,8 @@ bool PerAxis(Field field);
 // (name, ATC type, initial attachment, codes).
 float *SingleOf(MachineTable &table, FieldRef field);
 const float *SingleOf(const MachineTable &table, FieldRef field);
+// Copies one value from another table.
+void CopyValue(MachineTable &to, const MachineTable &from, FieldRef field);
 // The key of the field's line in the file: "STROKE(X)", "MAXIMUM FEEDRATE", "INI".
 QString FieldKey(FieldRef field);
 

@@ -98,6 +98,25 @@ enum class Msg : int {
     HintSameNumber = 92,
     HintCount = 93,
     NoHints = 94,
+    CompareButton = 95,
+    CompareTitle = 96,
+    CompareItem = 97,
+    ThisWindow = 98,
+    OtherFile = 99,
+    OwnFileOnDisk = 100,
+    TakeOver = 101,
+    CompareOtherFile = 102,
+    CompareOwnFile = 103,  // says it compares values, not a save's bytes
+    DifferenceCount = 104,  // %1 the number
+    NoDifferences = 105,
+    NotSet = 106,
+    NotInFile = 107,
+    PartShape = 108,
+    PartShapeNumber = 109,
+    PartStageWidth = 110,  // %1 the stage
+    PartStageHeight = 111,
+    PartName = 112,
+    DifferenceList = 113,
 };
 
 // The numbered captions and messages. A number outside the table reads as

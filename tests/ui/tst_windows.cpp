@@ -135,6 +135,7 @@ struct Harness : FileScenario {
                                                           : root()->findChild<QWidget *>(n);
     }
     QListView *list() const { return win->findChild<QListView *>("lstAttach"); }
+    QTreeView *diffs() const { return win->findChild<QTreeView *>("lstDifferences"); }
     QString line(int row) const { return list()->model()->index(row, 0).data().toString(); }  // null outside
     QPoint rowAt(const QString &row) const { return list()->visualRect(list()->model()->index(row.toInt(), 0)).center(); }
 
@@ -170,6 +171,19 @@ struct Harness : FileScenario {
             {"dclick", [&] { QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, rowAt(arg)); }},
             {"add", [&] { fake.inputAnswers << arg.split('/'), QTest::mouseClick(widget("btnAdd"), Qt::LeftButton); }},
             {"choose", [&] { fake.fileAnswers << file, QTest::mouseClick(widget("cmdFile"), Qt::LeftButton); }},
+            {"compare", [&] { fake.fileAnswers << file, QTest::mouseClick(widget("btnCompare"), Qt::LeftButton); }},
+            {"take", [&] {  // the rows selected, then Take over
+                 diffs()->selectionModel()->clearSelection();
+                 for (const QString &r : arg.split(','))
+                     diffs()->selectionModel()->select(diffs()->model()->index(r.toInt(), 0),
+                                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                 QTest::mouseClick(widget("btnTakeOver"), Qt::LeftButton);
+             }},
+            {"front", [&] { QCoreApplication::processEvents(), ok = Activate(widget(arg)); }},  // back to a window
+            {"activate", [&] {  // a row of the comparison, by Return
+                 diffs()->setCurrentIndex(diffs()->model()->index(arg.toInt(), 0));
+                 QTest::keyClick(diffs(), Qt::Key_Return);
+             }},
             {"drop", [&] {
                  QMimeData mime;
                  for (const QString &f : arg.split(','))
@@ -242,6 +256,22 @@ struct Harness : FileScenario {
                          r |= p.pixelColor(x, y) == view->BackColor() ? QRect() : QRect(x, y, 1, 1);
                  return arg.isEmpty() ? yes(!r.isNull())
                                       : QString::asprintf("%d,%d %dx%d", r.x(), r.y(), r.width(), r.height());
+             }},
+            {"unnamed", [&] {  // the controls of a window that a screen reader could not name
+                 return Join(widget(arg)->findChildren<QWidget *>(), [](QWidget *w) {
+                     const QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+                     const bool named = !a || !a->text(QAccessible::Name).isEmpty();
+                     return (w->focusPolicy() & Qt::TabFocus) && w->isVisible() && !named
+                                ? QString(w->metaObject()->className()) : QString();
+                 });
+             }},
+            {"differences", [&] {  // the comparison's rows: "what: this window -> the other file"
+                 auto *m = diffs()->model();
+                 QStringList all;
+                 for (int r = 0; r < m->rowCount(); ++r)
+                     all << m->index(r, 0).data().toString() + ": " + m->index(r, 1).data().toString() + " -> " +
+                                m->index(r, 2).data().toString();
+                 return all.join(", ");
              }},
             {"rows", [&] {
                  QStringList numbers;
@@ -772,6 +802,49 @@ void TestWindows::scenario_data()
          "text lblHints: [HintHeadTallerThanZ]",
          "type txtHight_0 6",
          "text lblHints: "});
+
+    // The comparison window: the open a.mtl against b.mtl, the same machine in another layout (c.mtl) or with one
+    // difference of each kind.
+    const Steps ab{"setfile a.mtl NAME = A\r\nSTROKE(X) = 850\r\nATTACHMENT01 = SQUARE/10,10\r\n"
+                   "ATTACHMENT02 = SQUARE/20,10\r\nATTACHMENT05 = SQUARE/50,10\r\n",
+                   "write b.mtl name = a\nATTACHMENT07 = SQUARE/70,10\nATTACHMENT02 = SQUARE/20,12\n"
+                   "attachment01 = square/10.,10.\nSTROKE(X) = 900.\n",
+                   "write c.mtl ATTACHMENT05 = SQUARE/50.,10.\nattachment02 = square/20,10,0,0\nNAME = a\n"
+                   "ATTACHMENT01 = SQUARE/10,10\nstroke(x) = 850.000\n",
+                   "mark"};
+    const QStringList kinds{"STROKE(X): 850. -> 900.", "ATTACHMENT02 [PartStageHeight] 1: 10. -> 12.",
+                            "ATTACHMENT05: SQUARE/50.,10. -> [NotInFile]", "ATTACHMENT07: [NotInFile] -> SQUARE/70.,10."};
+    const QString all = kinds.join(", ");
+    row("compare: another layout is none; the dialog leaves Init File alone; a load closes the window",
+        ab + Steps{"compare c.mtl", "visible frmCompare: true", "unnamed frmCompare: ", "differences: ",
+                   "text lblCount: [NoDifferences]",
+                   "compare b.mtl", "differences: " + all, "text lblCount: [DifferenceCount] 4", "load",
+                   "visible frmCompare: false", "close", "ini Init File: "});
+    // Each kind taken over alone, then all at once: one step each, that one undo takes back.
+    const QString deleting = "said: ATTACHMENT05[DeleteQuestion] yn?";
+    for (const auto &[take, seen] : {std::pair<QString, QString>{"0", "text txtStroke_0: 900."}, {"1", "rows: 01,02,05"},
+                                     {"2", deleting}, {"3", "rows: 01,02,05,07"}, {"0,1,2,3", deleting}}) {
+        QStringList left;  // all taken at once leaves none
+        if (!take.contains(','))
+            left = kinds, left.removeAt(take.toInt());
+        row(qPrintable("compare: take over " + take),
+            ab + Steps{"compare b.mtl", "take " + take, seen, "differences: " + left.join(", "),
+                       "changed: 1", "click btnUndo", "as marked: 1", "enabled btnUndo: false", "differences: " + all});
+    }
+    row("compare: over the slots nothing is taken; making room first is no excess",
+        Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3"} + ab +
+            Steps{"compare b.mtl", "take 3", "said: [TableFull] ok!", "as marked: 1", "enabled btnUndo: false",
+                  "take 2,3", deleting, "rows: 01,02,07"});
+    row("compare: the main window's field in hand is committed before anything is taken",
+        ab + Steps{"compare b.mtl", "front frmMain", "type txtStroke_0 12a", "take 3", "said: [NotANumber] ok!",
+                   "rows: 01,02,05"});
+    row("compare: a row activated shows its field or attachment",
+        ab + Steps{"compare b.mtl", "activate 0", "focus: txtStroke_0", "activate 1", "focus: lstAttach", "row: 1"});
+    row("compare: with the file on disk, what the edits changed, up to date after an undo and a save",
+        ab + Steps{"fill txtStroke_0 950", "compare b.mtl", "click btnOwnFile", "differences: STROKE(X): 950. -> 850.",
+                   "click btnUndo", "differences: ", "front frmMain", "fill txtStroke_0 700",
+                   "differences: STROKE(X): 700. -> 850.",
+                   "click btnEntry", "said: [Saved] oki", "differences: "});
 
     // The attachment editor, on slots 0 and 1 holding attachments 3 and 12.
     const Steps e{"setfile e.mtl NAME = E\r\nATTACHMENT03 = SQUARE/4,2\r\nATTACHMENT12 = UNDEFINE2/10,5,20,5,ABC\r\n"};

@@ -301,8 +301,8 @@ int main(int argc, char *argv[])
     } else if (compare) {
         // No attachment may be cut from a comparison.
         const bool counted = parser.isSet(QStringLiteral("attach-max"));
-        result = CompareFiles(counted ? options->attachMaxCount : kMaxAttachSlots, files[0],
-                              files[1]);
+        result =
+            CompareFiles(counted ? options->attachMaxCount : kMaxAttachSlots, files[0], files[1]);
     } else {
         for (const QString &name : files)
             result = std::max(result, CheckFile(*options, name));

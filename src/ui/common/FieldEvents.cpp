@@ -85,9 +85,13 @@ void FieldEvents::HoldClick(QWidget *field)
 
 bool FieldEvents::Commit()
 {
+    return Commit(QApplication::focusWidget());
+}
+
+bool FieldEvents::Commit(QWidget *focused)
+{
     if (busy_)
         return false;
-    QWidget *focused = QApplication::focusWidget();
     // The refusal has just been shown for this very click.
     if (focused && focused == clickRefused_)
         return false;

@@ -24,8 +24,10 @@ public:
 
     // Runs the pending Validate and LostFocus of the field that has the focus,
     // as leaving it would. False when a field refuses its text: the caller
-    // must not act.
+    // must not act. Another window acting on the table names the field its
+    // own window last had focused.
     bool Commit();
+    bool Commit(QWidget *focused);
 
     // True while a Validate or LostFocus handler runs.
     bool Busy() const { return busy_; }

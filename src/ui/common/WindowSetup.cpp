@@ -117,10 +117,19 @@ void SetUpWindow(QWidget &window, const MessageTable &messages)
 void SetCaptions(QWidget &window, const MessageTable &messages)
 {
     for (QWidget *widget : window.findChildren<QWidget *>()) {
+        // A field's name for screen readers: the captions around it, such as its
+        // column heading and its axis.
+        if (const QVariant names = widget->property("nameMessages"); names.isValid()) {
+            QStringList words;
+            for (const QString &n : names.toString().split(u' '))
+                words << messages(Msg(n.toInt()));
+            widget->setAccessibleName(words.join(u' '));
+        }
         const QVariant number = widget->property("message");
-        if (!number.isValid())
+        const QVariant ifAny = widget->property("messageIfAny");
+        const QString text = messages(Msg((ifAny.isValid() ? ifAny : number).toInt()));
+        if (!number.isValid() && (!ifAny.isValid() || text.isEmpty()))
             continue;
-        const QString text = messages(Msg(number.toInt()));
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
             button->setText(text);
         else if (auto *label = qobject_cast<QLabel *>(widget))

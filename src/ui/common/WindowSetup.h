@@ -14,7 +14,9 @@ void SetUpWindow(QWidget &window, const MessageTable &messages);
 
 // The text of every label and button whose "message" property (set in the
 // window's form) names a number of the message table; such labels then fit
-// their text.
+// their text. "messageIfAny" names an optional one: an empty text keeps the
+// form's caption. "nameMessages" ("22 13") makes a field's accessible name
+// of those texts.
 void SetCaptions(QWidget &window, const MessageTable &messages);
 
 // A plain top-level widget is exposed as a window (a frame), not as a filler,

@@ -19,6 +19,7 @@ public:
     // The slot a row shows, or -1; the row of the first record of a number, or -1.
     int SlotOf(int row) const;
     int RowOfNumber(std::int32_t number) const;
+    int RowOfSlot(int slot) const;  // -1 for a slot without a row
     // The hints of the rows, by slot: a sign on each such row, and its words
     // in the row's tooltip and accessible description.
     void SetHints(const QHash<int, QString> &bySlot);
@@ -31,7 +32,6 @@ private:
     void Removed(int slot);
 
     const Document &document_;
-    int RowOfSlot(int slot) const;
 
     std::vector<int> rowSlot_;  // in slot order; rows and slots differ where a record has no line
     QHash<int, QString> hints_;

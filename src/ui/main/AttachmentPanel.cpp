@@ -103,9 +103,10 @@ void AttachmentPanel::Unchoose()
     controls_.preview->Clear();
 }
 
-void AttachmentPanel::ShowRestored(std::int32_t number)
+void AttachmentPanel::ShowRestored(std::int32_t number, int slot)
 {
-    if (const int row = rows_->RowOfNumber(number); row >= 0)
+    const int ofSlot = slot >= 0 ? rows_->RowOfSlot(slot) : -1;
+    if (const int row = ofSlot >= 0 ? ofSlot : rows_->RowOfNumber(number); row >= 0)
         controls_.list->setCurrentIndex(rows_->index(row));
     controls_.list->setFocus(Qt::OtherFocusReason);
 }

@@ -37,8 +37,9 @@ public:
     void ShowChosen();
     // No row chosen, and a blank picture.
     void Unchoose();
-    // An undo or redo brought the attachment of this number back: its row chosen.
-    void ShowRestored(std::int32_t number);
+    // An undo or redo brought the attachment back, or a comparison points at
+    // it: the row of its slot chosen, else the first of its number.
+    void ShowRestored(std::int32_t number, int slot);
     // The initial attachment was set to a number no attachment has: asks
     // whether to register it (the question shows the number as typed).
     void OfferRegistration(std::int32_t number, const QString &typed);

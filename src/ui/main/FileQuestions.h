@@ -29,8 +29,11 @@ public:
     QString ChooseFile(QString &name, QString &folder, const QString &typeCaption,
                        const QString &suffix);
 
-private:
+    // Why a file could not be read or written, with the system's reason and
+    // the backup a failed save left.
     void ShowFileProblem(FileProblem problem, const QString &reason, const QString &backupLeft);
+
+private:
     void ShowFindings();
     void OfferLeftovers();
     bool Offer(Leftover kind, const Leftovers::Item &item, Msg question, MsgAnswer defaultAnswer);

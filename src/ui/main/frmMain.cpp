@@ -14,6 +14,7 @@
 #include "ui/main/AttachmentPanel.h"
 #include "ui/main/HintMarks.h"
 #include "ui/main/HistoryKeys.h"
+#include "ui/main/frmCompare.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -56,6 +57,7 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     history_ = new HistoryKeys(*this, document_.History(), fieldEvents_, ui->btnUndo, ui->btnRedo,
                                state_.messages);
     SetUpSeams();
+    SetUpComparison();
     SetUpWindow(*this, state_.messages);
 }
 
@@ -174,6 +176,24 @@ void frmMain::SetUpSeams()
     endProgram = [] { QCoreApplication::quit(); };
 }
 
+void frmMain::SetUpComparison()
+{
+    // The file compared with is no file the window opens: Init File and Init Dir stay.
+    auto choose = [this] {
+        QString file = initFile_, folder = initDir_;
+        return FileChoice(file, folder, state_.messages(Msg::MtlFileType), QStringLiteral(".mtl"));
+    };
+    compare_ =
+        new frmCompare(document_, questions_, dialogs_, state_.messages,
+                       {choose, [this] { return fieldEvents_.Commit(focusWidget()); }}, this);
+    connect(compare_, &frmCompare::ShowInMain, this, [this](const ChangeTarget &target) {
+        activateWindow();
+        ShowRestored(target);
+    });
+    connect(compare_, &frmCompare::TookOver, this, &frmMain::ShowMachineTable);
+    connect(ui->btnCompare, &QPushButton::clicked, compare_, &frmCompare::ChooseAndCompare);
+}
+
 void frmMain::ShowWindow()
 {
     if (!loaded_) {
@@ -196,7 +216,7 @@ void frmMain::Form_Load()
                QStringLiteral("    ") + m(Msg::TitleDescription) + QStringLiteral("    ") +
                m(Msg::TitleProject);
     UpdateTitle();
-    SetCaptions();
+    ::SetCaptions(*this, state_.messages);
     history_->SetTexts();
     SetAccessibleNames();
     hints_->Update();
@@ -214,40 +234,8 @@ void frmMain::Form_Load()
     displaying_ = false;
 }
 
-void frmMain::SetCaptions()
-{
-    ::SetCaptions(*this, state_.messages);
-    // Add and Delete keep their design captions unless the message file
-    // translates them with the otherwise unused numbers 18 and 19.
-    for (const auto &[button, number] :
-         {std::pair{ui->btnAdd, Msg::AddButton}, std::pair{ui->btnDel, Msg::DeleteButton}}) {
-        if (!state_.messages(number).isEmpty())
-            button->setText(state_.messages(number));
-    }
-}
-
-// Screen readers name each field by the captions around it: a grid box by its
-// column heading and its axis.
 void frmMain::SetAccessibleNames()
 {
-    const MessageTable &m = state_.messages;
-    auto both = [](const QString &first, const QString &second) { return first + u' ' + second; };
-    const QString axis[3] = {m(Msg::XAxis), m(Msg::YAxis), m(Msg::ZAxis)};
-    for (int i = 0; i < 3; ++i) {
-        txtStroke[i]->setAccessibleName(both(m(Msg::StrokeLabel), axis[i]));
-        txtMaxFeedXYZ[i]->setAccessibleName(both(m(Msg::MaxFeedLabel), axis[i]));
-        txtMaxAcceleXYZ[i]->setAccessibleName(both(m(Msg::MaxAccelLabel), axis[i]));
-        txtRapidFeedXYZ[i]->setAccessibleName(both(m(Msg::RapidFeedLabel), axis[i]));
-        txtRapidAcceleXYZ[i]->setAccessibleName(both(m(Msg::RapidAccelLabel), axis[i]));
-    }
-    ui->txtMachineName->setAccessibleName(m(Msg::MachineNameLabel));
-    ui->cmbAtcType->setAccessibleName(m(Msg::AtcTypeLabel));
-    ui->txtCngTime->setAccessibleName(
-        both(m(Msg::ToolChangeTimeLabel), m(Msg::ToolChangeTimeUnit)));
-    ui->txtMaxFeedAll->setAccessibleName(both(m(Msg::AllAxesLabel), m(Msg::MaxFeedLabel)));
-    ui->txtAttachInit->setAccessibleName(m(Msg::InitialAttachmentLabel));
-    ui->lstAttach->setAccessibleName(m(Msg::AttachmentListLabel));
-    ui->txtFileName->setAccessibleName(m(Msg::FileButton));
     for (QAbstractButton *button : findChildren<QAbstractButton *>())
         button->setAccessibleName(button->text());
 }
@@ -278,6 +266,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     if (!unloaded_) {
         unloaded_ = true;
+        compare_->close();
         document_.Close();
         Form_Unload();
     }
@@ -340,7 +329,7 @@ void frmMain::AttachDefChange()
 void frmMain::ShowRestored(const ChangeTarget &target)
 {
     if (target.attachment) {
-        panel_->ShowRestored(target.number);
+        panel_->ShowRestored(target.number, target.slot);
         return;
     }
     ShowField(target.field);

@@ -18,6 +18,7 @@
 #include <vector>
 
 class AttachmentPanel;
+class frmCompare;
 class HintMarks;
 class HistoryKeys;
 class QLineEdit;
@@ -81,10 +82,10 @@ private:
     void SetUpFields();
     void SetUpButtonsAndKeys();
     void SetUpSeams();
+    void SetUpComparison();
 
     void Form_Load();
     void Form_Unload();
-    void SetCaptions();
     // The file's name, the mark's place and the product caption, in the title.
     void UpdateTitle();
     void SetAccessibleNames();
@@ -154,4 +155,5 @@ private:
     bool ending_ = false;    // the end button has asked already
     bool unloaded_ = false;  // settings written once
     AttachmentPanel *panel_ = nullptr;
+    frmCompare *compare_ = nullptr;
 };

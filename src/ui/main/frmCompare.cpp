@@ -1,0 +1,344 @@
+#include "frmCompare.h"
+
+#include "model/SlotOrder.h"
+#include "platform/FileSystem.h"
+#include "ui/common/Warn.h"
+#include "ui/common/WindowSetup.h"
+#include "ui/editor/OutlineDraw.h"
+#include "ui/editor/PictureBox.h"
+#include "ui/main/FileQuestions.h"
+
+#include <QAbstractTableModel>
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <set>
+
+using Kind = TableDifference::Kind;
+using Part = TableDifference::Part;
+
+namespace {
+// A message's number goes where its "%1" is, after the text where it has none.
+QString WithNumber(const QString &text, int number)
+{
+    return text.contains(QStringLiteral("%1")) ? text.arg(number)
+                                               : text + u' ' + QString::number(number);
+}
+
+}  // namespace
+
+// The differences as rows: what, this window's side, the other file's.
+class DifferenceRows : public QAbstractTableModel {
+public:
+    DifferenceRows(const Comparison &comparison, const MessageTable &messages, QObject *parent)
+        : QAbstractTableModel(parent), comparison_(comparison), messages_(messages)
+    {
+    }
+    void Renew()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(comparison_.Differences().size());
+    }
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : 3;
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+            return QVariant();
+        const TableDifference &d = comparison_.Differences()[std::size_t(index.row())];
+        switch (index.column()) {
+        case 0: return Item(d);
+        case 1: return Side(d, d.a, Kind::OnlyInB);
+        default: return Side(d, d.b, Kind::OnlyInA);
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return QVariant();
+        const Msg heads[] = {Msg::CompareItem, Msg::ThisWindow,
+                             comparison_.OwnFile() ? Msg::OwnFileOnDisk : Msg::OtherFile};
+        return messages_(heads[std::clamp(section, 0, 2)]);
+    }
+
+private:
+    QString Item(const TableDifference &d) const
+    {
+        const QString key = DifferenceKey(d);
+        switch (d.part) {
+        case Part::Shape: return key + u' ' + messages_(Msg::PartShape);
+        case Part::ShapeNumber: return key + u' ' + messages_(Msg::PartShapeNumber);
+        case Part::Width:
+            return key + u' ' + WithNumber(messages_(Msg::PartStageWidth), d.stage + 1);
+        case Part::Height:
+            return key + u' ' + WithNumber(messages_(Msg::PartStageHeight), d.stage + 1);
+        case Part::Name: return key + u' ' + messages_(Msg::PartName);
+        case Part::None: break;
+        }
+        return key;
+    }
+    // An attachment on one side only shows its line there; names lose their padding.
+    QString Side(const TableDifference &d, const QString &text, Kind absent) const
+    {
+        if (d.kind == absent)
+            return messages_(Msg::NotInFile);
+        QString shown = text.trimmed();
+        if (d.kind == Kind::OnlyInA || d.kind == Kind::OnlyInB)
+            shown = shown.mid(shown.indexOf(u'=') + 1).trimmed();
+        return shown.isEmpty() ? messages_(Msg::NotSet) : shown;
+    }
+
+    const Comparison &comparison_;
+    const MessageTable &messages_;
+};
+
+namespace {
+QPushButton *Button(const MessageTable &messages, Msg caption, QWidget *parent)
+{
+    auto *button = new QPushButton(messages(caption), parent);
+    button->setAccessibleName(button->text());
+    return button;
+}
+
+QLabel *OutlineCaption(const QString &text, PictureBox *picture, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(picture);
+    return label;
+}
+}  // namespace
+
+frmCompare::frmCompare(Document &document, FileQuestions &questions, Dialogs &dialogs,
+                       const MessageTable &messages, Hooks hooks, QWidget *parent)
+    : QWidget(parent, Qt::Window), document_(document), questions_(questions), dialogs_(dialogs),
+      messages_(messages), hooks_(std::move(hooks)), comparison_(document),
+      rows_(new DifferenceRows(comparison_, messages, this)), list_(new QTreeView(this)),
+      thisName_(new QLabel(this)), otherCaption_(new QLabel(this)), otherName_(new QLabel(this)),
+      count_(new QLabel(this)), thisOutline_(new PictureBox(this)),
+      otherOutline_(new PictureBox(this)),
+      otherOutlineCaption_(OutlineCaption(QString(), otherOutline_, this)),
+      ownFile_(Button(messages, Msg::CompareOwnFile, this))
+{
+    setObjectName(QStringLiteral("frmCompare"));
+    resize(760, 540);
+    SetUpList();
+    auto *layout = new QVBoxLayout(this);
+    auto *sides = new QFormLayout;
+    sides->addRow(new QLabel(messages(Msg::ThisWindow), this), thisName_);
+    sides->addRow(otherCaption_, otherName_);
+    for (QLabel *name : {thisName_, otherName_})
+        name->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addLayout(sides);
+    layout->addWidget(list_, 1);
+    layout->addLayout(Outlines());
+    count_->setObjectName(QStringLiteral("lblCount"));
+    layout->addWidget(count_);
+    layout->addLayout(Buttons());
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
+    connect(&comparison_, &Comparison::Updated, this, &frmCompare::Follow);
+    connect(&comparison_, &Comparison::Ended, this, &QWidget::close);
+    SetUpWindow(*this, messages);
+    // Two pictures: each named for its side.
+    for (const auto &[picture, side] :
+         {std::pair{thisOutline_, Msg::ThisWindow}, std::pair{otherOutline_, Msg::OtherFile}})
+        picture->setAccessibleName(messages(Msg::OutlineName) + QStringLiteral(" - ") +
+                                   messages(side));
+}
+
+void frmCompare::SetUpList()
+{
+    list_->setObjectName(QStringLiteral("lstDifferences"));
+    list_->setModel(rows_);
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setAllColumnsShowFocus(true);
+    list_->setAccessibleName(messages_(Msg::DifferenceList));
+    list_->header()->resizeSection(0, 260);
+    list_->header()->resizeSection(1, 220);
+    connect(list_, &QTreeView::activated, this, &frmCompare::Activate);
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &frmCompare::ShowOutlines);
+}
+
+QLayout *frmCompare::Outlines()
+{
+    thisOutline_->setObjectName(QStringLiteral("pictThis"));
+    otherOutline_->setObjectName(QStringLiteral("pictOther"));
+    auto *outlines = new QHBoxLayout;
+    for (const auto &[caption, picture] :
+         {std::pair{OutlineCaption(messages_(Msg::ThisWindow), thisOutline_, this), thisOutline_},
+          std::pair{otherOutlineCaption_, otherOutline_}}) {
+        auto *column = new QVBoxLayout;
+        picture->setMinimumSize(200, 150);
+        picture->SetBackColor(QColor(0xE0, 0xE0, 0xE0));
+        column->addWidget(caption);
+        column->addWidget(picture, 1);
+        outlines->addLayout(column);
+    }
+    return outlines;
+}
+
+QLayout *frmCompare::Buttons()
+{
+    auto *otherFile = Button(messages_, Msg::CompareOtherFile, this);
+    auto *take = Button(messages_, Msg::TakeOver, this);
+    auto *close = Button(messages_, Msg::CloseButton, this);
+    ownFile_->setObjectName(QStringLiteral("btnOwnFile"));
+    take->setObjectName(QStringLiteral("btnTakeOver"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(otherFile);
+    buttons->addWidget(ownFile_);
+    buttons->addStretch();
+    buttons->addWidget(take);
+    buttons->addWidget(close);
+    connect(otherFile, &QPushButton::clicked, this, &frmCompare::ChooseAndCompare);
+    connect(ownFile_, &QPushButton::clicked, this, &frmCompare::CompareOwnFile);
+    connect(take, &QPushButton::clicked, this, &frmCompare::TakeOver);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    return buttons;
+}
+
+void frmCompare::ChooseAndCompare()
+{
+    const QString chosen = hooks_.chooseFile ? hooks_.chooseFile() : QString();
+    if (!chosen.isEmpty())
+        Open(comparison_.Read(chosen));
+}
+
+void frmCompare::CompareOwnFile()
+{
+    Open(comparison_.ReadOwnFile());
+}
+
+void frmCompare::Open(const LoadResult &result)
+{
+    if (!result.loaded) {
+        questions_.ShowFileProblem(result.problem, result.reason, QString());
+        return;
+    }
+    // First shown over the middle of the main window, not where a window manager
+    // without a rule for it would put it.
+    if (!placed_ && parentWidget()) {
+        placed_ = true;
+        move(parentWidget()->frameGeometry().center() - rect().center());
+    }
+    show();
+    raise();
+    activateWindow();
+    list_->setFocus(Qt::OtherFocusReason);
+}
+
+void frmCompare::Follow()
+{
+    const int current = list_->currentIndex().row();
+    rows_->Renew();
+    const int rows = rows_->rowCount();
+    if (rows > 0)
+        list_->setCurrentIndex(rows_->index(std::clamp(current, 0, rows - 1), 0));
+    ShowOutlines();
+
+    const QString &name = document_.Current().Name();
+    setWindowTitle(
+        messages_(Msg::CompareTitle) +
+        (name.isEmpty() ? QString() : QStringLiteral(" - ") + DisplayName(NameOf(name))));
+    thisName_->setText(DisplayName(name));
+    const Msg other = comparison_.OwnFile() ? Msg::OwnFileOnDisk : Msg::OtherFile;
+    otherCaption_->setText(messages_(other));
+    otherOutlineCaption_->setText(messages_(other));
+    otherName_->setText(DisplayName(comparison_.OtherName()));
+    count_->setText(rows > 0 ? WithNumber(messages_(Msg::DifferenceCount), rows)
+                             : messages_(Msg::NoDifferences));
+    ownFile_->setEnabled(document_.Current().GetState() == CurrentFile::State::Loaded);
+}
+
+void frmCompare::ShowOutlines()
+{
+    thisOutline_->Clear();
+    otherOutline_->Clear();
+    const QModelIndex index = list_->currentIndex();
+    if (!index.isValid())
+        return;
+    const TableDifference &d = comparison_.Differences()[std::size_t(index.row())];
+    if (d.slotA >= 0)
+        AttachDraw(document_.Attachments()[std::size_t(d.slotA)], *thisOutline_);
+    if (d.slotB >= 0)
+        AttachDraw(comparison_.OtherAttachments()[std::size_t(d.slotB)], *otherOutline_);
+}
+
+void frmCompare::Activate(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    const TableDifference &d = comparison_.Differences()[std::size_t(index.row())];
+    ChangeTarget target;
+    target.attachment = d.kind != Kind::Value;
+    target.field = d.field;
+    target.number = d.number;
+    target.slot = d.slotA;
+    emit ShowInMain(target);
+}
+
+std::vector<std::size_t> frmCompare::RowsToTake()
+{
+    std::vector<std::size_t> rows;
+    for (const QModelIndex &index : list_->selectionModel()->selectedRows())
+        rows.push_back(std::size_t(index.row()));
+    std::sort(rows.begin(), rows.end());
+    // Each attachment the take-over deletes is asked about once, as Delete asks.
+    std::set<int> asked, kept;
+    for (const std::size_t row : rows) {
+        const TableDifference &d = comparison_.Differences()[row];
+        if (d.kind != Kind::OnlyInA || !asked.insert(d.slotA).second)
+            continue;
+        const Msg question = d.number == document_.Table().IniAttachment
+                                 ? Msg::DeleteInitialQuestion
+                                 : Msg::DeleteQuestion;
+        if (dialogs_.MsgBox(DifferenceKey(d) + messages_(question), MsgButtons::YesNo,
+                            MsgIcon::Question) != MsgAnswer::Yes)
+            kept.insert(d.slotA);
+    }
+    std::erase_if(rows, [&](std::size_t row) {
+        const TableDifference &d = comparison_.Differences()[row];
+        return d.kind == Kind::OnlyInA && kept.count(d.slotA);
+    });
+    return rows;
+}
+
+void frmCompare::TakeOver()
+{
+    if (hooks_.commitField && !hooks_.commitField())
+        return;
+    if (!list_->selectionModel()->hasSelection()) {
+        Warn(dialogs_, messages_, Msg::NothingSelected);
+        return;
+    }
+    const Comparison::Taken taken = comparison_.TakeOver(RowsToTake(), messages_(Msg::TakeOver));
+    if (taken == Comparison::Taken::OverLimit)
+        Warn(dialogs_, messages_, Msg::TableFull);
+    else if (taken == Comparison::Taken::Done)
+        emit TookOver();
+}
+
+void frmCompare::closeEvent(QCloseEvent *event)
+{
+    comparison_.Stop();
+    rows_->Renew();
+    QWidget::closeEvent(event);
+}
