@@ -59,6 +59,12 @@ inline const SettingKey InitDir{QStringLiteral("Config"), QStringLiteral("Init D
 inline const SettingKey InitFile{QStringLiteral("Config"), QStringLiteral("Init File"), QString()};
 // Hint rules turned off: their names, separated by commas. Never written.
 inline const SettingKey HintsOff{QStringLiteral("Config"), QStringLiteral("Hints Off"), QString()};
+// The files last loaded, newest first: "Recent1" to "Recent8".
+inline constexpr int kRecentCount = 8;
+inline SettingKey Recent(int n)
+{
+    return {QStringLiteral("Config"), QStringLiteral("Recent%1").arg(n), QString()};
+}
 }  // namespace Settings
 
 // The same by the table: its default, or the one given.

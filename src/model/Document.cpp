@@ -118,6 +118,9 @@ LoadResult Document::Load(const QString &name)
             current_.SetMissing(name);
         }
     }
+    // A file that could not be read has no bytes to tell a change by.
+    const bool unread = current_.GetState() == CurrentFile::State::Failed && result.hash.isEmpty();
+    watch_.Watch(unread ? QString() : name, result.hash);
     // An empty stack keeps a reset clean state through clear().
     history_.clear();
     history_.setClean();
@@ -251,6 +254,8 @@ void Document::Close()
 
 void Document::DiscardRecovery()
 {
+    // A copy still to be written after a pause must not bring them back.
+    copyTimer_.stop();
     if (recovery_)
         recovery_->Remove();
 }
@@ -350,6 +355,7 @@ SaveResult Document::Save()
     const SaveResult result = WriteMtlFile(files_, current_.Name(), table_, slots_);
     if (result.Saved()) {
         current_.SetSaved(result.hash);
+        watch_.Saved(result.hash);
         findings_.clear();
         SetBaseline();
         history_.setClean();

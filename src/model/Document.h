@@ -4,6 +4,7 @@
 // ask it for each change and follow its signals; it never shows anything.
 #include "CurrentFile.h"
 #include "Fields.h"
+#include "FileWatch.h"
 #include "Leftovers.h"
 #include "MachineTable.h"
 #include "MtlFile.h"
@@ -47,6 +48,11 @@ public:
     // Empties the table and reads the named file into it, when there is one;
     // an empty name only forgets the file. The history starts anew.
     LoadResult Load(const QString &name);
+    // The file as it is on disk now, loaded again under its name.
+    LoadResult Reload() { return Load(current_.Name()); }
+    // Another program's changes to the file, watched from its load on; the
+    // document's own saves are never one.
+    FileWatch &Watch() { return watch_; }
     // What the last load dropped or will write differently, in line order;
     // empty again once the file has been saved.
     const std::vector<MtlLineFinding> &Findings() const { return findings_; }
@@ -158,6 +164,7 @@ private:
     MachineTable table_;
     AttachmentSlots slots_;
     CurrentFile current_;
+    FileWatch watch_;
     std::vector<MtlLineFinding> findings_;
     QUndoStack history_;
     bool stepOpen_ = false;

@@ -57,6 +57,11 @@ void FileWatch::Saved(const QByteArray &fingerprint)
     Check();
 }
 
+void FileWatch::Acknowledge()
+{
+    Tell(Change::None);
+}
+
 FileWatch::Change FileWatch::Check()
 {
     if (path_.isEmpty())

@@ -27,6 +27,9 @@ public:
     void Watch(const QString &path, const QByteArray &fingerprint);
     // The program's own save wrote these bytes: never reported as a change.
     void Saved(const QByteArray &fingerprint);
+    // The user has been told: the state is None again until the file changes
+    // once more, though its bytes still differ.
+    void Acknowledge();
     // Looks at the file now; emits StateChanged when its state differs from the last one told.
     // For the window's activation (a network share sends no events). Returns the state.
     Change Check();

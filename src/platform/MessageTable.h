@@ -117,6 +117,15 @@ enum class Msg : int {
     PartStageHeight = 111,
     PartName = 112,
     DifferenceList = 113,
+    ChangedElsewhere = 114,  // %1 the file's name
+    ReplacedElsewhere = 115,
+    RemovedElsewhere = 116,
+    ReloadButton = 117,
+    KeepEditing = 118,
+    ReloadQuestion = 119,
+    RecentFiles = 120,
+    RecentMissing = 121,
+    NoRecentFiles = 122,
 };
 
 // The numbered captions and messages. A number outside the table reads as

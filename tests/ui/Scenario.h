@@ -10,7 +10,7 @@
 //   leftover r.mtl NAME = R\r\n      the recovery copy a dead program left for a file, "%80" for any byte
 //   hold r.mtl, release              another running program's hold on a file (and its copy, if given); it ended
 //   spoil r.mtl garbage              a file's recovery copy made of a text; "BIG": over the size limit
-//   move sub gone, link l.mtl r.mtl  a file or folder renamed; a symbolic link l.mtl to r.mtl
+//   move sub gone, link l.mtl r.mtl  a file or folder renamed (over a file there); a symbolic link l.mtl to r.mtl
 //   old .sample.mtl.k3x9             a file last written two minutes ago
 //   disk fails, disk works           every file operation fails from then on; none does
 // Checks:
@@ -33,6 +33,7 @@
 
 #include <QtTest>
 
+#include <cstdio>
 #include <dirent.h>
 #include <functional>
 #include <map>
@@ -94,7 +95,7 @@ struct FileScenario {
              }},
             {"release", [&] { other.reset(); }},
             {"spoil", [&] { WriteBytes(copyOf(name), rest.toUtf8()), rest == "BIG" && QFile::resize(copyOf(name), 17 << 20); }},
-            {"move", [&] { ok = QDir().rename(path(name), path(rest)); }},
+            {"move", [&] { ok = ::rename(EncodeName(path(name)), EncodeName(path(rest))) == 0; }},  // over a file too
             {"link", [&] { ok = QFile::link(path(rest), path(name)); }},
             {"old", [&] {
                  QFile f(path(arg));

@@ -3,6 +3,7 @@
 // Actions:
 //   load s.mtl                       a copy of the example file, opened (no name: sample.mtl)
 //   open f.mtl NAME = F\r\n          a file opened, as the file name field opens it; of these bytes if given
+//   big b.mtl 4000                   a file of that many attachments opened
 //   set STROKE(X) = 9, set NAME = X  a value committed, by its key in the file
 //   save                             the Save button's question and save
 //   leave                            what End asks first; "left" or "stayed" (an event)
@@ -23,10 +24,12 @@ namespace {
 
 struct Harness : FileScenario {
     RecoveryStore recovery{files, dir.path()};
-    Document document{files, 10};
+    Document document;
     FileQuestions questions{document, fake, state.messages, state.settings};
 
-    Harness(const QByteArray &, const QByteArray &mes)
+    // A first step "ini slots N": a table of N slots instead of 10.
+    Harness(const QByteArray &ini, const QByteArray &mes)
+        : document(files, std::int16_t(ini.startsWith("slots ") ? ini.mid(6).toInt() : 10))
     {
         MessageTable table;
         ParseMessageText(QString::fromUtf8(mes), table);
@@ -58,6 +61,12 @@ struct Harness : FileScenario {
         if (verb == "load") {
             const QString copy = path(arg.isEmpty() ? "sample.mtl" : arg);
             return QDir().mkpath(QFileInfo(copy).path()) && WriteBytes(copy, ReadBytes(kSample)) && Open(copy);
+        }
+        if (verb == "big") {  // a file of that many attachments
+            QByteArray bytes = "NAME = B\r\n";
+            for (int i = 1; i <= rest.toInt(); ++i)
+                bytes += "ATTACHMENT" + QByteArray::number(i) + " = SQUARE/10,20,30,40,A HEAD OF ITS OWN\r\n";
+            return WriteBytes(path(name), bytes) && Open(name);
         }
         if (verb == "open")
             return (rest.isEmpty() || *fileAct("write", arg)) && Open(name);
@@ -104,6 +113,19 @@ void TestFileQuestions::scenario_data()
     using Steps = QStringList;
     QTest::addColumn<Steps>("steps");
     auto row = [](const QString &name, const Steps &steps) { QTest::newRow(qPrintable(name)) << steps; };
+
+    // A big table's copy waits for a pause in the edits; edits given up must not be written then.
+    row("edits given up: a copy still waiting is not written",
+        {"ini slots 6000",
+         "big b.mtl 5000",
+         "set STROKE(X) = 9",
+         "set STROKE(X) = 10",
+         "copy b.mtl STROKE(X): 9.",
+         "leave",
+         "said: [SaveChanges] ynci -> No",
+         "events: left",
+         "load",
+         "copy b.mtl STROKE(X): none"});
 
     // Saving.
     row("the folder moved away: Save says so; leaving asks, naming the copy that keeps the edits",

@@ -53,6 +53,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sys/time.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -136,6 +138,12 @@ struct Harness : FileScenario {
     }
     QListView *list() const { return win->findChild<QListView *>("lstAttach"); }
     QTreeView *diffs() const { return win->findChild<QTreeView *>("lstDifferences"); }
+    QMenu *recentMenu() const  // filled as when it drops down
+    {
+        auto *menu = win->findChild<QMenu *>("menuRecent");
+        emit menu->aboutToShow();
+        return menu;
+    }
     QString line(int row) const { return list()->model()->index(row, 0).data().toString(); }  // null outside
     QPoint rowAt(const QString &row) const { return list()->visualRect(list()->model()->index(row.toInt(), 0)).center(); }
 
@@ -178,6 +186,16 @@ struct Harness : FileScenario {
                      diffs()->selectionModel()->select(diffs()->model()->index(r.toInt(), 0),
                                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
                  QTest::mouseClick(widget("btnTakeOver"), Qt::LeftButton);
+             }},
+            {"away", [&] { QApplication::setActiveWindow(nullptr); }},  // the user is in another program
+            {"touch", [&] { ok = QFile(file).open(QIODevice::Append) && ::utimes(EncodeName(file).constData(), nullptr) == 0; }},
+            {"rewrite", [&] { ok = WriteBytes(file, ReadBytes(file)); }},  // the same bytes, in place
+            {"unlink", [&] { ok = QFile::remove(file); }},
+            {"watch", [&] { win->Doc().Watch().SetEventsEnabled(arg == "on"); }},
+            {"recent", [&] {  // the n-th entry picked
+                 QAction *entry = recentMenu()->actions().value(arg.toInt() - 1);
+                 ok = entry != nullptr;
+                 ok ? entry->trigger() : void();
              }},
             {"front", [&] { QCoreApplication::processEvents(), ok = Activate(widget(arg)); }},  // back to a window
             {"activate", [&] {  // a row of the comparison, by Return
@@ -263,6 +281,18 @@ struct Harness : FileScenario {
                      const bool named = !a || !a->text(QAccessible::Name).isEmpty();
                      return (w->focusPolicy() & Qt::TabFocus) && w->isVisible() && !named
                                 ? QString(w->metaObject()->className()) : QString();
+                 });
+             }},
+            {"notice", [&] {  // what the strip tells, once it tells anything (at most 10 s)
+                 QElapsedTimer clock;
+                 clock.start();
+                 while (!widget("fileNotice")->isVisible() && clock.elapsed() < 10000)
+                     QTest::qWait(20);
+                 return widget("lblNotice")->isVisible() ? widget("lblNotice")->property("text").toString() : "";
+             }},
+            {"recent", [&] {  // the recent list as it drops down: each entry, "off" when it cannot be picked
+                 return Join(recentMenu()->actions(), [](QAction *a) {
+                     return a->text().section("  ", 1) + (a->isEnabled() ? "" : " off");
                  });
              }},
             {"differences", [&] {  // the comparison's rows: "what: this window -> the other file"
@@ -845,6 +875,44 @@ void TestWindows::scenario_data()
                    "click btnUndo", "differences: ", "front frmMain", "fill txtStroke_0 700",
                    "differences: STROKE(X): 700. -> 850.",
                    "click btnEntry", "said: [Saved] oki", "differences: "});
+
+    // Another program at the open file: told in the strip, never in a box; checked again when the window comes back.
+    const Steps w{"setfile w.mtl NAME = W\r\nSTROKE(X) = 1\r\n"};
+    const QString two = "write w.mtl NAME = W\r\nSTROKE(X) = 2\r\n";
+    row("watch: a write, a file renamed over it, a removal; Save writes it anew",
+        w + Steps{two, "notice: w.mtl [ChangedElsewhere]", "visible btnReload: true", "click btnKeepEditing",
+                  "visible fileNotice: false", "write n.mtl NAME = N\r\n", "move n.mtl w.mtl",
+                  "notice: w.mtl [ReplacedElsewhere]", "click btnKeepEditing", "unlink w.mtl",
+                  "notice: w.mtl [RemovedElsewhere]", "visible btnReload: false", "visible btnNoticeCompare: false",
+                  "fill txtStroke_0 5", "click btnEntry", "said: [ChangedOnDisk] yn?/No -> Yes, [Saved] oki",
+                  "file w.mtl STROKE(X): 5.", "visible fileNotice: false"});
+    row("watch: with no events, coming back to the window finds the change",
+        w + Steps{"watch off", two, "visible fileNotice: false", "away", "front frmMain",
+                  "notice: w.mtl [ChangedElsewhere]"});
+    row("watch: the program's own save, a touch, the same bytes again: nothing told",
+        w + Steps{"fill txtStroke_0 5", "click btnEntry", "said: [Saved] oki", "touch w.mtl", "rewrite w.mtl", "away",
+                  "front frmMain", "visible fileNotice: false"});
+    row("reload: Compare shows the file on disk; unsaved edits asked about, No keeps them; Yes loads the file and "
+        "its copy is not offered again",
+        w + Steps{"fill txtStroke_0 5", two, "notice: w.mtl [ChangedElsewhere]", "click btnNoticeCompare",
+                  "differences: STROKE(X): 5. -> 2.", "click btnReload", "said: [ReloadQuestion] yn?/No",
+                  "text txtStroke_0: 5.", "copy w.mtl STROKE(X): 5.", "click btnReload",
+                  "said: [ReloadQuestion] yn?/No -> Yes", "text txtStroke_0: 2.", "changed: 0",
+                  "copy w.mtl STROKE(X): none", "visible fileNotice: false", "visible frmCompare: false", "load",
+                  "setfile w.mtl"});
+    Steps nine;
+    for (int i = 1; i <= 9; ++i)
+        nine << QString("setfile f%1.mtl NAME = F\r\n").arg(i);
+    row("recent: the last eight loaded, newest first, kept at once; a missing one greyed, not opened; a pick asks "
+        "about unsaved edits and sets Init Dir and Init File",
+        nine + Steps{"setfile missing.mtl", "setfile f8.mtl",
+                     "recent: @f8.mtl,@f9.mtl,@f7.mtl,@f6.mtl,@f5.mtl,@f4.mtl,@f3.mtl,@f2.mtl",
+                     "ini Recent1: @f8.mtl", "ini Recent8: @f2.mtl", "unlink f3.mtl", "recent 7",
+                     "text txtFileName: @f8.mtl", "fill txtStroke_0 5", "recent 2",
+                     "said: [SaveChanges] ynci -> Cancel", "text txtFileName: @f8.mtl", "recent 2",
+                     "said: [SaveChanges] ynci -> No", "text txtFileName: @f9.mtl",
+                     "recent: @f9.mtl,@f8.mtl,@f7.mtl,@f6.mtl,@f5.mtl,@f4.mtl,@f3.mtl [RecentMissing] off,@f2.mtl",
+                     "close", "ini Init File: f9.mtl", "ini Init Dir: @"});
 
     // The attachment editor, on slots 0 and 1 holding attachments 3 and 12.
     const Steps e{"setfile e.mtl NAME = E\r\nATTACHMENT03 = SQUARE/4,2\r\nATTACHMENT12 = UNDEFINE2/10,5,20,5,ABC\r\n"};

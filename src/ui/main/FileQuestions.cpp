@@ -119,6 +119,16 @@ bool FileQuestions::Offer(Leftover kind, const Leftovers::Item &item, Msg questi
     return take;
 }
 
+void FileQuestions::Reload()
+{
+    if (document_.Changed()) {
+        if (!Ask(Msg::ReloadQuestion))
+            return;
+        document_.DiscardRecovery();
+    }
+    AfterLoad(document_.Reload());
+}
+
 bool FileQuestions::Ask(Msg question, const QString &details)
 {
     return dialogs_.MsgBox(messages_(question), MsgButtons::YesNo, MsgIcon::Question, MsgAnswer::No,

@@ -21,6 +21,10 @@ public:
     // Unsaved edits before they are left: saved on Yes, given up on No. False
     // when the caller must not go on: cancelled, or the save did not happen.
     bool MaybeSave();
+    // Loads the file again as it is on disk; unsaved edits only after asking
+    // (default No), and then their recovery copy goes, so it is not offered
+    // back.
+    void Reload();
     // Tells once a run that the settings file could not be read or written.
     void ReportSettingsProblem();
     // The open-file dialog, on the folder and name given: the MTL type with

@@ -18,3 +18,8 @@ void StatusStrip::SetHintCount(const QString &text)
     hints_->setText(text);
     hints_->setAccessibleName(text);
 }
+
+void StatusStrip::SetNotice(QWidget *notice)
+{
+    row_->addWidget(notice);
+}

@@ -10,7 +10,8 @@ class StatusStrip : public QFrame {
 public:
     explicit StatusStrip(QWidget *parent = nullptr);
     void SetHintCount(const QString &text);
-    QHBoxLayout *Row() const { return row_; }
+    // The notice about the open file, at the strip's right end.
+    void SetNotice(QWidget *notice);
 
 private:
     QHBoxLayout *row_;

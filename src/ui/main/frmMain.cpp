@@ -12,8 +12,11 @@
 #include "ui/common/WindowSetup.h"
 #include "ui/editor/frmEditor.h"
 #include "ui/main/AttachmentPanel.h"
+#include "ui/main/FileNotice.h"
 #include "ui/main/HintMarks.h"
 #include "ui/main/HistoryKeys.h"
+#include "ui/main/RecentMenu.h"
+#include "ui/main/StatusStrip.h"
 #include "ui/main/frmCompare.h"
 
 #include <QApplication>
@@ -57,7 +60,7 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
     history_ = new HistoryKeys(*this, document_.History(), fieldEvents_, ui->btnUndo, ui->btnRedo,
                                state_.messages);
     SetUpSeams();
-    SetUpComparison();
+    SetUpFileCompanions();
     SetUpWindow(*this, state_.messages);
 }
 
@@ -176,7 +179,7 @@ void frmMain::SetUpSeams()
     endProgram = [] { QCoreApplication::quit(); };
 }
 
-void frmMain::SetUpComparison()
+void frmMain::SetUpFileCompanions()
 {
     // The file compared with is no file the window opens: Init File and Init Dir stay.
     auto choose = [this] {
@@ -192,6 +195,22 @@ void frmMain::SetUpComparison()
     });
     connect(compare_, &frmCompare::TookOver, this, &frmMain::ShowMachineTable);
     connect(ui->btnCompare, &QPushButton::clicked, compare_, &frmCompare::ChooseAndCompare);
+
+    auto reload = [this] {
+        if (fieldEvents_.Commit())
+            questions_.Reload();
+    };
+    ui->stripStatus->SetNotice(new FileNotice(document_, state_.messages, *this,
+                                              {reload, [this] { compare_->CompareOwnFile(); }},
+                                              ui->stripStatus));
+    // A file picked from the recent list is chosen as the dialog chooses one.
+    new RecentMenu(state_, document_, ui->btnRecent, [this](const QString &path) {
+        if (path == document_.Current().Name())
+            return;
+        initFile_ = NameOf(path);
+        initDir_ = GetFileDir(path);
+        LoadAfterAsking(path);
+    });
 }
 
 void frmMain::ShowWindow()
@@ -218,7 +237,9 @@ void frmMain::Form_Load()
     UpdateTitle();
     ::SetCaptions(*this, state_.messages);
     history_->SetTexts();
-    SetAccessibleNames();
+    for (QAbstractButton *button : findChildren<QAbstractButton *>())
+        if (!button->text().isEmpty())  // an arrow button is named for its list
+            button->setAccessibleName(button->text());
     hints_->Update();
 
     // An installed program's folder holds no MTL files: there the dialog
@@ -232,12 +253,6 @@ void frmMain::Form_Load()
     ui->txtFileName->clear();
     ShowMachineTable();
     displaying_ = false;
-}
-
-void frmMain::SetAccessibleNames()
-{
-    for (QAbstractButton *button : findChildren<QAbstractButton *>())
-        button->setAccessibleName(button->text());
 }
 
 void frmMain::UpdateTitle()
@@ -524,11 +539,6 @@ void frmMain::btnEdit_Click()
 void frmMain::btnDel_Click()
 {
     panel_->Delete();
-}
-
-void frmMain::lstAttach_Click()
-{
-    panel_->ShowChosen();
 }
 
 // --- file choice and program end -------------------------------------------

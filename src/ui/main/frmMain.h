@@ -82,13 +82,14 @@ private:
     void SetUpFields();
     void SetUpButtonsAndKeys();
     void SetUpSeams();
-    void SetUpComparison();
+    // The comparison window, the notice of another program's change to the
+    // file, the list of recent files.
+    void SetUpFileCompanions();
 
     void Form_Load();
     void Form_Unload();
     // The file's name, the mark's place and the product caption, in the title.
     void UpdateTitle();
-    void SetAccessibleNames();
     void ShowMachineTable();
     // Asks whether unsaved edits are to be saved, and saves on Yes. False
     // when the caller must not go on: cancelled, or the save did not happen.
@@ -127,7 +128,6 @@ private:
     void btnAdd_Click();
     void btnEdit_Click();
     void btnDel_Click();
-    void lstAttach_Click();
 
     AppState &state_;
     Dialogs &dialogs_;

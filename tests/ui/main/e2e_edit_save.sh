@@ -20,8 +20,8 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
     { echo "no window icon" >&2; exit 1; }
   IFS=", " read -r flags functions _ <<<"$(xprop -id "$w" _MOTIF_WM_HINTS | sed -n "s/.*= //p")"
   (( (flags & 1) && !(functions & 17) )) || { echo "maximize offered: $flags $functions" >&2; exit 1; }
-  # No window manager gives the window the focus; it starts on the file button, five Tabs before the name.
-  xdotool search --onlyvisible --name "^sample\.mtl - " windowfocus --sync key Tab Tab Tab Tab Tab ctrl+a type "MILL 7"
+  # No window manager gives the window the focus; it starts on the file button, six Tabs before the name.
+  xdotool search --onlyvisible --name "^sample\.mtl - " windowfocus --sync key Tab Tab Tab Tab Tab Tab ctrl+a type "MILL 7"
   xdotool key Tab ctrl+a type 900
   xdotool key Tab && wait_for "^sample\.mtl\* - "
   xdotool key ctrl+s && wait_for "^Quillmark$" && xdotool key Return  # the notice

@@ -32,7 +32,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
   "$1/quillmark" "$1/sample.mtl" & pid=$!
   answer Return  # the load names the line that saving drops
   wait_for "^sample\.mtl - "
-  xdotool search --onlyvisible --name "^sample\.mtl - " windowfocus --sync key Tab Tab Tab Tab Tab ctrl+a type "MILL 7"
+  xdotool search --onlyvisible --name "^sample\.mtl - " windowfocus --sync key Tab Tab Tab Tab Tab Tab ctrl+a type "MILL 7"
   xdotool key Tab && wait_for "^sample\.mtl\* - "
   timeout 20 bash -c "until [ \"\$(find \"$1\" -maxdepth 1 -name \"*.recover\" | wc -l)\" = 1 ]; do sleep 0.1; done"
   kill -9 "$pid"; wait "$pid" 2>/dev/null || true
