@@ -50,9 +50,12 @@ void HoldMessage(QtMsgType type, const QMessageLogContext &context, const QStrin
         return;
     }
     const QString display = qEnvironmentVariable("DISPLAY");
-    const QString why = display.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                            ? QStringLiteral("no display is set (DISPLAY)")
-                            : QStringLiteral("the display %1 cannot be reached").arg(display);
+    QString why = display.isEmpty() && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                      ? QStringLiteral("no display is set (DISPLAY)")
+                      : QStringLiteral("the display %1 cannot be reached").arg(display);
+    // What the platform said first is the reason.
+    if (!g_heldMessages.isEmpty() && !display.isEmpty())
+        why += QStringLiteral(" (") + g_heldMessages.first().second + u')';
     Q_UNUSED(context);
     std::fprintf(stderr, "quillmark: cannot open its window: %s\n", qPrintable(why));
     std::_Exit(2);

@@ -199,6 +199,15 @@ private slots:
         QCOMPARE(UnifiedDiff({"a", "b"}, {"a", "b"}, "a", "b"), QString());
         QCOMPARE(UnifiedDiff({"1", "2", "3", "4", "5"}, {"1", "2", "3", "4", "X", "5"}, "old", "new"),
                  "--- old\n+++ new\n@@ -2,4 +2,5 @@\n 2\n 3\n 4\n+X\n 5\n");
+        // Changes six equal lines apart share one hunk; seven apart make two that share no line.
+        QStringList lines;
+        for (int i = 1; i <= 20; ++i)
+            lines << QString::number(i);
+        QStringList six = lines, seven = lines;
+        six[4] = six[11] = seven[4] = seven[12] = "x";
+        QCOMPARE(UnifiedDiff(lines, six, "a", "b").count("@@ -"), 1);
+        QCOMPARE(UnifiedDiff(lines, seven, "a", "b"), "--- a\n+++ b\n@@ -2,7 +2,7 @@\n 2\n 3\n 4\n-5\n+x\n 6\n 7\n 8\n"
+                                                   "@@ -10,7 +10,7 @@\n 10\n 11\n 12\n-13\n+x\n 14\n 15\n 16\n");
     }
 
     // Random tables with many equal numbers, large enough that an unstable sort would

@@ -17,6 +17,8 @@
 #include "model/Numbers.h"
 #include "ui/main/FileQuestions.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -100,6 +102,23 @@ struct Harness : FileScenario {
 class TestFileQuestions : public QObject {
     Q_OBJECT
 private slots:
+    // The copies hold the user's data: a folder made for them is the user's alone; a portable copy's own folder is
+    // left as it is.
+    void recoveryFolder()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755)));
+        qputenv("XDG_STATE_HOME", QFile::encodeName(dir.filePath("state")));
+        PosixFileLayer files;
+        for (const bool portable : {false, true}) {
+            const QString folder = RecoveryFolder(portable, dir.filePath("Quillmark.ini"));
+            RecoveryStore store(files, folder);
+            QCOMPARE(store.ClaimFile(dir.filePath("f.mtl")), RecoveryStore::Claim::Mine);
+            struct stat st {};
+            QCOMPARE(::stat(QFile::encodeName(folder).constData(), &st), 0);
+            QCOMPARE(st.st_mode & 0777, portable ? 0755u : 0700u);
+        }
+    }
     void scenario_data();
     void scenario()
     {
@@ -161,6 +180,13 @@ void TestFileQuestions::scenario_data()
          "events: left",
          "file new.mtl STROKE(X): 9.",
          "file new.mtl STROKE(Y): -"});
+    row("a file another program made at a name that was missing is not overwritten unasked",
+        {"open new.mtl",
+         "set STROKE(X) = 9",
+         "write new.mtl NAME = OTHER\r\n",
+         "save",
+         "said: [ChangedOnDisk] yn?/No -> No",
+         "file new.mtl NAME: OTHER"});
     row("not loadable (a comment, an empty file): told; the default keeps it, Yes overwrites, the next save asks nothing",
         {"open m.mtl # comment\r\n",
          "said: [NoMachineLine] ok!",
@@ -204,6 +230,10 @@ void TestFileQuestions::scenario_data()
          "set STROKE(Y) = 8",
          "save",
          "said: [SaveDropsLines] yn?/No -> Yes, [Saved] oki, [Saved] oki"});
+    row("a line with two findings is named and counted once",
+        {"open d.mtl NAME = D\r\nSTROKE(X) = 1.00051\r\nSTROKE(X) = 2\r\n",
+         "said: [LinesNotKept]1 ok!",
+         "box: [LinesNotKept]1/2: STROKE(X) = 1.00051"});
     row("values a Single cannot hold and comment lines: named on loading, asked at the first save",
         {"open u.mtl " + head + "# my note\r\nRAPID(X) = 36000.001\r\nSTROKE(Y) = 16777217\r\n",
          "box: [LinesNotKept]3/4: # my note/5: RAPID(X) = 36000.001/6: STROKE(Y) = 16777217",
@@ -248,6 +278,10 @@ void TestFileQuestions::scenario_data()
          "copy sample.mtl STROKE(X): none",
          "set STROKE(X) = 9",
          "copy sample.mtl STROKE(X): 9.",
+         "set STROKE(Y) = 7",
+         "copy sample.mtl STROKE(Y): 7.",
+         "undo",
+         "copy sample.mtl STROKE(Y): 500.",
          "undo",
          "copy sample.mtl STROKE(X): none",
          "redo",

@@ -295,6 +295,15 @@ struct Harness : FileScenario {
                      return a->text().section("  ", 1) + (a->isEnabled() ? "" : " off");
                  });
              }},
+            {"unlabelled", [&] {  // input fields whose label a screen reader would find without a name
+                 return Join(widget(arg)->findChildren<QLineEdit *>(), [](QLineEdit *field) {
+                     for (const auto &[label, relation] :
+                          QAccessible::queryAccessibleInterface(field)->relations(QAccessible::Label))
+                         if (!label->text(QAccessible::Name).isEmpty())
+                             return QString();
+                     return field->objectName();
+                 });
+             }},
             {"differences", [&] {  // the comparison's rows: "what: this window -> the other file"
                  auto *m = diffs()->model();
                  QStringList all;
@@ -525,7 +534,8 @@ void TestWindows::scenario_data()
 
     // Start-up, loading, field commits.
     row("start-up; each box commits to its own field, is saved and shown back",
-        Steps{"title: " + caption.mid(3), "fields: " + cleared, "rows: ", "changed: 0", "ini Init Dir: @",
+        Steps{"title: " + caption.mid(3), "unlabelled frmMain: ", "fields: " + cleared, "rows: ", "changed: 0",
+              "ini Init Dir: @",
               "ime: txtMachineName", "setfile o.mtl"} +
             fill + Steps{"click btnEntry", "said: [Saved] oki", "load", "setfile o.mtl", "fields: " + shown + ",0,"});
     row("load: the example, then a missing file empties",
@@ -579,6 +589,11 @@ void TestWindows::scenario_data()
                                                             "click btnEnd", "events: end", "visible frmMain: false"});
     row("unusable settings",
         {"ini [Config]\r\nTextEditor=vi%81%FF", "said: [SettingsUnreadable] ok!", "close", "settings: as given"});
+    row("settings that cannot be written at the end are reported",
+        {"unlink Quillmark.ini", "write Quillmark.ini/x ", "close", "said: [SettingsNotWritten] ok!"});
+    // Ctrl+S commits the field it leaves in hand once: a second commit would store the three decimals shown.
+    row("a key commits the field in hand once", {"load", "type txtStroke_0 2.12345", "key Ctrl+S", "said: [Saved] oki",
+                                                  "key Ctrl+Z", "text txtStroke_0: 850."});
 
     // The changed mark tells the truth; every committed change can be undone and redone.
     row("untouched: tabbing through, an unchanged commit, the editor opened and closed; End asks nothing",
