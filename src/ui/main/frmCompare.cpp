@@ -160,6 +160,14 @@ frmCompare::frmCompare(Document &document, FileQuestions &questions, Dialogs &di
                                    messages(side));
 }
 
+frmCompare::~frmCompare()
+{
+    // The list asks its rows, and they the comparison, until it is gone: both go
+    // before the comparison does.
+    delete list_;
+    delete rows_;
+}
+
 void frmCompare::SetUpList()
 {
     list_->setObjectName(QStringLiteral("lstDifferences"));

@@ -32,6 +32,7 @@ public:
     };
     frmCompare(Document &document, FileQuestions &questions, Dialogs &dialogs,
                const MessageTable &messages, Hooks hooks, QWidget *parent);
+    ~frmCompare() override;
 
     // The dialog, then the chosen file compared and the window shown.
     void ChooseAndCompare();
