@@ -1,11 +1,13 @@
 // Filling the main window from a table whose 32767 attachments are all listed,
-// loading such a file (read, sort, show) through the file name field, and the
-// undo of an attachment step with the events it brings.
+// loading such a file (read, sort, show) through the file name field, the
+// undo of an attachment step with the events it brings, and taking over every
+// attachment of another file as one step, and its undo.
 #include "../BenchMain.h"
 #include "../BenchTable.h"
-#include "app/Startup.h"
-#include "model/MtlFile.h"
 #include "FakeDialogs.h"
+#include "app/Startup.h"
+#include "model/Comparison.h"
+#include "model/MtlFile.h"
 #include "ui/main/frmMain.h"
 
 #include <benchmark/benchmark.h>
@@ -34,6 +36,7 @@ struct Fixture {
     AppState state{files};
     std::unique_ptr<frmMain> window;
     QString fileA, fileB;  // two copies: the field reloads only on a new text
+    QString fileC;         // every attachment with another first width
 
     bool Init()
     {
@@ -69,8 +72,12 @@ struct Fixture {
         table.Stroke = {850, 500, 510};
         fileA = dir.filePath("a.mtl");
         fileB = dir.filePath("b.mtl");
-        return WriteMtlFile(files, fileA, table, attachments).Saved() && QFile::copy(fileA, fileB) &&
-               (window->SetFileName(fileA), true);
+        fileC = dir.filePath("c.mtl");
+        const bool written = WriteMtlFile(files, fileA, table, attachments).Saved();
+        for (AttachmentRecord &r : attachments)
+            r.Width[0] = 45;
+        return written && WriteMtlFile(files, fileC, table, attachments).Saved() &&
+               QFile::copy(fileA, fileB) && (window->SetFileName(fileA), true);
     }
 };
 
@@ -126,6 +133,44 @@ void BM_UndoDeletion_32767(benchmark::State &st)
         st.SkipWithError("the undo did not bring the record back");
 }
 BENCHMARK(BM_UndoDeletion_32767)->Unit(benchmark::kMillisecond);
+
+// Every attachment replaced by the other file's in one step, until the window
+// has followed; then its undo, timed on its own.
+void BM_TakeOverAll_32767(benchmark::State &st)
+{
+    Document &doc = fixture->window->Doc();
+    Comparison comparison(doc);
+    if (!comparison.Read(fixture->fileC).loaded || comparison.Differences().size() != kSlots) {
+        st.SkipWithError("not every attachment differs");
+        return;
+    }
+    std::vector<std::size_t> rows(kSlots);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = i;
+    const bool undo = st.range(0) == 1;
+    for (auto _ : st) {
+        if (undo)
+            st.PauseTiming();
+        comparison.TakeOver(rows, QStringLiteral("take over"));
+        QCoreApplication::processEvents();
+        if (undo)
+            st.ResumeTiming();
+        else
+            st.PauseTiming();
+        doc.History().undo();
+        QCoreApplication::processEvents();
+        if (!undo)
+            st.ResumeTiming();
+    }
+    if (comparison.Differences().size() != kSlots)
+        st.SkipWithError("the undo did not bring the table back");
+}
+BENCHMARK(BM_TakeOverAll_32767)
+    ->ArgName("undo")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

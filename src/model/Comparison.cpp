@@ -1,6 +1,7 @@
 #include "Comparison.h"
 
 #include "SlotOrder.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <functional>
@@ -27,7 +28,10 @@ Comparison::Comparison(Document &document, QObject *parent) : QObject(parent), d
 
 LoadResult Comparison::Read(const QString &path)
 {
-    return Load(path, false);
+    // The open file chosen is the comparison with its own file, which follows its saves.
+    const QString own = document_.Current().Name();
+    const bool ownFile = !own.isEmpty() && CanonicalPath(path) == CanonicalPath(own);
+    return Load(path, ownFile);
 }
 
 LoadResult Comparison::ReadOwnFile()
@@ -39,7 +43,9 @@ LoadResult Comparison::Load(const QString &path, bool ownFile)
 {
     MachineTable table;
     AttachmentSlots attachments;
-    const LoadResult result = ReadMtlFile(path, kMaxAttachSlots, table, attachments);
+    // The own file as the load saw it: what the slots cut then is no edit.
+    const LoadResult result = ReadMtlFile(
+        path, ownFile ? document_.AttachMaxCount() : kMaxAttachSlots, table, attachments);
     if (!result.loaded)
         return result;
     otherName_ = path;
@@ -66,47 +72,68 @@ void Comparison::Update()
     emit Updated();
 }
 
-Comparison::Taken Comparison::TakeOver(const std::vector<std::size_t> &rows, const QString &text)
-{
-    // What to take, gathered first: each change renews the differences.
+// What taking the rows over does, gathered first: each change renews the differences.
+struct Comparison::Plan {
     std::vector<FieldRef> values;
     std::vector<std::pair<int, int>> replaced;  // this slot, the other's slot
     std::set<int, std::greater<>> deleted;      // from the last slot, so the others stay put
     std::vector<int> added;                     // the other's slots
+    bool Empty() const
+    {
+        return values.empty() && replaced.empty() && deleted.empty() && added.empty();
+    }
+};
+
+Comparison::Plan Comparison::PlanFor(const std::vector<std::size_t> &rows) const
+{
+    Plan plan;
     std::set<std::pair<int, int>> pairs;
     for (const std::size_t row : rows) {
         if (row >= differences_.size())
             continue;
         const TableDifference &d = differences_[row];
-        if (d.kind == TableDifference::Kind::Value) {
-            values.push_back(d.field);
-        } else if (pairs.insert({d.slotA, d.slotB}).second) {
-            if (d.slotA < 0)
-                added.push_back(d.slotB);
-            else if (d.slotB < 0)
-                deleted.insert(d.slotA);
-            else
-                replaced.emplace_back(d.slotA, d.slotB);
-        }
+        if (d.kind == TableDifference::Kind::Value)
+            plan.values.push_back(d.field);
+        else if (!pairs.insert({d.slotA, d.slotB}).second)
+            continue;  // another part of an attachment already taken
+        else if (d.slotA < 0)
+            plan.added.push_back(d.slotB);
+        else if (d.slotB < 0)
+            plan.deleted.insert(d.slotA);
+        else
+            plan.replaced.emplace_back(d.slotA, d.slotB);
     }
-    if (values.empty() && pairs.empty())
+    return plan;
+}
+
+bool Comparison::Fits(const std::vector<std::size_t> &rows) const
+{
+    const Plan plan = PlanFor(rows);
+    return CountAttachments(document_.Attachments()) - int(plan.deleted.size()) +
+               int(plan.added.size()) <=
+           document_.AttachMaxCount();
+}
+
+Comparison::Taken Comparison::TakeOver(const std::vector<std::size_t> &rows, const QString &text)
+{
+    const Plan plan = PlanFor(rows);
+    if (plan.Empty())
         return Taken::Nothing;
-    const int count = CountAttachments(document_.Attachments());
-    if (count - int(deleted.size()) + int(added.size()) > document_.AttachMaxCount())
+    if (!Fits(rows))
         return Taken::OverLimit;
 
     taking_ = true;
     document_.BeginStep(text);
-    for (const FieldRef field : values)
+    for (const FieldRef field : plan.values)
         document_.SetValueFrom(field, other_, text);
     // A record of the same number keeps its slot.
-    for (const auto &[slot, otherSlot] : replaced)
+    for (const auto &[slot, otherSlot] : plan.replaced)
         document_.PutAttachment(slot, otherSlots_[std::size_t(otherSlot)], text);
-    for (const int slot : deleted)
+    for (const int slot : plan.deleted)
         document_.DeleteAttachment(slot, text);
-    for (const int otherSlot : added)
-        document_.PutAttachment(CountAttachments(document_.Attachments()),
-                                otherSlots_[std::size_t(otherSlot)], text);
+    int free = CountAttachments(document_.Attachments());
+    for (const int otherSlot : plan.added)
+        document_.PutAttachment(free++, otherSlots_[std::size_t(otherSlot)], text);
     document_.EndStep();
     taking_ = false;
     Update();

@@ -17,8 +17,9 @@ public:
     explicit Comparison(Document &document, QObject *parent = nullptr);
 
     // Reads the other file with every slot, so that none of its attachments is
-    // cut. OwnFile: the document's file, read again after each save, so that
-    // the differences are what the edits changed since the load or last save.
+    // cut. OwnFile: the document's file (also when Read names it), read as the
+    // load read it and again after each save, so that the differences are
+    // what the edits changed since the load or last save.
     LoadResult Read(const QString &path);
     LoadResult ReadOwnFile();
     bool OwnFile() const { return ownFile_; }
@@ -38,6 +39,8 @@ public:
     // one only here deleted. Several rows of one attachment take it once.
     // OverLimit: the attachments would not fit the slots, and nothing changed.
     Taken TakeOver(const std::vector<std::size_t> &rows, const QString &text);
+    // Whether the attachments would fit the slots after taking the rows over.
+    bool Fits(const std::vector<std::size_t> &rows) const;
 
 signals:
     // The differences were made anew.
@@ -46,6 +49,8 @@ signals:
     void Ended();
 
 private:
+    struct Plan;
+    Plan PlanFor(const std::vector<std::size_t> &rows) const;
     LoadResult Load(const QString &path, bool ownFile);
     void Update();
 

@@ -53,13 +53,17 @@ public:
     {
         if (std::exchange(applied_, false))
             return;
+        document_.Hold();
         for (const Change &change : changes)
             std::visit([this](const auto &c) { document_.Apply(c, true); }, change);
+        document_.Release();
     }
     void undo() override
     {
+        document_.Hold();
         for (auto it = changes.rbegin(); it != changes.rend(); ++it)
             std::visit([this](const auto &c) { document_.Apply(c, false); }, *it);
+        document_.Release();
     }
 
     std::vector<Change> changes;
@@ -407,22 +411,23 @@ bool Document::SetValueFrom(FieldRef field, const MachineTable &from, const QStr
 
 int Document::PutAttachment(int slot, const AttachmentRecord &record, const QString &text)
 {
-    const int count = CountAttachments(slots_);
     if (slot < 0 || slot >= int(slots_.size()) || !IsComplete(record))
         return -1;  // the order would drop an incomplete record
     const bool replaces = IsComplete(slots_[std::size_t(slot)]);
     if (replaces && BitEqual(slots_[std::size_t(slot)], record))
         return slot;
+    // A record that keeps its number keeps its slot: no count of the table, so
+    // that replacing every record costs in proportion to them.
+    if (replaces && slots_[std::size_t(slot)].Number == record.Number) {
+        MoveSlot({SlotChange::Replace, std::size_t(slot), record, slots_[std::size_t(slot)]}, text);
+        AttachmentsDone();
+        return slot;
+    }
+    const int count = CountAttachments(slots_);
     if (!replaces && count >= int(slots_.size()))
         return -1;  // no free slot
     // The record takes the place the order gives it: among equal numbers, the
     // one it had, or after them when it is new.
-    // A record that keeps its number keeps its slot.
-    if (replaces && slots_[std::size_t(slot)].Number == record.Number) {
-        MoveSlot({SlotChange::Replace, std::size_t(slot), record, slots_[std::size_t(slot)]}, text);
-        emit AttachmentsChanged();
-        return slot;
-    }
     const bool ownStep = !stepOpen_;
     if (ownStep)
         BeginStep(text);
@@ -436,7 +441,7 @@ int Document::PutAttachment(int slot, const AttachmentRecord &record, const QStr
     MoveSlot({SlotChange::Insert, std::size_t(at), record, {}}, text);
     if (ownStep)
         EndStep();
-    emit AttachmentsChanged();
+    AttachmentsDone();
     return int(at);
 }
 
@@ -445,7 +450,7 @@ bool Document::DeleteAttachment(int slot, const QString &text)
     if (slot < 0 || slot >= int(slots_.size()) || slots_[std::size_t(slot)].Number == 0)
         return false;
     MoveSlot({SlotChange::Remove, std::size_t(slot), slots_[std::size_t(slot)], {}}, text);
-    emit AttachmentsChanged();
+    AttachmentsDone();
     return true;
 }
 
@@ -453,6 +458,7 @@ void Document::BeginStep(const QString &text)
 {
     if (stepOpen_)
         return;
+    Hold();
     stepOpen_ = true;
     stepText_ = text;
     step_ = nullptr;
@@ -460,8 +466,40 @@ void Document::BeginStep(const QString &text)
 
 void Document::EndStep()
 {
-    stepOpen_ = false;
+    if (std::exchange(stepOpen_, false))
+        Release();
     step_ = nullptr;
+}
+
+void Document::Hold()
+{
+    ++held_;
+}
+
+void Document::Release()
+{
+    if (held_ == 0 || --held_ > 0)
+        return;
+    if (std::exchange(attachmentsPending_, false))
+        emit AttachmentsChanged();
+    if (const std::optional<ChangeTarget> target = std::exchange(restoredPending_, std::nullopt))
+        emit Restored(*target);
+}
+
+void Document::AttachmentsDone()
+{
+    if (held_ > 0)
+        attachmentsPending_ = true;
+    else
+        emit AttachmentsChanged();
+}
+
+void Document::RestoredDone(const ChangeTarget &target)
+{
+    if (held_ > 0)
+        restoredPending_ = target;
+    else
+        emit Restored(target);
 }
 
 template <typename Change>
@@ -520,16 +558,15 @@ void Document::Shift(const SlotChange &change, bool forward)
 void Document::Apply(const TableChange &change, bool forward)
 {
     table_ = forward ? change.after : change.before;
-    emit Restored({false, change.field, 0});
+    RestoredDone({false, change.field, 0});
 }
 
 void Document::Apply(const SlotChange &change, bool forward)
 {
     Shift(change, forward);
-    emit AttachmentsChanged();
+    AttachmentsDone();
     // A record taken out has no slot to show.
     const bool there =
         (change.kind == SlotChange::Insert) == forward || change.kind == SlotChange::Replace;
-    emit Restored(
-        {true, {Field::MachineName}, change.record.Number, there ? int(change.slot) : -1});
+    RestoredDone({true, {Field::MachineName}, change.record.Number, there ? int(change.slot) : -1});
 }

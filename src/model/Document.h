@@ -94,6 +94,11 @@ public:
     // recovery copy follow it while it is still open.
     void BeginStep(const QString &text);
     void EndStep();
+    // While held, AttachmentsChanged and Restored wait, and come once at the
+    // release: a step of many changes refills the window once, not per change.
+    // An open step holds them.
+    void Hold();
+    void Release();
 
     // Recovery: with a store, every load claims its file there, and while
     // the table has unsaved changes the store keeps what a save would write.
@@ -167,6 +172,11 @@ private:
     FileWatch watch_;
     std::vector<MtlLineFinding> findings_;
     QUndoStack history_;
+    int held_ = 0;
+    bool attachmentsPending_ = false;
+    std::optional<ChangeTarget> restoredPending_;
+    void AttachmentsDone();
+    void RestoredDone(const ChangeTarget &target);
     bool stepOpen_ = false;
     QString stepText_;
     EditCommand *step_ = nullptr;  // the open step, once it has a change

@@ -99,7 +99,8 @@ struct Harness : FileScenario {
     std::unique_ptr<frmMain> win;
     frmEditor *editor = nullptr;  // an editor of our own on the main window
     std::function<void(const frmEditor::Request &)> realEditor, editorScript;
-    qsizetype linesSeen = 0;  // outline lines the last "redrawn" saw
+    qsizetype linesSeen = 0;   // outline lines the last "redrawn" saw
+    int refills = 0;           // the document's attachment changes told since the last "refills"
     MachineTable markedTable;  // the table, its slots and the list's lines when "mark" was done
     AttachmentSlots markedSlots;
     QStringList markedLines;
@@ -126,6 +127,7 @@ struct Harness : FileScenario {
             return false;  // the program ends all the same
         };
         win->endProgram = [this] { events << "end"; };
+        QObject::connect(&win->Doc(), &Document::AttachmentsChanged, [this] { ++refills; });
         win->ShowWindow();
         win.reset(Activate(win.get()) ? win.release() : nullptr);
     }
@@ -198,7 +200,7 @@ struct Harness : FileScenario {
                  ok ? entry->trigger() : void();
              }},
             {"front", [&] { QCoreApplication::processEvents(), ok = Activate(widget(arg)); }},  // back to a window
-            {"activate", [&] {  // a row of the comparison, by Return
+            {"activate", [&] {                                                                  // a row of the comparison, by Return
                  diffs()->setCurrentIndex(diffs()->model()->index(arg.toInt(), 0));
                  QTest::keyClick(diffs(), Qt::Key_Return);
              }},
@@ -280,7 +282,8 @@ struct Harness : FileScenario {
                      const QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
                      const bool named = !a || !a->text(QAccessible::Name).isEmpty();
                      return (w->focusPolicy() & Qt::TabFocus) && w->isVisible() && !named
-                                ? QString(w->metaObject()->className()) : QString();
+                                ? QString(w->metaObject()->className())
+                                : QString();
                  });
              }},
             {"notice", [&] {  // what the strip tells, once it tells anything (at most 10 s)
@@ -304,6 +307,7 @@ struct Harness : FileScenario {
                      return field->objectName();
                  });
              }},
+            {"refills", [&] { return number(std::exchange(refills, 0)); }},
             {"differences", [&] {  // the comparison's rows: "what: this window -> the other file"
                  auto *m = diffs()->model();
                  QStringList all;
@@ -456,17 +460,25 @@ private slots:
     {
         Columns<QString, QString>("lines", "marks");
         const QString feeds = "MAXIMUM FEEDRATE(X) = 10000|MAXIMUM FEEDRATE(Y) = 10000|MAXIMUM FEEDRATE(Z) = 8000|";
-        QTest::newRow("rapid-below-feed") << feeds + "RAPID(X) = 3600|RAPID(Y) = 36000|RAPID(Z) = 30000" << "txtRapidFeedXYZ_0";
+        QTest::newRow("rapid-below-feed") << feeds + "RAPID(X) = 3600|RAPID(Y) = 36000|RAPID(Z) = 30000"
+                                          << "txtRapidFeedXYZ_0";
         QTest::newRow("feed-above-overall") << "MAXIMUM FEEDRATE = 8000|" + feeds << "txtMaxFeedXYZ_0,txtMaxFeedXYZ_1";
         QTest::newRow("rapid-accel-below-accel") << "MAXIMUM ACCELERATION(X) = 0.3|MAXIMUM ACCELERATION(Y) = 0.3|"
                                                     "MAXIMUM ACCELERATION(Z) = 0.5|RAPID ACCELERATION(X) = 0.6|"
-                                                    "RAPID ACCELERATION(Y) = 0.6|RAPID ACCELERATION(Z) = 0.3" << "txtRapidAcceleXYZ_2";
-        QTest::newRow("axis-not-set") << "STROKE(X) = 850|STROKE(Y) = 500" << "txtStroke_2";
-        QTest::newRow("axis-outlier") << "MAXIMUM FEEDRATE(X) = 10000|MAXIMUM FEEDRATE(Y) = 100000|MAXIMUM FEEDRATE(Z) = 8000" << "txtMaxFeedXYZ_1";
-        QTest::newRow("head-taller-than-z") << "STROKE(X) = 850|STROKE(Y) = 500|STROKE(Z) = 510|ATTACHMENT01 = SQUARE/100,300,120,310" << "row 0";
-        QTest::newRow("initial-not-listed") << "INI = ATTACHMENT07" << "txtAttachInit";
-        QTest::newRow("same-name-other-outline") << "ATTACHMENT01 = SQUARE/100,20,ARM|ATTACHMENT02 = SQUARE/100,30,ARM" << "row 0,row 1";
-        QTest::newRow("same-number") << "ATTACHMENT03 = SQUARE/100,20|ATTACHMENT03 = SQUARE/120,20" << "row 0,row 1";
+                                                    "RAPID ACCELERATION(Y) = 0.6|RAPID ACCELERATION(Z) = 0.3"
+                                                 << "txtRapidAcceleXYZ_2";
+        QTest::newRow("axis-not-set") << "STROKE(X) = 850|STROKE(Y) = 500"
+                                      << "txtStroke_2";
+        QTest::newRow("axis-outlier") << "MAXIMUM FEEDRATE(X) = 10000|MAXIMUM FEEDRATE(Y) = 100000|MAXIMUM FEEDRATE(Z) = 8000"
+                                      << "txtMaxFeedXYZ_1";
+        QTest::newRow("head-taller-than-z") << "STROKE(X) = 850|STROKE(Y) = 500|STROKE(Z) = 510|ATTACHMENT01 = SQUARE/100,300,120,310"
+                                            << "row 0";
+        QTest::newRow("initial-not-listed") << "INI = ATTACHMENT07"
+                                            << "txtAttachInit";
+        QTest::newRow("same-name-other-outline") << "ATTACHMENT01 = SQUARE/100,20,ARM|ATTACHMENT02 = SQUARE/100,30,ARM"
+                                                 << "row 0,row 1";
+        QTest::newRow("same-number") << "ATTACHMENT03 = SQUARE/100,20|ATTACHMENT03 = SQUARE/120,20"
+                                     << "row 0,row 1";
     }
     void hintRules()
     {
@@ -513,8 +525,8 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, beeps);
         Run<Harness>({"setfile k.mtl NAME = K\r\nATTACHMENT12 = SQUARE/1,1,1,1,10,1,10,1,10,10\r\n", "open 1 12",
-             "set " + box + ' ' + before, "key " + keys, "text " + box + ": " + after, "stored " + box + ": " + stored,
-             "beeps: " + QString::number(beeps)});
+                      "set " + box + ' ' + before, "key " + keys, "text " + box + ": " + after, "stored " + box + ": " + stored,
+                      "beeps: " + QString::number(beeps)});
     }
 };
 
@@ -593,7 +605,7 @@ void TestWindows::scenario_data()
         {"unlink Quillmark.ini", "write Quillmark.ini/x ", "close", "said: [SettingsNotWritten] ok!"});
     // Ctrl+S commits the field it leaves in hand once: a second commit would store the three decimals shown.
     row("a key commits the field in hand once", {"load", "type txtStroke_0 2.12345", "key Ctrl+S", "said: [Saved] oki",
-                                                  "key Ctrl+Z", "text txtStroke_0: 850."});
+                                                 "key Ctrl+Z", "text txtStroke_0: 850."});
 
     // The changed mark tells the truth; every committed change can be undone and redone.
     row("untouched: tabbing through, an unchanged commit, the editor opened and closed; End asks nothing",
@@ -865,24 +877,31 @@ void TestWindows::scenario_data()
                    "text lblCount: [NoDifferences]",
                    "compare b.mtl", "differences: " + all, "text lblCount: [DifferenceCount] 4", "load",
                    "visible frmCompare: false", "close", "ini Init File: "});
-    // Each kind taken over alone, then all at once: one step each, that one undo takes back.
     const QString deleting = "said: ATTACHMENT05[DeleteQuestion] yn?";
-    for (const auto &[take, seen] : {std::pair<QString, QString>{"0", "text txtStroke_0: 900."}, {"1", "rows: 01,02,05"},
-                                     {"2", deleting}, {"3", "rows: 01,02,05,07"}, {"0,1,2,3", deleting}}) {
+    // Each kind taken over alone, then all at once: one step each, that one undo takes back, and the window refilled
+    // once; nothing is left chosen to be taken by a second press.
+    for (const auto &[take, seen] : {std::pair<QString, QString>{"0", "text txtStroke_0: 900."}, {"1", "rows: 01,02,05"}, {"2", deleting}, {"3", "rows: 01,02,05,07"}, {"0,1,2,3", deleting}}) {
         QStringList left;  // all taken at once leaves none
         if (!take.contains(','))
             left = kinds, left.removeAt(take.toInt());
+        const QString refills = take == "0" ? "refills: 0" : "refills: 1";  // a value alone changes no attachment
         row(qPrintable("compare: take over " + take),
-            ab + Steps{"compare b.mtl", "take " + take, seen, "differences: " + left.join(", "),
-                       "changed: 1", "click btnUndo", "as marked: 1", "enabled btnUndo: false", "differences: " + all});
+            ab + Steps{"compare b.mtl", "refills: 0", "take " + take, seen, refills, "differences: " + left.join(", "),
+                       "enabled btnTakeOver: false", "changed: 1", "click btnUndo", refills, "as marked: 1",
+                       "enabled btnUndo: false", "differences: " + all});
     }
     row("compare: over the slots nothing is taken; making room first is no excess",
         Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3"} + ab +
             Steps{"compare b.mtl", "take 3", "said: [TableFull] ok!", "as marked: 1", "enabled btnUndo: false",
                   "take 2,3", deleting, "rows: 01,02,07"});
-    row("compare: the main window's field in hand is committed before anything is taken",
+    row("compare: the main window's field in hand is committed before anything is taken; the rows chosen stay chosen",
         ab + Steps{"compare b.mtl", "front frmMain", "type txtStroke_0 12a", "take 3", "said: [NotANumber] ok!",
-                   "rows: 01,02,05"});
+                   "rows: 01,02,05", "front frmMain", "type txtStroke_0 900", "take 2", deleting, "rows: 01,02"});
+    row("compare: the open file chosen is its own file, read as the load read it and again after a save",
+        Steps{"ini [Comfig]\r\nATTACH MAX COUNT=2"} + ab +
+            Steps{"said: [LinesNotKept]1 ok!", "compare a.mtl", "differences: ", "front frmMain", "fill txtStroke_0 5",
+                  "differences: STROKE(X): 5. -> 850.", "click btnEntry",
+                  "said: [SaveDropsLines] yn?/No -> Yes, [Saved] oki", "differences: "});
     row("compare: a row activated shows its field or attachment",
         ab + Steps{"compare b.mtl", "activate 0", "focus: txtStroke_0", "activate 1", "focus: lstAttach", "row: 1"});
     row("compare: with the file on disk, what the edits changed, up to date after an undo and a save",

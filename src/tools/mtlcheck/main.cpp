@@ -270,8 +270,8 @@ int main(int argc, char *argv[])
          QStringLiteral("N")},
         {QStringLiteral("print"), QStringLiteral("Print what saving would write.")},
         {QStringLiteral("compare"),
-         QStringLiteral("Compare two files: values by key, attachments by number (exit status 1\n"
-                        "when the machines differ). Both are read with 32767 attachment slots\n"
+         QStringLiteral("Compare two files: values by key, attachments by number (exit status 1 "
+                        "when the machines differ). Both are read with 32767 attachment slots "
                         "unless --attach-max says otherwise.")},
         {QStringLiteral("strict"), QStringLiteral("Count hints as findings (exit status 1).")},
         {QStringLiteral("no-hints"), QStringLiteral("List no hints (wins over --strict).")},

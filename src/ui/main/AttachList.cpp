@@ -20,11 +20,7 @@ AttachmentRows::AttachmentRows(const Document &document, QObject *parent)
     });
     connect(&document, &Document::SlotInserted, this, &AttachmentRows::Inserted);
     connect(&document, &Document::SlotRemoved, this, &AttachmentRows::Removed);
-    // A replaced record is taken out and put in: it may gain or lose its line.
-    connect(&document, &Document::SlotReplaced, this, [this](int slot) {
-        Removed(slot);
-        Inserted(slot);
-    });
+    connect(&document, &Document::SlotReplaced, this, &AttachmentRows::Replaced);
     Fill();
 }
 
@@ -118,6 +114,20 @@ void AttachmentRows::Inserted(int slot)
     beginInsertRows(QModelIndex(), row, row);
     rowSlot_.insert(at, slot);
     endInsertRows();
+}
+
+void AttachmentRows::Replaced(int slot)
+{
+    const auto at = std::lower_bound(rowSlot_.begin(), rowSlot_.end(), slot);
+    if (at != rowSlot_.end() && *at == slot &&
+        WrittenStages(document_.Attachments()[std::size_t(slot)]) > 0) {
+        const QModelIndex row = index(int(at - rowSlot_.begin()));
+        emit dataChanged(row, row);
+        return;
+    }
+    // It gains or loses its line: taken out and put in.
+    Removed(slot);
+    Inserted(slot);
 }
 
 void AttachmentRows::Removed(int slot)

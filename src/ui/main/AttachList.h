@@ -30,6 +30,7 @@ private:
     void Fill();
     void Inserted(int slot);
     void Removed(int slot);
+    void Replaced(int slot);
 
     const Document &document_;
 

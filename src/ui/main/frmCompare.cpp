@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -31,6 +32,13 @@ QString WithNumber(const QString &text, int number)
 {
     return text.contains(QStringLiteral("%1")) ? text.arg(number)
                                                : text + u' ' + QString::number(number);
+}
+
+// What a row is about, to find it again in a list made anew.
+QString Identity(const TableDifference &d)
+{
+    return DifferenceKey(d) +
+           QStringLiteral("|%1|%2|%3").arg(int(d.kind)).arg(int(d.part)).arg(d.stage);
 }
 
 }  // namespace
@@ -182,7 +190,9 @@ void frmCompare::SetUpList()
     list_->header()->resizeSection(1, 220);
     connect(list_, &QTreeView::activated, this, &frmCompare::Activate);
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &frmCompare::ShowOutlines);
+            &frmCompare::Remember);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &frmCompare::Remember);
 }
 
 QLayout *frmCompare::Outlines()
@@ -206,19 +216,21 @@ QLayout *frmCompare::Outlines()
 QLayout *frmCompare::Buttons()
 {
     auto *otherFile = Button(messages_, Msg::CompareOtherFile, this);
-    auto *take = Button(messages_, Msg::TakeOver, this);
+    take_ = Button(messages_, Msg::TakeOver, this);
+    take_->setEnabled(false);  // until rows are chosen
     auto *close = Button(messages_, Msg::CloseButton, this);
     ownFile_->setObjectName(QStringLiteral("btnOwnFile"));
-    take->setObjectName(QStringLiteral("btnTakeOver"));
+    take_->setObjectName(QStringLiteral("btnTakeOver"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(otherFile);
     buttons->addWidget(ownFile_);
     buttons->addStretch();
-    buttons->addWidget(take);
+    buttons->addWidget(take_);
     buttons->addWidget(close);
     connect(otherFile, &QPushButton::clicked, this, &frmCompare::ChooseAndCompare);
     connect(ownFile_, &QPushButton::clicked, this, &frmCompare::CompareOwnFile);
-    connect(take, &QPushButton::clicked, this, &frmCompare::TakeOver);
+    connect(take_, &QPushButton::clicked, this, &frmCompare::TakeOver);
+    setTabOrder(otherFile, ownFile_);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     return buttons;
 }
@@ -241,11 +253,13 @@ void frmCompare::Open(const LoadResult &result)
         questions_.ShowFileProblem(result.problem, result.reason, QString());
         return;
     }
-    // First shown over the middle of the main window, not where a window manager
-    // without a rule for it would put it.
+    // First shown beside the main window where the screen has room, else at the
+    // screen's right edge, so that the main window's fields stay in sight.
     if (!placed_ && parentWidget()) {
         placed_ = true;
-        move(parentWidget()->frameGeometry().center() - rect().center());
+        const QRect main = parentWidget()->frameGeometry();
+        const QRect screen = parentWidget()->screen()->availableGeometry();
+        move(std::min(main.right() + 1, screen.right() - frameGeometry().width()), main.top());
     }
     show();
     raise();
@@ -255,12 +269,30 @@ void frmCompare::Open(const LoadResult &result)
 
 void frmCompare::Follow()
 {
-    const int current = list_->currentIndex().row();
+    // The rows the user chose stay chosen while the list is made anew, found
+    // by what they are about; the current row stays where it was.
+    following_ = true;
+    const int position = list_->currentIndex().row();
     rows_->Renew();
-    const int rows = rows_->rowCount();
-    if (rows > 0)
-        list_->setCurrentIndex(rows_->index(std::clamp(current, 0, rows - 1), 0));
-    ShowOutlines();
+    const std::vector<TableDifference> &differences = comparison_.Differences();
+    const int rows = int(differences.size());
+    QItemSelection chosen;
+    int current = -1;
+    for (int row = 0; !(chosen_.isEmpty() && current_.isEmpty()) && row < rows; ++row) {
+        const QString identity = Identity(differences[std::size_t(row)]);
+        if (chosen_.contains(identity))
+            chosen.select(rows_->index(row, 0), rows_->index(row, 2));
+        if (identity == current_)
+            current = row;
+    }
+    list_->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect);
+    if (current < 0 && rows > 0)
+        current = std::clamp(position, 0, rows - 1);
+    if (current >= 0)
+        list_->selectionModel()->setCurrentIndex(rows_->index(current, 0),
+                                                 QItemSelectionModel::NoUpdate);
+    following_ = false;
+    Remember();
 
     const QString &name = document_.Current().Name();
     setWindowTitle(
@@ -274,6 +306,20 @@ void frmCompare::Follow()
     count_->setText(rows > 0 ? WithNumber(messages_(Msg::DifferenceCount), rows)
                              : messages_(Msg::NoDifferences));
     ownFile_->setEnabled(document_.Current().GetState() == CurrentFile::State::Loaded);
+}
+
+void frmCompare::Remember()
+{
+    if (following_)
+        return;
+    chosen_.clear();
+    const std::vector<TableDifference> &differences = comparison_.Differences();
+    for (const QModelIndex &index : list_->selectionModel()->selectedRows())
+        chosen_.insert(Identity(differences[std::size_t(index.row())]));
+    const QModelIndex current = list_->currentIndex();
+    current_ = current.isValid() ? Identity(differences[std::size_t(current.row())]) : QString();
+    take_->setEnabled(!chosen_.isEmpty());
+    ShowOutlines();
 }
 
 void frmCompare::ShowOutlines()
@@ -309,34 +355,40 @@ std::vector<std::size_t> frmCompare::RowsToTake()
     for (const QModelIndex &index : list_->selectionModel()->selectedRows())
         rows.push_back(std::size_t(index.row()));
     std::sort(rows.begin(), rows.end());
-    // Each attachment the take-over deletes is asked about once, as Delete asks.
-    std::set<int> asked, kept;
+    // Nothing to ask when even every deletion would not make room.
+    if (!comparison_.Fits(rows))
+        return rows;
+    // The attachments it deletes, asked about in one question as Delete asks.
+    QStringList keys;
+    bool initial = false;
+    std::set<int> slotsA;
     for (const std::size_t row : rows) {
         const TableDifference &d = comparison_.Differences()[row];
-        if (d.kind != Kind::OnlyInA || !asked.insert(d.slotA).second)
-            continue;
-        const Msg question = d.number == document_.Table().IniAttachment
-                                 ? Msg::DeleteInitialQuestion
-                                 : Msg::DeleteQuestion;
-        if (dialogs_.MsgBox(DifferenceKey(d) + messages_(question), MsgButtons::YesNo,
-                            MsgIcon::Question) != MsgAnswer::Yes)
-            kept.insert(d.slotA);
+        if (d.kind == Kind::OnlyInA && slotsA.insert(d.slotA).second) {
+            keys << DifferenceKey(d);
+            initial |= d.number == document_.Table().IniAttachment;
+        }
     }
-    std::erase_if(rows, [&](std::size_t row) {
-        const TableDifference &d = comparison_.Differences()[row];
-        return d.kind == Kind::OnlyInA && kept.count(d.slotA);
-    });
+    if (keys.isEmpty())
+        return rows;
+    constexpr qsizetype kNamed = 10;
+    const QString named = keys.first(std::min(keys.size(), kNamed)).join(QStringLiteral(", ")) +
+                          (keys.size() > kNamed ? QStringLiteral(", ...") : QString());
+    const Msg question = initial ? Msg::DeleteInitialQuestion : Msg::DeleteQuestion;
+    if (dialogs_.MsgBox(named + messages_(question), MsgButtons::YesNo, MsgIcon::Question) !=
+        MsgAnswer::Yes)
+        std::erase_if(rows, [this](std::size_t row) {
+            return comparison_.Differences()[row].kind == Kind::OnlyInA;
+        });
     return rows;
 }
 
 void frmCompare::TakeOver()
 {
-    if (hooks_.commitField && !hooks_.commitField())
+    // The main window's field in hand first: its commit may renew the list,
+    // which keeps the rows chosen.
+    if ((hooks_.commitField && !hooks_.commitField()) || chosen_.isEmpty())
         return;
-    if (!list_->selectionModel()->hasSelection()) {
-        Warn(dialogs_, messages_, Msg::NothingSelected);
-        return;
-    }
     const Comparison::Taken taken = comparison_.TakeOver(RowsToTake(), messages_(Msg::TakeOver));
     if (taken == Comparison::Taken::OverLimit)
         Warn(dialogs_, messages_, Msg::TableFull);

@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MessageTable.h"
 
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -57,6 +58,8 @@ private:
     void Open(const LoadResult &result);
     void Follow();
     void ShowOutlines();
+    // What the user has chosen, kept for when the list is made anew.
+    void Remember();
     void Activate(const QModelIndex &index);
     // The selected rows without the attachments the user keeps when asked.
     std::vector<std::size_t> RowsToTake();
@@ -73,5 +76,9 @@ private:
     PictureBox *thisOutline_, *otherOutline_;
     QLabel *otherOutlineCaption_;
     QPushButton *ownFile_;
+    QPushButton *take_ = nullptr;
+    QSet<QString> chosen_;  // the selected rows, by what they are about
+    QString current_;
+    bool following_ = false;
     bool placed_ = false;
 };
