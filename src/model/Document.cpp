@@ -278,7 +278,10 @@ void Document::Follow()
     KeepCopy(changed);
     if (flips)
         emit ChangedStateChanged(changed);
-    emit TableChanged();
+    if (held_ > 0)
+        tablePending_ = true;
+    else
+        emit TableChanged();
 }
 
 void Document::KeepCopy(bool changed)
@@ -484,6 +487,8 @@ void Document::Release()
         emit AttachmentsChanged();
     if (const std::optional<ChangeTarget> target = std::exchange(restoredPending_, std::nullopt))
         emit Restored(*target);
+    if (std::exchange(tablePending_, false))
+        emit TableChanged();
 }
 
 void Document::AttachmentsDone()

@@ -94,9 +94,9 @@ public:
     // recovery copy follow it while it is still open.
     void BeginStep(const QString &text);
     void EndStep();
-    // While held, AttachmentsChanged and Restored wait, and come once at the
-    // release: a step of many changes refills the window once, not per change.
-    // An open step holds them.
+    // While held, AttachmentsChanged, Restored and TableChanged wait, and come
+    // once at the release: a step of many changes refills the window once, not
+    // per change. An open step holds them.
     void Hold();
     void Release();
 
@@ -133,7 +133,8 @@ signals:
     // An undo or redo put something back.
     void Restored(const ChangeTarget &target);
     void ChangedStateChanged(bool changed);
-    // After every change of the table: an edit, an undo, a redo, a load, a save.
+    // After every change of the table (an edit, an undo, a redo, a load, a
+    // save); once at the end of an open step.
     void TableChanged();
     // The table was written to its file.
     void Saved();
@@ -174,6 +175,7 @@ private:
     QUndoStack history_;
     int held_ = 0;
     bool attachmentsPending_ = false;
+    bool tablePending_ = false;
     std::optional<ChangeTarget> restoredPending_;
     void AttachmentsDone();
     void RestoredDone(const ChangeTarget &target);

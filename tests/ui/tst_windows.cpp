@@ -880,7 +880,8 @@ void TestWindows::scenario_data()
     const QString deleting = "said: ATTACHMENT05[DeleteQuestion] yn?";
     // Each kind taken over alone, then all at once: one step each, that one undo takes back, and the window refilled
     // once; nothing is left chosen to be taken by a second press.
-    for (const auto &[take, seen] : {std::pair<QString, QString>{"0", "text txtStroke_0: 900."}, {"1", "rows: 01,02,05"}, {"2", deleting}, {"3", "rows: 01,02,05,07"}, {"0,1,2,3", deleting}}) {
+    for (const auto &[take, seen] : {std::pair<QString, QString>{"0", "text txtStroke_0: 900."}, {"1", "rows: 01,02,05"},
+                                     {"2", deleting}, {"3", "rows: 01,02,05,07"}, {"0,1,2,3", deleting}}) {
         QStringList left;  // all taken at once leaves none
         if (!take.contains(','))
             left = kinds, left.removeAt(take.toInt());
@@ -890,6 +891,10 @@ void TestWindows::scenario_data()
                        "enabled btnTakeOver: false", "changed: 1", "click btnUndo", refills, "as marked: 1",
                        "enabled btnUndo: false", "differences: " + all});
     }
+    row("compare: values taken over together are hinted together",
+        Steps{"setfile a.mtl NAME = A\r\n", "write d.mtl NAME = A\nRAPID(X) = 3600\nMAXIMUM FEEDRATE(X) = 10000\n",
+              "compare d.mtl", "take 0,1",
+              "marks: txtMaxFeedXYZ_1,txtMaxFeedXYZ_2,txtRapidFeedXYZ_0,txtRapidFeedXYZ_1,txtRapidFeedXYZ_2"});
     row("compare: over the slots nothing is taken; making room first is no excess",
         Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3"} + ab +
             Steps{"compare b.mtl", "take 3", "said: [TableFull] ok!", "as marked: 1", "enabled btnUndo: false",
