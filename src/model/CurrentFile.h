@@ -19,8 +19,17 @@ public:
     void SetFailed(const QString &name) { Set(name, State::Failed, {}); }
     void SetSaved(const QByteArray &hash) { Set(name_, State::Loaded, hash); }
 
+    // Edits taken back from a recovery copy began from the file of this
+    // fingerprint (empty: from none): a save asks when the disk holds another.
+    void SetBase(const QByteArray &hash)
+    {
+        if (state_ == State::Loaded || state_ == State::Missing)
+            Set(name_, hash.isEmpty() ? State::Missing : State::Loaded, hash);
+    }
+
     const QString &Name() const { return name_; }
     State GetState() const { return state_; }
+    const QByteArray &Hash() const { return hash_; }
 
     // Whether the disk still holds what was loaded or last saved, or for a
     // missing file, still nothing: false when another program has been at it.

@@ -78,6 +78,10 @@ Document::Document(FileLayer &files, std::int16_t attachMaxCount, QObject *paren
       slots_(std::size_t(attachMaxCount_))
 {
     connect(&history_, &QUndoStack::indexChanged, this, &Document::Follow);
+    connect(&watch_, &FileWatch::StateChanged, this, [this] {
+        if (!loading_ && watch_.Gone() != changed_)
+            Follow();
+    });
     copyTimer_.setSingleShot(true);
     copyTimer_.setInterval(kCopyPause);
     connect(&copyTimer_, &QTimer::timeout, this, &Document::WriteCopy);
@@ -211,6 +215,8 @@ const Leftovers &Document::FindLeftovers()
         leftovers_.copy = Judge(found.path, found.status == RecoveryStore::Found::Usable,
                                 found.bytes, found.reason, Leftover::Copy);
         leftovers_.copy.time = found.time;
+        if (auto &offered = offered_[int(Leftover::Copy)])
+            offered->base = found.base;
         if (leftovers_.copy.state == Leftovers::State::Equal)
             recovery_->Remove();  // nothing was lost
         else if (leftovers_.copy.state == Leftovers::State::Unusable)
@@ -233,9 +239,12 @@ const Leftovers &Document::FindLeftovers()
 void Document::AnswerLeftover(Leftover kind, bool take)
 {
     std::optional<Parsed> offered = std::exchange(offered_[int(kind)], std::nullopt);
-    if (take && offered)
+    if (take && offered) {
         Adopt(std::move(offered->table), std::move(offered->attachments));
-    else if (!take && kind == Leftover::Copy && recovery_)
+        // Another program's change since the edits began is not overwritten unasked.
+        if (offered->base)
+            current_.SetBase(*offered->base);
+    } else if (!take && kind == Leftover::Copy && recovery_)
         recovery_->Remove();
 }
 
@@ -273,7 +282,8 @@ void Document::SetBaseline()
 void Document::Follow()
 {
     const bool changed =
-        !history_.isClean() && !WritesAlike(table_, slots_, savedTable_, savedSlots_);
+        (!history_.isClean() && !WritesAlike(table_, slots_, savedTable_, savedSlots_)) ||
+        watch_.Gone();
     const bool flips = std::exchange(changed_, changed) != changed;
     KeepCopy(changed);
     if (flips)
@@ -307,7 +317,7 @@ void Document::WriteCopy()
 {
     copyTimer_.stop();
     QByteArray bytes;
-    if (recovery_ && changed_ && FileBytes(bytes) && recovery_->Write(bytes))
+    if (recovery_ && changed_ && FileBytes(bytes) && recovery_->Write(bytes, current_.Hash()))
         copyBytes_ = bytes.size();
 }
 

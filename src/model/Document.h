@@ -42,7 +42,9 @@ public:
     QUndoStack &History() { return history_; }
 
     // A save would write other bytes than the table had when it was loaded or
-    // last saved: undoing back, or typing the old value again, clears it.
+    // last saved: undoing back, or typing the old value again, clears it. A
+    // table whose file another program removed is unsaved too: it is nowhere
+    // else.
     bool Changed() const { return changed_; }
 
     // Empties the table and reads the named file into it, when there is one;
@@ -189,6 +191,7 @@ private:
     struct Parsed {
         MachineTable table;
         AttachmentSlots attachments;
+        std::optional<QByteArray> base;  // of the file a copy's edits began from
     };
     std::optional<Parsed> offered_[2];  // by Leftover: the table an answer of Yes takes
     MachineTable savedTable_;           // what was loaded or last saved

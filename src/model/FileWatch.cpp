@@ -1,6 +1,7 @@
 #include "FileWatch.h"
 
 #include "MtlFile.h"
+#include "platform/TextFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -39,6 +40,7 @@ void FileWatch::Watch(const QString &path, const QByteArray &fingerprint)
     const FileStat now = StatOf(path);
     loaded_ = fingerprint.isEmpty() ? FileStat() : now;
     seen_.reset();
+    acknowledged_.reset();
     pending_.stop();
     Rewatch(now);
     Tell(Change::None);
@@ -54,11 +56,17 @@ void FileWatch::Saved(const QByteArray &fingerprint)
     fingerprint_ = fingerprint;
     loaded_ = StatOf(path_);
     seen_.reset();
+    acknowledged_.reset();
     Check();
 }
 
 void FileWatch::Acknowledge()
 {
+    QByteArray bytes;
+    acknowledged_ =
+        StatOf(path_).exists && ReadFileBytes(path_, kMaxMtlFileBytes + 1, bytes) == ReadResult::Ok
+            ? ContentHash(bytes)
+            : QByteArray();
     Tell(Change::None);
 }
 
@@ -70,7 +78,17 @@ FileWatch::Change FileWatch::Check()
     Rewatch(now);
     if (seen_ != now) {
         seen_ = now;
-        Tell(Compare(now));
+        Change change = Compare(now);
+        // What the user was told of stays told until the file is something else.
+        const bool told =
+            acknowledged_ && change != Change::None &&
+            (now.exists ? !acknowledged_->isEmpty() && SameContent(path_, *acknowledged_)
+                        : acknowledged_->isEmpty());
+        if (told)
+            change = Change::None;
+        else
+            acknowledged_.reset();
+        Tell(change);
     }
     // A file that comes back is another one, even where the freed inode number is given to it.
     if (!now.exists)

@@ -28,8 +28,11 @@ public:
     // The program's own save wrote these bytes: never reported as a change.
     void Saved(const QByteArray &fingerprint);
     // The user has been told: the state is None again until the file changes
-    // once more, though its bytes still differ.
+    // once more, though its bytes still differ. A touch, or the same bytes
+    // written again, is no new change.
     void Acknowledge();
+    // The file loaded or saved is no longer there: the table is nowhere else.
+    bool Gone() const { return !fingerprint_.isEmpty() && seen_ && !seen_->exists; }
     // Looks at the file now; emits StateChanged when its state differs from the last one told.
     // For the window's activation (a network share sends no events). Returns the state.
     Change Check();
@@ -66,5 +69,7 @@ private:
     FileStat watched_;              // the file the watcher's entry follows
     std::optional<FileStat> seen_;  // at the last look, which hashed when it changed
     Change state_ = Change::None;
+    // What the user acknowledged: the file's fingerprint, empty when it was gone.
+    std::optional<QByteArray> acknowledged_;
     bool events_ = true;
 };

@@ -16,6 +16,7 @@
 
 namespace {
 const QByteArray kMagic = QByteArrayLiteral("QUILLMARK RECOVERY 1");
+const QByteArray kBase = QByteArrayLiteral("base ");
 // Room for the header lines beyond the largest file.
 constexpr qint64 kHeaderBytes = 64 * 1024;
 
@@ -146,10 +147,11 @@ RecoveryStore::Found RecoveryStore::Find() const
     case ReadResult::TooLarge: found.reason = QStringLiteral("> 16 MiB"); return found;
     default: return found;
     }
-    // Four lines: the mark, the file's path, the time, an empty line; then the bytes.
+    // The mark, the file's path, the time, the base (older copies have none),
+    // an empty line; then the bytes.
     qsizetype at = 0;
     QList<QByteArray> header;
-    for (int i = 0; i < 4; ++i) {
+    while (header.size() < 5 && (header.size() < 4 || !header.last().isEmpty())) {
         const qsizetype end = data.indexOf('\n', at);
         if (end < 0)
             return found;
@@ -158,7 +160,12 @@ RecoveryStore::Found RecoveryStore::Find() const
     }
     found.fileName = DecodeName(header[1]);
     found.time = QDateTime::fromString(QString::fromLatin1(header[2]), Qt::ISODate);
-    if (header[0] != kMagic || !header[3].isEmpty() || !found.time.isValid() ||
+    if (header.size() == 5) {
+        if (!header[3].startsWith(kBase))
+            return found;
+        found.base = QByteArray::fromHex(header[3].mid(kBase.size()));
+    }
+    if (header[0] != kMagic || !header.last().isEmpty() || !found.time.isValid() ||
         data.size() - at > kMaxMtlFileBytes)
         return found;
     found.bytes = data.mid(at);
@@ -166,12 +173,13 @@ RecoveryStore::Found RecoveryStore::Find() const
     return found;
 }
 
-bool RecoveryStore::Write(const QByteArray &bytes)
+bool RecoveryStore::Write(const QByteArray &bytes, const QByteArray &base)
 {
     if (claim_ != Claim::Mine)
         return false;
     QByteArray data = kMagic + '\n' + EncodeName(name_) + '\n' +
-                      QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + "\n\n";
+                      QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() + '\n' +
+                      kBase + base.toHex() + "\n\n";
     data += bytes;
     // A power cut may take the newest copy; a kill never does. No fsync, so
     // that a commit never waits for the disk.

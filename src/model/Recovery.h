@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+
 class RecoveryStore {
 public:
     // folder: where the copies live; empty turns recovery off.
@@ -38,12 +40,16 @@ public:
         QDateTime time;    // when it was written
         QByteArray bytes;  // the file's bytes, as a save would have written them
         QString reason;    // why it cannot be used
+        // The fingerprint of the file the edits began from (empty: there was
+        // none); unknown in a copy of an older version.
+        std::optional<QByteArray> base;
     };
     // The copy a program that ended without saving left for the claimed file.
     Found Find() const;
 
-    // Keeps bytes as the claimed file's copy; false when it could not.
-    bool Write(const QByteArray &bytes);
+    // Keeps bytes as the claimed file's copy, with the fingerprint of the file
+    // they began from; false when it could not.
+    bool Write(const QByteArray &bytes, const QByteArray &base);
     void Remove();
     // Writes no more copies for the claimed file (one is there that must stay).
     void Stop() { claim_ = Claim::Off; }

@@ -30,6 +30,7 @@ enum class Act {
     Save,        // the program's own save
     Reload,      // the program loads the file again
     Relink,      // the symbolic link pointed at another file
+    Keep,        // the user's Keep editing
 };
 struct Step {
     Act act;
@@ -70,6 +71,7 @@ struct Scene {
             watch.Saved(ContentHash(bytes));
             break;
         case Act::Reload: watch.Watch(path, ContentHash(bytes)); break;
+        case Act::Keep: watch.Acknowledge(); break;
         case Act::Relink:
             QVERIFY(WriteBytes(relinked, bytes));
             QVERIFY(QFile::remove(path));
@@ -105,6 +107,10 @@ private slots:
             << "plain" << Steps{{Write, true, changed}, {Save, false, none}, {Write, true, changed}};
         QTest::newRow("changed, reloaded, changed back")
             << "plain" << Steps{{Write, true, changed}, {Reload, true, none}, {Write, false, changed}};
+        QTest::newRow("kept editing: a touch and the same bytes are no news; other bytes, and a removal, are")
+            << "plain" << Steps{{Write, true, changed}, {Keep, false, none}, {Touch, false, none},
+                                {RenameOver, true, none}, {Write, false, none}, {Write, true, replaced},
+                                {Keep, false, none}, {Unlink, false, removed}, {Keep, false, none}};
         QTest::newRow("events off") << "events off" << Steps{{Write, true, changed}};
         QTest::newRow("no file, then one, then none")
             << "no file" << Steps{{RenameOver, false, replaced}, {Unlink, false, none}};
@@ -132,7 +138,7 @@ private slots:
             const auto where = qScopeGuard([i] { if (QTest::currentTestFailed()) qWarning("at step %d", i + 1); });
             const Change after = steps[i].after;
             s.Do(steps[i], watch);
-            if (steps[i].act == Act::Save || steps[i].act == Act::Reload) {
+            if (steps[i].act == Act::Save || steps[i].act == Act::Reload || steps[i].act == Act::Keep) {
                 QCOMPARE(watch.State(), after);  // settled by the program's own call, before any event
             } else if (after == before) {
                 QCOMPARE(watch.Check(), after);

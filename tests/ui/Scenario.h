@@ -28,6 +28,7 @@
 #include "FaultyFiles.h"
 #include "TestFiles.h"
 #include "model/AppState.h"
+#include "model/MtlFile.h"
 #include "model/Recovery.h"
 #include "platform/FileSystem.h"
 
@@ -80,6 +81,11 @@ struct FileScenario {
         return n.startsWith('/') ? n : dir.path() + '/' + n;
     }
     QString copyOf(const QString &name) { return RecoveryStore(files, dir.path()).PathFor(path(name)); }
+    // A copy's edits began from the file as it is now.
+    QByteArray base(const QString &name) const
+    {
+        return QFile::exists(path(name)) ? ContentHash(ReadBytes(path(name))) : QByteArray();
+    }
 
     std::optional<bool> fileAct(const QString &verb, const QString &arg)
     {
@@ -88,10 +94,10 @@ struct FileScenario {
         bool ok = true;
         const std::map<QString, std::function<void()>> verbs{
             {"write", [&] { QDir().mkpath(QFileInfo(path(name)).path()), WriteBytes(path(name), rest.toUtf8()); }},
-            {"leftover", [&] { RecoveryStore s(files, dir.path()); s.ClaimFile(path(name)), s.Write(bytes); }},
+            {"leftover", [&] { RecoveryStore s(files, dir.path()); s.ClaimFile(path(name)), s.Write(bytes, base(name)); }},
             {"hold", [&] {
                  other = std::make_unique<RecoveryStore>(files, dir.path()), other->ClaimFile(path(name));
-                 rest.isEmpty() || other->Write(bytes);
+                 rest.isEmpty() || other->Write(bytes, base(name));
              }},
             {"release", [&] { other.reset(); }},
             {"spoil", [&] { WriteBytes(copyOf(name), rest.toUtf8()), rest == "BIG" && QFile::resize(copyOf(name), 17 << 20); }},

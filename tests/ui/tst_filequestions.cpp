@@ -376,6 +376,15 @@ void TestFileQuestions::scenario_data()
          "save",
          "said: [ChangedOnDisk] yn?/No -> Yes, [SaveDropsLines] yn?/No -> Yes, [Saved] oki",
          "file s.mtl STROKE(X): 5."});
+    row("recovered edits begun from a file another program has changed since: the save asks before overwriting it",
+        {"write r.mtl NAME = R\r\nSTROKE(Y) = 500\r\n",
+         "leftover r.mtl NAME = R\r\nSTROKE(X) = 9\r\nSTROKE(Y) = 500\r\n",
+         "write r.mtl NAME = R\r\nSTROKE(Y) = 777\r\n",
+         "open r.mtl",
+         "said: [RecoverEdits] yn? -> Yes",
+         "save",
+         "said: [ChangedOnDisk] yn?/No -> No",
+         "file r.mtl STROKE(Y): 777"});
     row("a second program on the file, through a link too: told; once the first has ended, the copy is taken",
         {"write r.mtl NAME = R\r\n",
          "link l.mtl r.mtl",
