@@ -18,6 +18,14 @@ Comparison::Comparison(Document &document, QObject *parent) : QObject(parent), d
         if (active_ && ownFile_)
             ReadOwnFile();
     });
+    // The file on disk is the other side: another program's change is read
+    // at once, and with the file gone there is nothing to compare with.
+    connect(&document_.Watch(), &FileWatch::StateChanged, this, [this] {
+        if (active_ && ownFile_ && !ReadOwnFile().loaded) {
+            Stop();
+            emit Ended();
+        }
+    });
     connect(&document_, &Document::Reset, this, [this] {
         if (active_) {
             Stop();
@@ -43,12 +51,15 @@ LoadResult Comparison::Load(const QString &path, bool ownFile)
 {
     MachineTable table;
     AttachmentSlots attachments;
+    MtlFindingList findings;
     // The own file as the load saw it: what the slots cut then is no edit.
-    const LoadResult result = ReadMtlFile(
-        path, ownFile ? document_.AttachMaxCount() : kMaxAttachSlots, table, attachments);
+    const LoadResult result =
+        ReadMtlFile(path, ownFile ? document_.AttachMaxCount() : kMaxAttachSlots, table,
+                    attachments, &findings);
     if (!result.loaded)
         return result;
     otherName_ = path;
+    otherFindings_ = findings.Sorted();
     other_ = std::move(table);
     otherSlots_ = std::move(attachments);
     ownFile_ = ownFile;

@@ -24,6 +24,8 @@ public:
     LoadResult ReadOwnFile();
     bool OwnFile() const { return ownFile_; }
     const QString &OtherName() const { return otherName_; }
+    // The lines of the file read that a load does not take as they stand.
+    const std::vector<MtlLineFinding> &OtherFindings() const { return otherFindings_; }
     bool Active() const { return active_; }
     // Stops following the document, until the next Read.
     void Stop();
@@ -56,6 +58,7 @@ private:
 
     Document &document_;
     QString otherName_;
+    std::vector<MtlLineFinding> otherFindings_;
     MachineTable other_;
     AttachmentSlots otherSlots_;
     std::vector<TableDifference> differences_;

@@ -106,7 +106,7 @@ enum class Msg : int {
     OwnFileOnDisk = 100,
     TakeOver = 101,
     CompareOtherFile = 102,
-    CompareOwnFile = 103,  // says it compares values, not a save's bytes
+    CompareOwnFile = 103,   // says it compares values, not a save's bytes
     DifferenceCount = 104,  // %1 the number
     NoDifferences = 105,
     NotSet = 106,
@@ -126,6 +126,7 @@ enum class Msg : int {
     RecentFiles = 120,
     RecentMissing = 121,
     NoRecentFiles = 122,
+    OtherLinesNotKept = 123,  // %1 the count of lines, which follow
 };
 
 // The numbered captions and messages. A number outside the table reads as

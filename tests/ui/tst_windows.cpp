@@ -891,6 +891,27 @@ void TestWindows::scenario_data()
                        "enabled btnTakeOver: false", "changed: 1", "click btnUndo", refills, "as marked: 1",
                        "enabled btnUndo: false", "differences: " + all});
     }
+    row("compare: the other file's lines that a load does not take are told; the own file's were told at its load",
+        ab + Steps{"write e.mtl NAME = A\nSTROKE(X) = 850\nBOGUS = 1\nATTACHMENT01 = SQUARE/10,10\n"
+                   "ATTACHMENT02 = SQUARE/20,10\nATTACHMENT05 = SQUARE/50,10\n",
+                   "compare e.mtl", "differences: ", "visible lblOtherLines: true",
+                   "text lblOtherLines: [OtherLinesNotKept] 1\n3: BOGUS = 1", "compare b.mtl",
+                   "visible lblOtherLines: false"});
+    row("compare: deleting the attachment mounted at start is asked on its own",
+        Steps{"setfile i.mtl NAME = I\r\nINI = ATTACHMENT01\r\nATTACHMENT01 = SQUARE/10,10\r\n"
+              "ATTACHMENT02 = SQUARE/20,10\r\n",
+              "write j.mtl NAME = I\r\nINI = ATTACHMENT01\r\n", "compare j.mtl", "take 0,1",
+              "said: ATTACHMENT02[DeleteQuestion] yn?, ATTACHMENT01[DeleteInitialQuestion] yn? -> No", "rows: 01"});
+    row("watch: a file another program removed leaves the table unsaved: marked, End asks; back, unmarked",
+        Steps{"setfile w.mtl NAME = W\r\nSTROKE(X) = 1\r\n", "unlink w.mtl", "notice: w.mtl [RemovedElsewhere]",
+              "changed: 1", "click btnEnd", "said: [SaveChanges] ynci -> Cancel",
+              "write w.mtl NAME = W\r\nSTROKE(X) = 1\r\n", "away", "front frmMain", "changed: 0"});
+    row("compare: edits since saving follow another program's change; the file gone, the window closes",
+        ab + Steps{"compare a.mtl", "differences: ", "write a.mtl NAME = A\r\nSTROKE(X) = 900\r\n"
+                   "ATTACHMENT01 = SQUARE/10,10\r\nATTACHMENT02 = SQUARE/20,10\r\nATTACHMENT05 = SQUARE/50,10\r\n",
+                   "notice: a.mtl [ChangedElsewhere]", "differences: STROKE(X): 850. -> 900.", "click btnKeepEditing",
+                   "differences: STROKE(X): 850. -> 900.", "unlink a.mtl",
+                   "notice: a.mtl [RemovedElsewhere]", "visible frmCompare: false"});
     row("compare: values taken over together are hinted together",
         Steps{"setfile a.mtl NAME = A\r\n", "write d.mtl NAME = A\nRAPID(X) = 3600\nMAXIMUM FEEDRATE(X) = 10000\n",
               "compare d.mtl", "take 0,1",
@@ -904,7 +925,8 @@ void TestWindows::scenario_data()
                    "rows: 01,02,05", "front frmMain", "type txtStroke_0 900", "take 2", deleting, "rows: 01,02"});
     row("compare: the open file chosen is its own file, read as the load read it and again after a save",
         Steps{"ini [Comfig]\r\nATTACH MAX COUNT=2"} + ab +
-            Steps{"said: [LinesNotKept]1 ok!", "compare a.mtl", "differences: ", "front frmMain", "fill txtStroke_0 5",
+            Steps{"said: [LinesNotKept]1 ok!", "compare a.mtl", "differences: ", "visible lblOtherLines: false",
+                  "front frmMain", "fill txtStroke_0 5",
                   "differences: STROKE(X): 5. -> 850.", "click btnEntry",
                   "said: [SaveDropsLines] yn?/No -> Yes, [Saved] oki", "differences: "});
     row("compare: a row activated shows its field or attachment",

@@ -49,27 +49,39 @@ void FileQuestions::ShowFileProblem(FileProblem problem, const QString &reason,
     dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
-void FileQuestions::ShowFindings()
+QStringList LinesFound(const std::vector<MtlLineFinding> &findings)
 {
     // One line may be named by several findings; the user is told of lines.
     QStringList lines;
     int last = 0;
-    for (const MtlLineFinding &finding : document_.Findings()) {
+    for (const MtlLineFinding &finding : findings) {
         if (finding.line != last)
             lines << QString::number(finding.line) + QStringLiteral(": ") + finding.text;
         last = finding.line;
     }
-    if (lines.isEmpty())
-        return;
-    QString text = messages_(Msg::LinesNotKept) + QString::number(lines.size());
+    return lines;
+}
+
+QString FirstLines(const QStringList &lines)
+{
+    QString text;
     for (int i = 0; i < qMin<int>(kShownLines, int(lines.size())); ++i) {
         const QString &line = lines.at(i);
         text += u'\n' + (line.size() > kShownWidth ? line.left(kShownWidth - 1) + u'\u2026' : line);
     }
     if (lines.size() > kShownLines)
         text += QStringLiteral("\n\u2026 (+%1)").arg(lines.size() - kShownLines);
-    dialogs_.MsgBox(text, MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok, kProgramTitle,
-                    lines.join(u'\n'));
+    return text;
+}
+
+void FileQuestions::ShowFindings()
+{
+    const QStringList lines = LinesFound(document_.Findings());
+    if (lines.isEmpty())
+        return;
+    dialogs_.MsgBox(
+        messages_(Msg::LinesNotKept) + QString::number(lines.size()) + FirstLines(lines),
+        MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok, kProgramTitle, lines.join(u'\n'));
 }
 
 QString FileQuestions::NameAndTime(const QString &path, const QDateTime &time) const

@@ -8,6 +8,11 @@
 #include "model/Document.h"
 #include "platform/Dialogs.h"
 
+// The lines findings name, each once ("number: text"), in line order.
+QStringList LinesFound(const std::vector<MtlLineFinding> &findings);
+// The first few of them, each after a line break and shortened, the rest counted.
+QString FirstLines(const QStringList &lines);
+
 class FileQuestions {
 public:
     FileQuestions(Document &document, Dialogs &dialogs, const MessageTable &messages,

@@ -19,8 +19,10 @@
 #include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 using Kind = TableDifference::Kind;
@@ -136,7 +138,7 @@ frmCompare::frmCompare(Document &document, FileQuestions &questions, Dialogs &di
       messages_(messages), hooks_(std::move(hooks)), comparison_(document),
       rows_(new DifferenceRows(comparison_, messages, this)), list_(new QTreeView(this)),
       thisName_(new QLabel(this)), otherCaption_(new QLabel(this)), otherName_(new QLabel(this)),
-      count_(new QLabel(this)), thisOutline_(new PictureBox(this)),
+      otherLines_(new QLabel(this)), count_(new QLabel(this)), thisOutline_(new PictureBox(this)),
       otherOutline_(new PictureBox(this)),
       otherOutlineCaption_(OutlineCaption(QString(), otherOutline_, this)),
       ownFile_(Button(messages, Msg::CompareOwnFile, this))
@@ -148,7 +150,12 @@ frmCompare::frmCompare(Document &document, FileQuestions &questions, Dialogs &di
     auto *sides = new QFormLayout;
     sides->addRow(new QLabel(messages(Msg::ThisWindow), this), thisName_);
     sides->addRow(otherCaption_, otherName_);
-    for (QLabel *name : {thisName_, otherName_})
+    // A side read from lines a load changes or drops is not what the file
+    // says: the window tells which, as the load notice would.
+    otherLines_->setObjectName(QStringLiteral("lblOtherLines"));
+    otherLines_->setWordWrap(true);
+    sides->addRow(otherLines_);
+    for (QLabel *name : {thisName_, otherName_, otherLines_})
         name->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addLayout(sides);
     layout->addWidget(list_, 1);
@@ -261,6 +268,10 @@ void frmCompare::Open(const LoadResult &result)
         const QRect screen = parentWidget()->screen()->availableGeometry();
         move(std::min(main.right() + 1, screen.right() - frameGeometry().width()), main.top());
     }
+    // A window beside the main one, not kept above it: a field shown there
+    // from a row comes to the front with its window.
+    createWinId();
+    windowHandle()->setTransientParent(nullptr);
     show();
     raise();
     activateWindow();
@@ -303,6 +314,12 @@ void frmCompare::Follow()
     otherCaption_->setText(messages_(other));
     otherOutlineCaption_->setText(messages_(other));
     otherName_->setText(DisplayName(comparison_.OtherName()));
+    const QStringList lines =
+        comparison_.OwnFile() ? QStringList() : LinesFound(comparison_.OtherFindings());
+    otherLines_->setText(WithNumber(messages_(Msg::OtherLinesNotKept), int(lines.size())) +
+                         FirstLines(lines));
+    otherLines_->setToolTip(lines.join(u'\n'));
+    otherLines_->setVisible(!lines.isEmpty());
     count_->setText(rows > 0 ? WithNumber(messages_(Msg::DifferenceCount), rows)
                              : messages_(Msg::NoDifferences));
     ownFile_->setEnabled(document_.Current().GetState() == CurrentFile::State::Loaded);
@@ -341,6 +358,9 @@ void frmCompare::Activate(const QModelIndex &index)
     if (!index.isValid())
         return;
     const TableDifference &d = comparison_.Differences()[std::size_t(index.row())];
+    // An attachment of the other file alone has nothing to show here.
+    if (d.kind == Kind::OnlyInB)
+        return;
     ChangeTarget target;
     target.attachment = d.kind != Kind::Value;
     target.field = d.field;
@@ -358,28 +378,29 @@ std::vector<std::size_t> frmCompare::RowsToTake()
     // Nothing to ask when even every deletion would not make room.
     if (!comparison_.Fits(rows))
         return rows;
-    // The attachments it deletes, asked about in one question as Delete asks.
-    QStringList keys;
-    bool initial = false;
+    // The attachments it deletes, asked about as Delete asks: the one mounted
+    // at start on its own, the others together.
+    std::map<bool, std::vector<std::size_t>> deleted;  // by whether it is the initial one
     std::set<int> slotsA;
     for (const std::size_t row : rows) {
         const TableDifference &d = comparison_.Differences()[row];
-        if (d.kind == Kind::OnlyInA && slotsA.insert(d.slotA).second) {
-            keys << DifferenceKey(d);
-            initial |= d.number == document_.Table().IniAttachment;
-        }
+        if (d.kind == Kind::OnlyInA && slotsA.insert(d.slotA).second)
+            deleted[d.number == document_.Table().IniAttachment].push_back(row);
     }
-    if (keys.isEmpty())
-        return rows;
-    constexpr qsizetype kNamed = 10;
-    const QString named = keys.first(std::min(keys.size(), kNamed)).join(QStringLiteral(", ")) +
-                          (keys.size() > kNamed ? QStringLiteral(", ...") : QString());
-    const Msg question = initial ? Msg::DeleteInitialQuestion : Msg::DeleteQuestion;
-    if (dialogs_.MsgBox(named + messages_(question), MsgButtons::YesNo, MsgIcon::Question) !=
-        MsgAnswer::Yes)
-        std::erase_if(rows, [this](std::size_t row) {
-            return comparison_.Differences()[row].kind == Kind::OnlyInA;
-        });
+    for (const auto &[initial, asked] : deleted) {
+        QStringList keys;
+        for (const std::size_t row : asked)
+            keys << DifferenceKey(comparison_.Differences()[row]);
+        constexpr qsizetype kNamed = 10;
+        const QString named = keys.first(std::min(keys.size(), kNamed)).join(QStringLiteral(", ")) +
+                              (keys.size() > kNamed ? QStringLiteral(", ...") : QString());
+        const Msg question = initial ? Msg::DeleteInitialQuestion : Msg::DeleteQuestion;
+        if (dialogs_.MsgBox(named + messages_(question), MsgButtons::YesNo, MsgIcon::Question) !=
+            MsgAnswer::Yes)
+            std::erase_if(rows, [&asked](std::size_t row) {
+                return std::find(asked.begin(), asked.end(), row) != asked.end();
+            });
+    }
     return rows;
 }
 

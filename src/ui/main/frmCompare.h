@@ -72,7 +72,7 @@ private:
     Comparison comparison_;
     DifferenceRows *rows_;
     QTreeView *list_;
-    QLabel *thisName_, *otherCaption_, *otherName_, *count_;
+    QLabel *thisName_, *otherCaption_, *otherName_, *otherLines_, *count_;
     PictureBox *thisOutline_, *otherOutline_;
     QLabel *otherOutlineCaption_;
     QPushButton *ownFile_;
