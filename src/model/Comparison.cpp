@@ -117,12 +117,15 @@ Comparison::Plan Comparison::PlanFor(const std::vector<std::size_t> &rows) const
     return plan;
 }
 
-bool Comparison::Fits(const std::vector<std::size_t> &rows) const
+int Comparison::Growth(const std::vector<std::size_t> &rows) const
 {
     const Plan plan = PlanFor(rows);
-    return CountAttachments(document_.Attachments()) - int(plan.deleted.size()) +
-               int(plan.added.size()) <=
-           document_.AttachMaxCount();
+    return int(plan.added.size()) - int(plan.deleted.size());
+}
+
+bool Comparison::Fits(const std::vector<std::size_t> &rows) const
+{
+    return CountAttachments(document_.Attachments()) + Growth(rows) <= document_.AttachMaxCount();
 }
 
 Comparison::Taken Comparison::TakeOver(const std::vector<std::size_t> &rows, const QString &text)

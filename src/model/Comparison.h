@@ -43,6 +43,8 @@ public:
     Taken TakeOver(const std::vector<std::size_t> &rows, const QString &text);
     // Whether the attachments would fit the slots after taking the rows over.
     bool Fits(const std::vector<std::size_t> &rows) const;
+    // How many attachments taking the rows over adds, less those it deletes.
+    int Growth(const std::vector<std::size_t> &rows) const;
 
 signals:
     // The differences were made anew.

@@ -127,6 +127,7 @@ enum class Msg : int {
     RecentMissing = 121,
     NoRecentFiles = 122,
     OtherLinesNotKept = 123,  // %1 the count of lines, which follow
+    TakeOverRoom = 124,       // %1 slots in use, %2 slots, %3 the attachments the rows add
 };
 
 // The numbered captions and messages. A number outside the table reads as

@@ -166,7 +166,7 @@ private slots:
         QVERIFY(!DecodeCp932(bytes).contains(u'\uFFFD') && EncodeCp932(DecodeCp932(bytes), again) && again == bytes);
         MessageTable table;
         QCOMPARE(ParseMessageFile(bytes, table), MessageFileResult::Ok);
-        const int last = int(Msg::OtherLinesNotKept);
+        const int last = int(Msg::TakeOverRoom);
         QVERIFY(table.MaxIndex() == last && table.Language() == c.language);
         const QList<Msg> optional{Msg::AddButton, Msg::DeleteButton};  // the Japanese file leaves them out
         const QList<int> unused{33, 44, 45, 46, 48, 49};               // numbers with no use at all

@@ -920,6 +920,10 @@ void TestWindows::scenario_data()
         Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3"} + ab +
             Steps{"compare b.mtl", "take 3", "said: [TableFull] ok!", "as marked: 1", "enabled btnUndo: false",
                   "take 2,3", deleting, "rows: 01,02,07"});
+    row("compare: over the slots, the message says how far",
+        Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3", "english"} + ab +
+            Steps{"compare b.mtl", "take 3", "said: All attachment slots are in use ok!",
+                  "box: All attachment slots are in use/3 of the 3 attachment slots are in use; the rows chosen add 1."});
     row("compare: the main window's field in hand is committed before anything is taken; the rows chosen stay chosen",
         ab + Steps{"compare b.mtl", "front frmMain", "type txtStroke_0 12a", "take 3", "said: [NotANumber] ok!",
                    "rows: 01,02,05", "front frmMain", "type txtStroke_0 900", "take 2", deleting, "rows: 01,02"});

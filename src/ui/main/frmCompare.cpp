@@ -410,9 +410,15 @@ void frmCompare::TakeOver()
     // which keeps the rows chosen.
     if ((hooks_.commitField && !hooks_.commitField()) || chosen_.isEmpty())
         return;
-    const Comparison::Taken taken = comparison_.TakeOver(RowsToTake(), messages_(Msg::TakeOver));
+    const std::vector<std::size_t> rows = RowsToTake();
+    const Comparison::Taken taken = comparison_.TakeOver(rows, messages_(Msg::TakeOver));
+    // The slots need not all be in use: the message says how far they are.
     if (taken == Comparison::Taken::OverLimit)
-        Warn(dialogs_, messages_, Msg::TableFull);
+        Warn(dialogs_, messages_, Msg::TableFull, QString(),
+             u'\n' + messages_(Msg::TakeOverRoom)
+                         .arg(CountAttachments(document_.Attachments()))
+                         .arg(document_.AttachMaxCount())
+                         .arg(comparison_.Growth(rows)));
     else if (taken == Comparison::Taken::Done)
         emit TookOver();
 }
