@@ -387,14 +387,15 @@ std::vector<std::size_t> frmCompare::RowsToTake()
         if (d.kind == Kind::OnlyInA && slotsA.insert(d.slotA).second)
             deleted[d.number == document_.Table().IniAttachment].push_back(row);
     }
-    for (const auto &[initial, asked] : deleted) {
+    for (const auto &entry : deleted) {
+        const std::vector<std::size_t> &asked = entry.second;  // a lambda cannot name a binding
         QStringList keys;
         for (const std::size_t row : asked)
             keys << DifferenceKey(comparison_.Differences()[row]);
         constexpr qsizetype kNamed = 10;
         const QString named = keys.first(std::min(keys.size(), kNamed)).join(QStringLiteral(", ")) +
                               (keys.size() > kNamed ? QStringLiteral(", ...") : QString());
-        const Msg question = initial ? Msg::DeleteInitialQuestion : Msg::DeleteQuestion;
+        const Msg question = entry.first ? Msg::DeleteInitialQuestion : Msg::DeleteQuestion;
         if (dialogs_.MsgBox(named + messages_(question), MsgButtons::YesNo, MsgIcon::Question) !=
             MsgAnswer::Yes)
             std::erase_if(rows, [&asked](std::size_t row) {
