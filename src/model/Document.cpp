@@ -162,10 +162,15 @@ bool ParseLeftover(const QByteArray &bytes, int slotCount, MachineTable &table,
 }
 }  // namespace
 
-void Document::Adopt(MachineTable table, AttachmentSlots attachments)
+void Document::Adopt(MachineTable table, AttachmentSlots attachments,
+                     const std::optional<QByteArray> &base)
 {
     table_ = std::move(table);
     slots_ = std::move(attachments);
+    // Another program's change since the edits began is not overwritten
+    // unasked, and the copy written now keeps what they began from.
+    if (base)
+        current_.SetBase(*base);
     findings_.clear();
     history_.clear();
     history_.resetClean();  // unsaved from the start; the copy is kept again
@@ -239,12 +244,9 @@ const Leftovers &Document::FindLeftovers()
 void Document::AnswerLeftover(Leftover kind, bool take)
 {
     std::optional<Parsed> offered = std::exchange(offered_[int(kind)], std::nullopt);
-    if (take && offered) {
-        Adopt(std::move(offered->table), std::move(offered->attachments));
-        // Another program's change since the edits began is not overwritten unasked.
-        if (offered->base)
-            current_.SetBase(*offered->base);
-    } else if (!take && kind == Leftover::Copy && recovery_)
+    if (take && offered)
+        Adopt(std::move(offered->table), std::move(offered->attachments), offered->base);
+    else if (!take && kind == Leftover::Copy && recovery_)
         recovery_->Remove();
 }
 

@@ -160,7 +160,8 @@ private:
     // Reads and judges one leftover, keeping its table for an answer of Yes.
     Leftovers::Item Judge(const QString &path, bool read, const QByteArray &bytes,
                           const QString &reason, Leftover kind);
-    void Adopt(MachineTable table, AttachmentSlots attachments);
+    void Adopt(MachineTable table, AttachmentSlots attachments,
+               const std::optional<QByteArray> &base = std::nullopt);
     // Takes the table as it now stands for what was loaded or saved.
     void SetBaseline();
     // The recovery copy kept while the table is changed, removed once it is not.

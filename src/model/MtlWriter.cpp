@@ -6,7 +6,7 @@
 #include "platform/SafeReplace.h"
 #include "platform/TextFile.h"
 
-#include <QHashFunctions>
+#include <QtEndian>
 
 #include <cstddef>
 
@@ -222,10 +222,23 @@ QString CharactersNotHeld(const MachineTable &table, const AttachmentSlots &atta
 
 QByteArray ContentHash(const QByteArray &bytes)
 {
-    // Any fixed seed will do: fingerprints are compared within one run only.
-    constexpr size_t kSeed = size_t(0x9e3779b97f4a7c15ULL);
-    const quint64 fields[2] = {quint64(bytes.size()),
-                               quint64(qHashBits(bytes.constData(), size_t(bytes.size()), kSeed))};
+    // A function of the bytes alone: a recovery copy keeps the fingerprint of
+    // its file for the next run, and Qt's hashes are seeded anew in each run.
+    quint64 hash = 0x9e3779b97f4a7c15ULL ^ quint64(bytes.size());
+    const auto mix = [&hash](quint64 word) {
+        hash = (hash ^ word) * 0xff51afd7ed558ccdULL;
+        hash ^= hash >> 29;
+    };
+    const char *p = bytes.constData();
+    const qsizetype whole = bytes.size() / 8 * 8;
+    for (qsizetype i = 0; i < whole; i += 8)
+        mix(qFromLittleEndian<quint64>(p + i));
+    quint64 rest = 0;
+    for (qsizetype i = whole; i < bytes.size(); ++i)
+        rest |= quint64(uchar(p[i])) << (8 * (i - whole));
+    mix(rest);
+    hash = (hash ^ (hash >> 32)) * 0xc4ceb9fe1a85ec53ULL;
+    const quint64 fields[2] = {quint64(bytes.size()), hash ^ (hash >> 29)};
     return QByteArray(reinterpret_cast<const char *>(fields), sizeof fields);
 }
 

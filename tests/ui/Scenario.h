@@ -22,6 +22,7 @@
 //   file s.mtl STROKE(X): 9.         the value on a key's line of a file ("-": no such line)
 //   copy r.mtl STROKE(X): 9.         the same in its recovery copy ("none": no copy; " shared": not private; no
 //                                    such line: the text, or "big")
+//   began r.mtl: other               the file its copy's edits began from: the one on disk now, another, or none
 //   exists r.mtlbak: 0, same sample.mtl: 1   a file there; holding the example's bytes
 //   mtls: 2                          the number of .mtl files in the program folder
 #include "FakeDialogs.h"
@@ -142,6 +143,13 @@ struct FileScenario {
             {"events", [&] { return events.mid(std::exchange(eventsSeen, events.size())).join(", "); }},
             {"beeps", [&] { return QString::number(fake.beeps - std::exchange(beepsSeen, fake.beeps)); }},
             {"file", [&] { return ValueOf(ReadBytes(path(arg.section(' ', 0, 0))), arg.section(' ', 1), "-"); }},
+            {"began", [&] {  // the file a copy's edits began from: the one on disk now, another, or none noted
+                 const QByteArray bytes = ReadBytes(copyOf(arg));
+                 const qsizetype at = bytes.indexOf("\nbase "), end = bytes.indexOf("\n\n");
+                 if (at < 0 || at > end) return QString("none");
+                 const QByteArray base = QByteArray::fromHex(bytes.mid(at + 6, bytes.indexOf('\n', at + 1) - at - 6));
+                 return QString(base == this->base(arg) ? "disk" : "other");
+             }},
             {"copy", [&] {
                  const QString copy = copyOf(arg.section(' ', 0, 0));
                  const QByteArray bytes = ReadBytes(copy);

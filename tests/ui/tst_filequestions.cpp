@@ -382,6 +382,7 @@ void TestFileQuestions::scenario_data()
          "write r.mtl NAME = R\r\nSTROKE(Y) = 777\r\n",
          "open r.mtl",
          "said: [RecoverEdits] yn? -> Yes",
+         "began r.mtl: other",
          "save",
          "said: [ChangedOnDisk] yn?/No -> No",
          "file r.mtl STROKE(Y): 777"});

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program killed with an unsaved edit, then started again on the same file: it offers the edit, Yes shows
-# it unsaved while the file keeps its bytes, a save asks first because the file holds a line it drops, and No at
-# the end removes the recovery copy. Under Xvfb, by keyboard, waiting on window titles (at most 20 s each).
+# it unsaved while the file keeps its bytes, a save asks first because the file holds a line it drops (and nothing
+# else: no other program was at the file), and the save removes the recovery copy. Under Xvfb, by keyboard,
+# waiting on window titles (at most 20 s each).
 # Args: QUILLMARK_BINARY SOURCE_DIR.
 set -euo pipefail
 command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && command -v xwininfo >/dev/null ||
@@ -47,8 +48,13 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
   xdotool search --onlyvisible --name "^sample\.mtl\* - " windowfocus --sync && xdotool key ctrl+s
   answer Return
   cmp "$1/sample.mtl" "$1/original.mtl" || { echo "saved without asking" >&2; exit 1; }
-  xdotool search --onlyvisible --name "^sample\.mtl\* - " windowfocus --sync && xdotool key ctrl+q
-  answer n  # the save question: No
-  timeout 20 tail --pid="$pid" -s 0.1 -f /dev/null || { echo "the program did not end" >&2; exit 1; }
+  # Yes saves: nothing else asks, as no other program was at the file since the edits began.
+  xdotool search --onlyvisible --name "^sample\.mtl\* - " windowfocus --sync && xdotool key ctrl+s
+  answer y
+  answer Return  # saved
+  wait_for "^sample\.mtl - "
+  ! cmp -s "$1/sample.mtl" "$1/original.mtl" || { echo "not saved" >&2; exit 1; }
   [ "$(copies "$1")" = 0 ] || { echo "the recovery copy was left behind" >&2; exit 1; }
+  xdotool search --onlyvisible --name "^sample\.mtl - " windowfocus --sync && xdotool key ctrl+q
+  timeout 20 tail --pid="$pid" -s 0.1 -f /dev/null || { echo "the program did not end" >&2; exit 1; }
 ' bash "$work"
