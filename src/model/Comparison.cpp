@@ -20,7 +20,7 @@ Comparison::Comparison(Document &document, QObject *parent) : QObject(parent), d
     });
     // The file on disk is the other side: another program's change is read
     // at once, and with the file gone there is nothing to compare with.
-    connect(&document_.Watch(), &FileWatch::StateChanged, this, [this] {
+    connect(&document_.Watch(), &FileWatch::Seen, this, [this] {
         if (active_ && ownFile_ && !ReadOwnFile().loaded) {
             Stop();
             emit Ended();

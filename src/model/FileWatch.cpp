@@ -79,16 +79,19 @@ FileWatch::Change FileWatch::Check()
     if (seen_ != now) {
         seen_ = now;
         Change change = Compare(now);
-        // What the user was told of stays told until the file is something else.
+        // What the user was told of stays told until the file is back as it
+        // was loaded: a writer that empties the file first shows other bytes
+        // for a moment, then the same ones again.
         const bool told =
             acknowledged_ && change != Change::None &&
             (now.exists ? !acknowledged_->isEmpty() && SameContent(path_, *acknowledged_)
                         : acknowledged_->isEmpty());
         if (told)
             change = Change::None;
-        else
+        else if (change == Change::None)
             acknowledged_.reset();
         Tell(change);
+        emit Seen();
     }
     // A file that comes back is another one, even where the freed inode number is given to it.
     if (!now.exists)

@@ -42,6 +42,8 @@ public:
 
 signals:
     void StateChanged(FileWatch::Change change);
+    // A look found the file otherwise than the last one, whatever its state.
+    void Seen();
 
 private:
     // What stat tells of a file, through a symbolic link; nothing when there is none.

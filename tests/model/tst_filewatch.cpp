@@ -31,6 +31,7 @@ enum class Act {
     Reload,      // the program loads the file again
     Relink,      // the symbolic link pointed at another file
     Keep,        // the user's Keep editing
+    Empty,       // emptied in place, as a writer does before it writes
 };
 struct Step {
     Act act;
@@ -72,6 +73,7 @@ struct Scene {
             break;
         case Act::Reload: watch.Watch(path, ContentHash(bytes)); break;
         case Act::Keep: watch.Acknowledge(); break;
+        case Act::Empty: QVERIFY(WriteBytes(file, "")); break;
         case Act::Relink:
             QVERIFY(WriteBytes(relinked, bytes));
             QVERIFY(QFile::remove(path));
@@ -109,7 +111,8 @@ private slots:
             << "plain" << Steps{{Write, true, changed}, {Reload, true, none}, {Write, false, changed}};
         QTest::newRow("kept editing: a touch and the same bytes are no news; other bytes, and a removal, are")
             << "plain" << Steps{{Write, true, changed}, {Keep, false, none}, {Touch, false, none},
-                                {RenameOver, true, none}, {Write, false, none}, {Write, true, replaced},
+                                {RenameOver, true, none}, {Empty, false, replaced}, {Write, true, none},
+                                {Write, false, none}, {Write, true, replaced},
                                 {Keep, false, none}, {Unlink, false, removed}, {Keep, false, none}};
         QTest::newRow("events off") << "events off" << Steps{{Write, true, changed}};
         QTest::newRow("no file, then one, then none")

@@ -189,6 +189,10 @@ struct Harness : FileScenario {
                                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
                  QTest::mouseClick(widget("btnTakeOver"), Qt::LeftButton);
              }},
+            {"current", [&] {  // the comparison's current row, nothing selected by it
+                 diffs()->selectionModel()->setCurrentIndex(diffs()->model()->index(arg.toInt(), 0),
+                                                            QItemSelectionModel::NoUpdate);
+             }},
             {"away", [&] { QApplication::setActiveWindow(nullptr); }},  // the user is in another program
             {"touch", [&] { ok = QFile(file).open(QIODevice::Append) && ::utimes(EncodeName(file).constData(), nullptr) == 0; }},
             {"rewrite", [&] { ok = WriteBytes(file, ReadBytes(file)); }},  // the same bytes, in place
@@ -362,6 +366,14 @@ struct Harness : FileScenario {
              }},
             {"redrawn", [&] { return yes(std::exchange(linesSeen, view->LinesDrawn()) < view->LinesDrawn()); }},
             {"changed", [&] { return yes(win->DataChanged()); }},
+            {"outlined", [&] {  // anything drawn on a comparison's picture
+                 auto *box = root()->findChild<PictureBox *>(arg);
+                 const QImage p = box->Picture();
+                 for (int y = 0; y < p.height(); ++y)
+                     for (int x = 0; x < p.width(); ++x)
+                         if (p.pixelColor(x, y) != box->BackColor()) return yes(true);
+                 return yes(false);
+             }},
             {"echanged", [&] { return yes(editor->DataChanged()); }},
             {"focus", [&] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : ""; }},
             {"initial", [&] { return number(win->Doc().Table().IniAttachment); }},
@@ -909,21 +921,29 @@ void TestWindows::scenario_data()
     row("compare: edits since saving follow another program's change; the file gone, the window closes",
         ab + Steps{"compare a.mtl", "differences: ", "write a.mtl NAME = A\r\nSTROKE(X) = 900\r\n"
                    "ATTACHMENT01 = SQUARE/10,10\r\nATTACHMENT02 = SQUARE/20,10\r\nATTACHMENT05 = SQUARE/50,10\r\n",
-                   "notice: a.mtl [ChangedElsewhere]", "differences: STROKE(X): 850. -> 900.", "click btnKeepEditing",
-                   "differences: STROKE(X): 850. -> 900.", "unlink a.mtl",
+                   "notice: a.mtl [ChangedElsewhere]", "differences: STROKE(X): 850. -> 900.",
+                   "write a.mtl NAME = A\r\nSTROKE(X) = 901\r\nATTACHMENT01 = SQUARE/10,10\r\n"
+                   "ATTACHMENT02 = SQUARE/20,10\r\nATTACHMENT05 = SQUARE/50,10\r\n",
+                   "away", "front frmMain", "differences: STROKE(X): 850. -> 901.", "click btnKeepEditing",
+                   "differences: STROKE(X): 850. -> 901.", "unlink a.mtl",
                    "notice: a.mtl [RemovedElsewhere]", "visible frmCompare: false"});
     row("compare: values taken over together are hinted together",
         Steps{"setfile a.mtl NAME = A\r\n", "write d.mtl NAME = A\nRAPID(X) = 3600\nMAXIMUM FEEDRATE(X) = 10000\n",
               "compare d.mtl", "take 0,1",
               "marks: txtMaxFeedXYZ_1,txtMaxFeedXYZ_2,txtRapidFeedXYZ_0,txtRapidFeedXYZ_1,txtRapidFeedXYZ_2"});
+    row("compare: the current row taken over, the first row still chosen is current and its outlines show",
+        ab + Steps{"compare b.mtl", "current 0", "take 0,2", "said: ATTACHMENT05[DeleteQuestion] yn? -> No",
+                   "text txtStroke_0: 900.", "outlined pictThis: 1", "outlined pictOther: 0"});
     row("compare: over the slots nothing is taken; making room first is no excess",
         Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3"} + ab +
             Steps{"compare b.mtl", "take 3", "said: [TableFull] ok!", "as marked: 1", "enabled btnUndo: false",
                   "take 2,3", deleting, "rows: 01,02,07"});
-    row("compare: over the slots, the message says how far",
-        Steps{"ini [Comfig]\r\nATTACH MAX COUNT=3", "english"} + ab +
-            Steps{"compare b.mtl", "take 3", "said: All attachment slots are in use ok!",
-                  "box: All attachment slots are in use/3 of the 3 attachment slots are in use; the rows chosen add 1."});
+    row("compare: over the slots with some free, the message says how far",
+        Steps{"ini [Comfig]\r\nATTACH MAX COUNT=4", "english"} + ab +
+            Steps{"write d.mtl NAME = A\nSTROKE(X) = 850\nATTACHMENT01 = SQUARE/10,10\nATTACHMENT02 = SQUARE/20,10\n"
+                  "ATTACHMENT05 = SQUARE/50,10\nATTACHMENT07 = SQUARE/70,10\nATTACHMENT08 = SQUARE/80,10\n",
+                  "compare d.mtl", "take 0,1", "said: 3 of the 4 attachment slots are in use; the rows chosen would make 5 "
+                  "attachments. Nothing was taken. ok!", "rows: 01,02,05"});
     row("compare: the main window's field in hand is committed before anything is taken; the rows chosen stay chosen",
         ab + Steps{"compare b.mtl", "front frmMain", "type txtStroke_0 12a", "take 3", "said: [NotANumber] ok!",
                    "rows: 01,02,05", "front frmMain", "type txtStroke_0 900", "take 2", deleting, "rows: 01,02"});

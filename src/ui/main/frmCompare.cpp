@@ -281,22 +281,27 @@ void frmCompare::Open(const LoadResult &result)
 void frmCompare::Follow()
 {
     // The rows the user chose stay chosen while the list is made anew, found
-    // by what they are about; the current row stays where it was.
+    // by what they are about; the current row stays where it was, or, when
+    // it is gone, goes to the first row still chosen, whose outlines show.
     following_ = true;
     const int position = list_->currentIndex().row();
     rows_->Renew();
     const std::vector<TableDifference> &differences = comparison_.Differences();
     const int rows = int(differences.size());
     QItemSelection chosen;
-    int current = -1;
+    int current = -1, firstChosen = -1;
     for (int row = 0; !(chosen_.isEmpty() && current_.isEmpty()) && row < rows; ++row) {
         const QString identity = Identity(differences[std::size_t(row)]);
-        if (chosen_.contains(identity))
+        if (chosen_.contains(identity)) {
             chosen.select(rows_->index(row, 0), rows_->index(row, 2));
+            firstChosen = firstChosen < 0 ? row : firstChosen;
+        }
         if (identity == current_)
             current = row;
     }
     list_->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect);
+    if (current < 0)
+        current = firstChosen;
     if (current < 0 && rows > 0)
         current = std::clamp(position, 0, rows - 1);
     if (current >= 0)
@@ -413,14 +418,19 @@ void frmCompare::TakeOver()
         return;
     const std::vector<std::size_t> rows = RowsToTake();
     const Comparison::Taken taken = comparison_.TakeOver(rows, messages_(Msg::TakeOver));
-    // The slots need not all be in use: the message says how far they are.
-    if (taken == Comparison::Taken::OverLimit)
-        Warn(dialogs_, messages_, Msg::TableFull, QString(),
-             u'\n' + messages_(Msg::TakeOverRoom)
-                         .arg(CountAttachments(document_.Attachments()))
-                         .arg(document_.AttachMaxCount())
-                         .arg(comparison_.Growth(rows)));
-    else if (taken == Comparison::Taken::Done)
+    // Message 43 says that every slot is in use: where some are free, how
+    // many the rows would need is said instead.
+    if (taken == Comparison::Taken::OverLimit) {
+        const int used = CountAttachments(document_.Attachments());
+        if (used >= document_.AttachMaxCount())
+            Warn(dialogs_, messages_, Msg::TableFull);
+        else
+            dialogs_.MsgBox(messages_(Msg::TakeOverRoom)
+                                .arg(used)
+                                .arg(document_.AttachMaxCount())
+                                .arg(used + comparison_.Growth(rows)),
+                            MsgButtons::Ok, MsgIcon::Exclamation);
+    } else if (taken == Comparison::Taken::Done)
         emit TookOver();
 }
 
