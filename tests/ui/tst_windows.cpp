@@ -915,7 +915,9 @@ void TestWindows::scenario_data()
               "write j.mtl NAME = I\r\nINI = ATTACHMENT01\r\n", "compare j.mtl", "take 0,1",
               "said: ATTACHMENT02[DeleteQuestion] yn?, ATTACHMENT01[DeleteInitialQuestion] yn? -> No", "rows: 01"});
     row("watch: a file another program removed leaves the table unsaved: marked, End asks; back, unmarked",
-        Steps{"setfile w.mtl NAME = W\r\nSTROKE(X) = 1\r\n", "unlink w.mtl", "notice: w.mtl [RemovedElsewhere]",
+        Steps{"setfile w.mtl NAME = W\r\nSTROKE(X) = 1\r\n", "write o.mtl NAME = O\r\n", "compare o.mtl",
+              "front frmMain", "unlink w.mtl",
+              "notice: w.mtl [RemovedElsewhere]", "enabled btnOwnFile: false",
               "changed: 1", "click btnEnd", "said: [SaveChanges] ynci -> Cancel",
               "write w.mtl NAME = W\r\nSTROKE(X) = 1\r\n", "away", "front frmMain", "changed: 0"});
     row("compare: edits since saving follow another program's change; the file gone, the window closes",
@@ -971,6 +973,9 @@ void TestWindows::scenario_data()
                   "notice: w.mtl [RemovedElsewhere]", "visible btnReload: false", "visible btnNoticeCompare: false",
                   "fill txtStroke_0 5", "click btnEntry", "said: [ChangedOnDisk] yn?/No -> Yes, [Saved] oki",
                   "file w.mtl STROKE(X): 5.", "visible fileNotice: false"});
+    row("watch: Keep editing goes back to the field the user was in",
+        w + Steps{"focus txtStroke_1", two, "notice: w.mtl [ChangedElsewhere]", "click btnKeepEditing",
+                  "visible fileNotice: false", "focus: txtStroke_1"});
     row("watch: with no events, coming back to the window finds the change",
         w + Steps{"watch off", two, "visible fileNotice: false", "away", "front frmMain",
                   "notice: w.mtl [ChangedElsewhere]"});

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,6 +32,10 @@ FileNotice::FileNotice(Document &document, const MessageTable &messages, QWidget
     connect(compare_, &QPushButton::clicked, this, [this] { actions_.compare(); });
     connect(keep_, &QPushButton::clicked, this, [this] { document_.Watch().Acknowledge(); });
     connect(&document_.Watch(), &FileWatch::StateChanged, this, &FileNotice::Show);
+    connect(qApp, &QApplication::focusChanged, this, [this, &window](QWidget *, QWidget *now) {
+        if (now && now->window() == &window && !isAncestorOf(now))
+            before_ = now;
+    });
     window.installEventFilter(this);
     hide();
     SetTexts();
@@ -56,7 +61,12 @@ bool FileNotice::eventFilter(QObject *watched, QEvent *event)
 void FileNotice::Show(FileWatch::Change change)
 {
     if (change == FileWatch::Change::None) {
-        hide();
+        // Keep editing goes back to where the user was editing.
+        const QPointer<QWidget> back =
+            isAncestorOf(QApplication::focusWidget()) ? before_ : QPointer<QWidget>();
+        hide();  // which gives the focus to the next widget
+        if (back)
+            back->setFocus(Qt::OtherFocusReason);
         return;
     }
     const Msg what = change == FileWatch::Change::Changed    ? Msg::ChangedElsewhere

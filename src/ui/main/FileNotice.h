@@ -6,6 +6,7 @@
 #include "model/Document.h"
 #include "platform/MessageTable.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -35,4 +36,5 @@ private:
     Actions actions_;
     QLabel *text_;
     QPushButton *reload_, *compare_, *keep_;
+    QPointer<QWidget> before_;  // where the user was before the notice took the focus
 };

@@ -327,7 +327,10 @@ void frmCompare::Follow()
     otherLines_->setVisible(!lines.isEmpty());
     count_->setText(rows > 0 ? WithNumber(messages_(Msg::DifferenceCount), rows)
                              : messages_(Msg::NoDifferences));
-    ownFile_->setEnabled(document_.Current().GetState() == CurrentFile::State::Loaded);
+    // A file that is gone has nothing on disk to compare with; its going
+    // makes the table unsaved, and so comes here.
+    ownFile_->setEnabled(document_.Current().GetState() == CurrentFile::State::Loaded &&
+                         !document_.Watch().Gone());
 }
 
 void frmCompare::Remember()
