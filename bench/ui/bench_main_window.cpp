@@ -22,7 +22,6 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
-#include <random>
 #include <vector>
 
 namespace {
@@ -57,19 +56,8 @@ struct Fixture {
 
         // Every slot complete, numbers shuffled so that loading really sorts.
         MachineTable table;
-        AttachmentSlots attachments(kSlots);
-        const std::vector<int> numbers = ShuffledNumbers(kSlots, 7);
-        for (int i = 0; i < kSlots; ++i) {
-            AttachmentRecord &r = attachments[std::size_t(i)];
-            r.Number = numbers[std::size_t(i)];
-            r.ShapeNumber = 1;
-            r.ShapeType = 1;
-            r.Width = {40, 60, 60, 0, 0};
-            r.Height = {20, 30, 10, 0, 0};
-            r.AttachName = QStringLiteral("HEAD %1").arg(i);
-        }
-        table.MachineName = QStringLiteral("BENCH");
-        table.Stroke = {850, 500, 510};
+        AttachmentSlots attachments;
+        FillBenchTable(table, attachments, kSlots);
         fileA = dir.filePath("a.mtl");
         fileB = dir.filePath("b.mtl");
         fileC = dir.filePath("c.mtl");
