@@ -1,12 +1,10 @@
 #include "FileWatch.h"
 
 #include "MtlFile.h"
+#include "platform/FileSystem.h"
 #include "platform/TextFile.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -108,15 +106,16 @@ void FileWatch::SetEventsEnabled(bool on)
 
 FileWatch::FileStat FileWatch::StatOf(const QString &path)
 {
+    // Through the program's own name bytes: a name that is no UTF-8 is a file too.
+    const PathInfo info = StatPath(path);
     FileStat result;
-    struct stat st { };
-    if (!Nameable(path) || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (!info.exists)
         return result;
     result.exists = true;
-    result.device = quint64(st.st_dev);
-    result.inode = quint64(st.st_ino);
-    result.size = qint64(st.st_size);
-    result.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec);
+    result.device = info.device;
+    result.inode = info.inode;
+    result.size = info.size;
+    result.modifiedNs = info.modifiedNs;
     return result;
 }
 
@@ -134,12 +133,13 @@ void FileWatch::Rewatch(const FileStat &now)
     // The folder of the name, and of a link's target, where the renames happen.
     QStringList folders;
     if (Nameable(path_)) {
-        const QFileInfo info(path_);
-        folders << QFileInfo(info.absolutePath()).canonicalFilePath();
+        folders << CanonicalPath(FolderOf(AbsolutePath(path_)));
         // A link whose target is gone still names the folder where it comes back.
-        const QString target = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+        QString target = CanonicalPath(path_);
+        if (target.isEmpty())
+            target = QFileInfo(path_).symLinkTarget();
         if (!target.isEmpty())
-            folders << QFileInfo(QFileInfo(target).absolutePath()).canonicalFilePath();
+            folders << CanonicalPath(FolderOf(target));
     }
     folders.removeAll(QString());
     folders.removeDuplicates();

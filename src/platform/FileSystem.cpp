@@ -100,6 +100,9 @@ PathInfo StatPath(const QString &path, bool followLinks)
     info.size = qint64(st.st_size);
     info.modified = QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 +
                                                    st.st_mtim.tv_nsec / 1000000);
+    info.device = quint64(st.st_dev);
+    info.inode = quint64(st.st_ino);
+    info.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec);
     return info;
 }
 

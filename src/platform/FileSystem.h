@@ -21,6 +21,8 @@ struct PathInfo {
     bool isLink = false;  // only when links are not followed
     qint64 size = 0;
     QDateTime modified;
+    quint64 device = 0, inode = 0;  // which file it is
+    qint64 modifiedNs = 0;          // nanoseconds since the epoch
 };
 PathInfo StatPath(const QString &path, bool followLinks = true);
 // The path with every link resolved; empty when it does not exist.

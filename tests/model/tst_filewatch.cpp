@@ -40,7 +40,8 @@ struct Step {
 };
 using Steps = QList<Step>;
 
-// data/m.mtl is watched; in scene "link" it is a symbolic link to outside/real.mtl, which the steps change.
+// data/m.mtl is watched; in scene "link" it is a symbolic link to outside/real.mtl, which the steps change; in
+// scene "name in bytes" it is named in Shift-JIS bytes, which are no UTF-8.
 struct Scene {
     QTemporaryDir root;
     QString path = root.filePath("data/m.mtl"), file = path, relinked = root.filePath("outside/other.mtl");
@@ -48,6 +49,7 @@ struct Scene {
     {
         for (const char *folder : {"data", "outside"}) QDir(root.path()).mkdir(folder);
         if (kind == "link") file = root.filePath("outside/real.mtl");
+        if (kind == "name in bytes") path = file = root.filePath("data/") + DecodeName("\x93\xfa\x96\x7b.mtl");
         if (kind != "no file") WriteBytes(file, kLoaded);
         if (kind == "link") QFile::link(file, path);
     }
@@ -114,6 +116,7 @@ private slots:
                                 {RenameOver, true, none}, {Empty, false, replaced}, {Write, true, none},
                                 {Write, false, none}, {Write, true, replaced},
                                 {Keep, false, none}, {Unlink, false, removed}, {Keep, false, none}};
+        QTest::newRow("a name that is no UTF-8, as loaded") << "name in bytes" << Steps{};
         QTest::newRow("events off") << "events off" << Steps{{Write, true, changed}};
         QTest::newRow("no file, then one, then none")
             << "no file" << Steps{{RenameOver, false, replaced}, {Unlink, false, none}};
@@ -135,12 +138,14 @@ private slots:
         watch.SetEventsEnabled(events);
         QSignalSpy spy(&watch, &FileWatch::StateChanged);
         watch.Watch(s.path, scene == "no file" ? QByteArray() : ContentHash(kLoaded));
+        QCOMPARE(watch.Check(), Change::None);  // as it was loaded
         QList<Change> expected;
         Change before = Change::None;
         for (int i = 0; i < steps.size(); ++i) {
             const auto where = qScopeGuard([i] { if (QTest::currentTestFailed()) qWarning("at step %d", i + 1); });
             const Change after = steps[i].after;
             s.Do(steps[i], watch);
+            if (QTest::currentTestFailed()) return;  // the file is not as the later steps expect
             if (steps[i].act == Act::Save || steps[i].act == Act::Reload || steps[i].act == Act::Keep) {
                 QCOMPARE(watch.State(), after);  // settled by the program's own call, before any event
             } else if (after == before) {
