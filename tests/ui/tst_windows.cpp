@@ -890,8 +890,8 @@ void TestWindows::scenario_data()
                    "compare b.mtl", "differences: " + all, "text lblCount: [DifferenceCount] 4", "load",
                    "visible frmCompare: false", "close", "ini Init File: "});
     const QString deleting = "said: ATTACHMENT05[DeleteQuestion] yn?";
-    // Each kind taken over alone, then all at once: one step each, that one undo takes back, and the window refilled
-    // once; nothing is left chosen to be taken by a second press.
+    // Each kind taken over alone, then all at once: one step each, that one undo takes back, its change of the
+    // attachments told to the windows once; nothing is left chosen to be taken by a second press.
     for (const auto &[take, seen] : {std::pair<QString, QString>{"0", "text txtStroke_0: 900."}, {"1", "rows: 01,02,05"},
                                      {"2", deleting}, {"3", "rows: 01,02,05,07"}, {"0,1,2,3", deleting}}) {
         QStringList left;  // all taken at once leaves none

@@ -29,9 +29,6 @@ public:
     bool Commit();
     bool Commit(QWidget *focused);
 
-    // True while a Validate or LostFocus handler runs.
-    bool Busy() const { return busy_; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -100,15 +100,16 @@ void FileQuestions::OfferLeftovers()
     }
     // The user's own edits first, Yes by default; the backup opens something
     // other than what was asked for, so No is its default.
-    if (Offer(Leftover::Copy, found.copy, Msg::RecoverEdits, MsgAnswer::Yes))
+    if (Offer(found, Leftover::Copy, Msg::RecoverEdits, MsgAnswer::Yes))
         return;
-    Offer(Leftover::Backup, found.backup, Msg::InterruptedSaveBackup, MsgAnswer::No);
+    Offer(found, Leftover::Backup, Msg::InterruptedSaveBackup, MsgAnswer::No);
 }
 
 // True when the leftover was taken.
-bool FileQuestions::Offer(Leftover kind, const Leftovers::Item &item, Msg question,
+bool FileQuestions::Offer(const Leftovers &found, Leftover kind, Msg question,
                           MsgAnswer defaultAnswer)
 {
+    const Leftovers::Item &item = kind == Leftover::Copy ? found.copy : found.backup;
     if (item.state == Leftovers::State::Unusable) {
         QString text = messages_(Msg::LeftoverUnusable) + u'\n' + Shown(item.path);
         if (!item.unheld.isEmpty())
@@ -120,7 +121,6 @@ bool FileQuestions::Offer(Leftover kind, const Leftovers::Item &item, Msg questi
     }
     if (item.state != Leftovers::State::Differs)
         return false;
-    const Leftovers &found = document_.FindLeftovers();
     QString text = messages_(question) + u'\n';
     text += kind == Leftover::Copy ? NameAndTime(document_.Current().Name(), item.time)
                                    : NameAndTime(found.file, found.fileTime) + u'\n' +

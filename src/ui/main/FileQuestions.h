@@ -45,7 +45,7 @@ public:
 private:
     void ShowFindings();
     void OfferLeftovers();
-    bool Offer(Leftover kind, const Leftovers::Item &item, Msg question, MsgAnswer defaultAnswer);
+    bool Offer(const Leftovers &found, Leftover kind, Msg question, MsgAnswer defaultAnswer);
     // Asks before a save replaces a file that is not what was loaded, or
     // drops lines of it.
     bool ConfirmOverwrite();

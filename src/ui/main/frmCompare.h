@@ -40,7 +40,6 @@ public:
     // The open table against its file as it is on disk.
     void CompareOwnFile();
     void TakeOver();
-    Comparison &Model() { return comparison_; }
 
 signals:
     // A row was activated: the main window shows its field or attachment.

@@ -66,8 +66,8 @@ frmMain::frmMain(AppState &state, Dialogs &dialogs, QWidget *parent)
 
 frmMain::~frmMain()
 {
-    // The document outlives the controls here, and its history still signals
-    // while it is taken apart.
+    // The document, a member, goes before the child widgets that refer to it,
+    // and its history signals while it is taken apart: they hear none of it.
     document_.disconnect();
     document_.History().disconnect();
     delete ui;

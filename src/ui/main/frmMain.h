@@ -51,9 +51,6 @@ public:
     // The table differs from what was loaded or last saved.
     bool DataChanged() const { return document_.Changed(); }
     Document &Doc() { return document_; }
-    bool Displaying() const { return displaying_; }
-    const QString &InitFile() const { return initFile_; }
-    const QString &InitDir() const { return initDir_; }
 
     // Seams, replaced by tests. openEditor runs the modal attachment editor on
     // the request; startEditor starts the external text editor without a
