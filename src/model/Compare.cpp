@@ -195,7 +195,7 @@ QString DifferenceKey(const TableDifference &d)
 {
     if (d.kind == Kind::Value)
         return FieldKey(d.field);
-    QString key = QStringLiteral("ATTACHMENT") + FormatNumber(d.number, Pattern::TwoDigits);
+    QString key = AttachmentKey(d.number);
     // The second and later records of one number, as they pair up.
     if (d.occurrence > 0)
         key += QStringLiteral(" #%1").arg(d.occurrence + 1);

@@ -10,10 +10,7 @@
 
 Comparison::Comparison(Document &document, QObject *parent) : QObject(parent), document_(document)
 {
-    connect(&document_, &Document::TableChanged, this, [this] {
-        if (!taking_)
-            Update();
-    });
+    connect(&document_, &Document::TableChanged, this, &Comparison::Update);
     connect(&document_, &Document::Saved, this, [this] {
         if (active_ && ownFile_)
             ReadOwnFile();
@@ -123,9 +120,16 @@ int Comparison::Growth(const std::vector<std::size_t> &rows) const
     return int(plan.added.size()) - int(plan.deleted.size());
 }
 
+bool Comparison::Fits(const Plan &plan) const
+{
+    return CountAttachments(document_.Attachments()) + int(plan.added.size()) -
+               int(plan.deleted.size()) <=
+           document_.AttachMaxCount();
+}
+
 bool Comparison::Fits(const std::vector<std::size_t> &rows) const
 {
-    return CountAttachments(document_.Attachments()) + Growth(rows) <= document_.AttachMaxCount();
+    return Fits(PlanFor(rows));
 }
 
 Comparison::Taken Comparison::TakeOver(const std::vector<std::size_t> &rows, const QString &text)
@@ -133,10 +137,11 @@ Comparison::Taken Comparison::TakeOver(const std::vector<std::size_t> &rows, con
     const Plan plan = PlanFor(rows);
     if (plan.Empty())
         return Taken::Nothing;
-    if (!Fits(rows))
+    if (!Fits(plan))
         return Taken::OverLimit;
 
-    taking_ = true;
+    // The open step holds the document's signals: the differences are found
+    // again once, at its end.
     document_.BeginStep(text);
     for (const FieldRef field : plan.values)
         document_.SetValueFrom(field, other_, text);
@@ -149,7 +154,5 @@ Comparison::Taken Comparison::TakeOver(const std::vector<std::size_t> &rows, con
     for (const int otherSlot : plan.added)
         document_.PutAttachment(free++, otherSlots_[std::size_t(otherSlot)], text);
     document_.EndStep();
-    taking_ = false;
-    Update();
     return Taken::Done;
 }

@@ -55,6 +55,7 @@ signals:
 private:
     struct Plan;
     Plan PlanFor(const std::vector<std::size_t> &rows) const;
+    bool Fits(const Plan &plan) const;
     LoadResult Load(const QString &path, bool ownFile);
     void Update();
 
@@ -66,5 +67,4 @@ private:
     std::vector<TableDifference> differences_;
     bool ownFile_ = false;
     bool active_ = false;
-    bool taking_ = false;  // one comparison after the whole step, not one per change
 };

@@ -1,5 +1,6 @@
 #include "Hints.h"
 
+#include "MtlFile.h"
 #include "Numbers.h"
 
 #include <algorithm>
@@ -61,11 +62,6 @@ bool IsSet(float value)
 QString Number(double value)
 {
     return FormatNumber(value, Pattern::Decimal);
-}
-
-QString AttachmentKey(std::int32_t number)
-{
-    return QStringLiteral("ATTACHMENT") + FormatNumber(number, Pattern::TwoDigits);
 }
 
 // An attachment row as the rules see it: only those the writer writes take part.

@@ -125,6 +125,9 @@ struct SaveResult {
 SaveResult WriteMtlFile(FileLayer &files, const QString &fileName, const MachineTable &table,
                         const AttachmentSlots &attachments);
 
+// The key of an attachment's line: ATTACHMENT05.
+QString AttachmentKey(std::int32_t number);
+
 // The fingerprint by which a loaded or saved file is recognised again: its
 // size and a fast hash of its bytes. It tells another program's change, not
 // an attacker's, so a cryptographic hash would only cost time.

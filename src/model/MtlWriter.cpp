@@ -131,7 +131,7 @@ QString WrittenValue(const MachineTable &table, FieldRef field)
     case Field::IniAttachment:
         if (table.IniAttachment <= 0)
             return QString();
-        return QStringLiteral("ATTACHMENT") + FormatNumber(table.IniAttachment, Pattern::TwoDigits);
+        return AttachmentKey(table.IniAttachment);
     case Field::AttachChangeCode: return table.AttachChangeCode;
     case Field::AttachDesignCode: return table.AttachDesignCode;
     default: return QString();
@@ -218,6 +218,11 @@ QString CharactersNotHeld(const MachineTable &table, const AttachmentSlots &atta
         if (r.Number != 0)
             unheld += CharactersNotHeld(r.AttachName.str());
     return CharactersNotHeld(unheld);
+}
+
+QString AttachmentKey(std::int32_t number)
+{
+    return QStringLiteral("ATTACHMENT") + FormatNumber(number, Pattern::TwoDigits);
 }
 
 QByteArray ContentHash(const QByteArray &bytes)

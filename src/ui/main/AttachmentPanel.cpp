@@ -1,5 +1,6 @@
 #include "AttachmentPanel.h"
 
+#include "model/MtlFile.h"
 #include "model/Numbers.h"
 #include "model/SlotOrder.h"
 #include "ui/common/Warn.h"
@@ -7,13 +8,6 @@
 #include "ui/editor/PictureBox.h"
 
 #include <QAbstractButton>
-
-namespace {
-QString Key(std::int32_t number)
-{
-    return QStringLiteral("ATTACHMENT") + FormatNumber(number, Pattern::TwoDigits);
-}
-}  // namespace
 
 AttachmentPanel::AttachmentPanel(Document &document, Dialogs &dialogs, const AppState &state,
                                  const Controls &controls, RunEditor runEditor, QObject *parent)
@@ -27,7 +21,7 @@ AttachmentPanel::AttachmentPanel(Document &document, Dialogs &dialogs, const App
 
 QString AttachmentPanel::StepName(const QAbstractButton *button, std::int32_t number) const
 {
-    return button->text() + u' ' + Key(number);
+    return button->text() + u' ' + AttachmentKey(number);
 }
 
 // Every add, edit and registration runs the editor; each Entry in it is a step.
@@ -82,7 +76,7 @@ void AttachmentPanel::Delete()
     const std::int32_t number = document_.Attachments()[std::size_t(slot)].Number;
     const Msg question = number == document_.Table().IniAttachment ? Msg::DeleteInitialQuestion
                                                                    : Msg::DeleteQuestion;
-    if (dialogs_.MsgBox(Key(number) + state_.messages(question), MsgButtons::YesNo,
+    if (dialogs_.MsgBox(AttachmentKey(number) + state_.messages(question), MsgButtons::YesNo,
                         MsgIcon::Question) == MsgAnswer::Yes)
         document_.DeleteAttachment(slot, StepName(controls_.del, number));
 }
